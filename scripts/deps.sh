@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a job needs, and nothing when they are all there already.
+# usage: scripts/deps.sh run|test
+set -euo pipefail
+
+build=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+       libcurl4-openssl-dev libminizip-dev zlib1g-dev libcpp-httplib-dev)
+test=(libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev nettle-dev clang
+      libclang-rt-14-dev)
+
+case "${1:-run}" in
+    run) wanted=("${build[@]}") ;;
+    test) wanted=("${build[@]}" "${test[@]}") ;;
+    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq "${missing[@]}"

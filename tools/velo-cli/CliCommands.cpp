@@ -1,0 +1,294 @@
+#include "CliCommands.h"
+
+#include "app/ConfigFile.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramFolder.h"
+#include "service/Cipher.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kBadInput = 2;
+
+const char* const kUsage =
+    "usage: velo-cli [--key HEX] [--dir DIR] COMMAND ...\n"
+    "  encrypt TEXT                      hex cipher text of TEXT\n"
+    "  decrypt HEX                       plain text of a hex cipher text\n"
+    "  config get KEY [--dir DIR]        decrypted value of KEY in DIR/confignew.ini\n"
+    "  config set KEY VALUE [--dir DIR]  encrypt VALUE and store it under KEY\n"
+    "  cipher encrypt|decrypt HEXBYTES   run the block cipher over whole blocks\n"
+    "  help                              this text\n"
+    "--key HEX uses a key of 1 to 16 bytes instead of the program's (1 to 8 bytes: single mode).\n"
+    "DIR defaults to the folder of the client executable.\n"
+    "Keys: ServerUrl UerSetMeal TvProgram UserInfo ProbeHost1 ProbeHost2 FallbackUrl1\n"
+    "      FallbackUrl2 AdServer\n";
+
+struct KnownKey {
+    const char* name;
+    int buffer;
+};
+
+// Each key is read through the largest buffer any reader of it uses.
+constexpr KnownKey kKeys[] = {
+    {"ServerUrl", ConfigFile::kServerUrlForRegistration},
+    {"UerSetMeal", ConfigFile::kUerSetMealBuffer},
+    {"TvProgram", ConfigFile::kTvProgramBuffer},
+    {"UserInfo", ConfigFile::kUserInfoBuffer},
+    {"ProbeHost1", ConfigFile::kDeploymentBuffer},
+    {"ProbeHost2", ConfigFile::kDeploymentBuffer},
+    {"FallbackUrl1", ConfigFile::kDeploymentBuffer},
+    {"FallbackUrl2", ConfigFile::kDeploymentBuffer},
+    {"AdServer", ConfigFile::kDeploymentBuffer},
+};
+
+const KnownKey* findKey(const QString& name) {
+    for (const KnownKey& key : kKeys) {
+        if (name.compare(QLatin1String(key.name), Qt::CaseInsensitive) == 0) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+QString builtInValue(const QString& key) {
+    if (key == QLatin1String("ProbeHost1")) return ConfigFile::defaultProbeHost(1);
+    if (key == QLatin1String("ProbeHost2")) return ConfigFile::defaultProbeHost(2);
+    if (key == QLatin1String("FallbackUrl1")) return ConfigFile::defaultFallbackUrl(1);
+    if (key == QLatin1String("FallbackUrl2")) return ConfigFile::defaultFallbackUrl(2);
+    if (key == QLatin1String("AdServer")) return ConfigFile::defaultAdServer();
+    return {};
+}
+
+// Strict hex: an even number of digits and nothing else.
+std::optional<QByteArray> parseHex(const QString& text) {
+    if (text.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool digit = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') ||
+                           (u >= u'A' && u <= u'F');
+        if (!digit) {
+            return std::nullopt;
+        }
+    }
+    return QByteArray::fromHex(text.toLatin1());
+}
+
+// Pulls "--dir DIR" out of ARGS wherever it stands.
+bool takeDir(QStringList& args, QString& dir, QString& error) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--")) {
+            return true;
+        }
+        if (args[i] == QLatin1String("--dir")) {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("missing argument: DIR after --dir");
+                return false;
+            }
+            dir = args[i + 1];
+            args.remove(i, 2);
+            --i;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+CliCommands::CliCommands(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
+
+int CliCommands::badInput(const QString& message) {
+    m_err << "velo-cli: " << message << Qt::endl;
+    return kBadInput;
+}
+
+int CliCommands::failed(const QString& message) {
+    m_err << "velo-cli: " << message << Qt::endl;
+    return kFailed;
+}
+
+int CliCommands::run(QStringList args) {
+    // Options before the command.
+    while (!args.isEmpty() && args.front().startsWith(QLatin1String("--"))) {
+        const QString option = args.takeFirst();
+        if (option == QLatin1String("--help")) {
+            return help();
+        }
+        if (option != QLatin1String("--key") && option != QLatin1String("--dir")) {
+            return badInput(QStringLiteral("unknown option: %1").arg(option));
+        }
+        if (args.isEmpty()) {
+            return badInput(QStringLiteral("missing argument after %1").arg(option));
+        }
+        const QString value = args.takeFirst();
+        if (option == QLatin1String("--dir")) {
+            m_dir = value;
+            continue;
+        }
+        const std::optional<QByteArray> key = parseHex(value);
+        if (!key || key->isEmpty() || key->size() > 16) {
+            return badInput(QStringLiteral("--key needs 1 to 16 bytes as hex digits, got \"%1\"")
+                                .arg(value));
+        }
+        m_key = *key;
+    }
+    QString error;
+    if (!takeDir(args, m_dir, error)) {
+        return badInput(error);
+    }
+    args.removeAll(QStringLiteral("--"));
+    if (args.isEmpty()) {
+        m_err << kUsage;
+        return kBadInput;
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("encrypt")) return encrypt(args);
+    if (command == QLatin1String("decrypt")) return decrypt(args);
+    if (command == QLatin1String("config")) return config(args);
+    if (command == QLatin1String("cipher")) return cipher(args);
+    if (command == QLatin1String("help")) return help();
+    return badInput(QStringLiteral("unknown command: %1 (try velo-cli help)").arg(command));
+}
+
+int CliCommands::help() {
+    m_out << kUsage;
+    return kOk;
+}
+
+std::optional<QString> CliCommands::encryptText(const QString& plain) const {
+    return m_key ? EncryptTextWithKey(plain, *m_key) : EncryptText(plain);
+}
+
+QString CliCommands::decryptText(const QString& hex) const {
+    return m_key ? DecryptTextWithKey(hex, *m_key) : DecryptText(hex);
+}
+
+QString CliCommands::configFolder() const {
+    return m_dir.isEmpty() ? ProgramFolder::path() : QDir(m_dir).absolutePath();
+}
+
+int CliCommands::encrypt(const QStringList& args) {
+    if (args.size() != 1) {
+        return badInput(args.isEmpty() ? QStringLiteral("missing argument: TEXT")
+                                       : QStringLiteral("encrypt takes one TEXT"));
+    }
+    const std::optional<QString> hex = encryptText(args[0]);
+    if (!hex) {
+        return badInput(QStringLiteral("text longer than %1 bytes cannot be encrypted")
+                            .arg(kMaxPlainBytes));
+    }
+    m_out << *hex << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::decrypt(const QStringList& args) {
+    if (args.size() != 1) {
+        return badInput(args.isEmpty() ? QStringLiteral("missing argument: HEX")
+                                       : QStringLiteral("decrypt takes one HEX"));
+    }
+    if (!parseHex(args[0])) {
+        return badInput(QStringLiteral("not an even number of hex digits: \"%1\"").arg(args[0]));
+    }
+    if (args[0].size() > kMaxCipherDigits) {
+        return badInput(QStringLiteral("cipher text longer than %1 digits").arg(kMaxCipherDigits));
+    }
+    m_out << decryptText(args[0]) << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::config(const QStringList& args) {
+    if (args.isEmpty()) {
+        return badInput(QStringLiteral("missing argument: get or set"));
+    }
+    const QString verb = args[0];
+    const bool get = verb == QLatin1String("get");
+    const bool set = verb == QLatin1String("set");
+    if (!get && !set) {
+        return badInput(QStringLiteral("config takes get or set, not \"%1\"").arg(verb));
+    }
+    if (args.size() < 2) {
+        return badInput(QStringLiteral("missing argument: KEY"));
+    }
+    const KnownKey* key = findKey(args[1]);
+    if (key == nullptr) {
+        return badInput(QStringLiteral("unknown key: %1").arg(args[1]));
+    }
+    const QString keyName = QLatin1String(key->name);
+    const ConfigFile file(configFolder());
+
+    if (get) {
+        if (args.size() != 2) {
+            return badInput(QStringLiteral("config get takes one KEY"));
+        }
+        const QString stored = IniFile::readString(file.filePath(), QStringLiteral("VELO"),
+                                                   keyName, QString(), key->buffer);
+        QString value = decryptText(stored);
+        if (value.isEmpty() && !builtInValue(keyName).isEmpty()) {
+            value = builtInValue(keyName);
+            m_err << "velo-cli: " << keyName << " is not set; the built-in value is shown"
+                  << Qt::endl;
+        }
+        m_out << value << Qt::endl;
+        return kOk;
+    }
+
+    if (args.size() != 3) {
+        return badInput(args.size() < 3 ? QStringLiteral("missing argument: VALUE")
+                                        : QStringLiteral("config set takes one KEY and one VALUE"));
+    }
+    const std::optional<QString> cipher = encryptText(args[2]);
+    if (!cipher) {
+        return badInput(QStringLiteral("value longer than %1 bytes cannot be stored")
+                            .arg(kMaxPlainBytes));
+    }
+    if (!IniFile::writeString(file.filePath(), QStringLiteral("VELO"), keyName, *cipher)) {
+        return failed(QStringLiteral("could not write %1").arg(file.filePath()));
+    }
+    m_out << keyName << '=' << *cipher << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::cipher(const QStringList& args) {
+    if (args.size() < 2) {
+        return badInput(args.isEmpty() ? QStringLiteral("missing argument: encrypt or decrypt")
+                                       : QStringLiteral("missing argument: HEXBYTES"));
+    }
+    if (args.size() > 2) {
+        return badInput(QStringLiteral("cipher takes a direction and one HEXBYTES"));
+    }
+    CipherDirection direction;
+    if (args[0] == QLatin1String("encrypt")) {
+        direction = CipherDirection::Encrypt;
+    } else if (args[0] == QLatin1String("decrypt")) {
+        direction = CipherDirection::Decrypt;
+    } else {
+        return badInput(QStringLiteral("cipher takes encrypt or decrypt, not \"%1\"").arg(args[0]));
+    }
+    std::optional<QByteArray> bytes = parseHex(args[1]);
+    if (!bytes || bytes->isEmpty()) {
+        return badInput(QStringLiteral("not an even number of hex digits: \"%1\"").arg(args[1]));
+    }
+    // Whole blocks, padded with zero bytes.
+    bytes->append(QByteArray((8 - bytes->size() % 8) % 8, '\0'));
+
+    std::uint8_t key[16] = {};
+    std::size_t keyLength = 15;
+    if (m_key) {
+        keyLength = static_cast<std::size_t>(m_key->size());
+        std::copy(m_key->cbegin(), m_key->cend(), key);
+    } else {
+        BuildProgramKey(key);
+    }
+    auto* data = reinterpret_cast<std::uint8_t*>(bytes->data());
+    RunCipher(data, data, static_cast<std::size_t>(bytes->size()), key, keyLength, direction);
+    std::fill(std::begin(key), std::end(key), 0);
+    m_out << bytes->toHex() << Qt::endl;
+    return kOk;
+}

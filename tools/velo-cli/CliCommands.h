@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <optional>
+
+// The deployer's and supporter's tool: each command runs one piece of the client by hand and
+// prints what came back. Exit codes: 0 success, 1 the operation failed, 2 bad input.
+class CliCommands {
+public:
+    CliCommands(QTextStream& out, QTextStream& err);
+
+    int run(QStringList args);
+
+private:
+    int encrypt(const QStringList& args);
+    int decrypt(const QStringList& args);
+    int config(const QStringList& args);
+    int cipher(const QStringList& args);
+    int help();
+
+    int badInput(const QString& message);
+    int failed(const QString& message);
+    std::optional<QString> encryptText(const QString& plain) const;
+    QString decryptText(const QString& hex) const;
+    QString configFolder() const;
+
+    QTextStream& m_out;
+    QTextStream& m_err;
+    std::optional<QByteArray> m_key;  // --key: a key of the caller's instead of the program's
+    QString m_dir;                    // --dir: the program folder to work on
+};
