@@ -31,6 +31,7 @@ seconds=${VELO_FUZZ_SECONDS:-60}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for target in build-fuzz/tests/fuzz/fuzz_*; do
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     # New inputs go to a scratch copy; the committed seeds stay as they are.
     mkdir -p "$work/$name"

@@ -20,8 +20,29 @@ constexpr std::array<bool, 256> makeDelimiters() {
 }
 constexpr std::array<bool, 256> kDelimiter = makeDelimiters();
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+constexpr std::array<bool, 256> makeBlanks() {
+    std::array<bool, 256> table{};
+    for (const unsigned char c : std::string_view(" \t\n\r")) {
+        table[c] = true;
+    }
+    return table;
+}
+constexpr std::array<bool, 256> kBlank = makeBlanks();
+
+inline bool isBlank(char c) {
+    return kBlank[static_cast<unsigned char>(c)];
+}
+
+// A wanted name without delimiters, quotes or '[' can only match a token of exactly its own bytes,
+// which is found by comparing it with the text directly.
+inline bool isPlainName(const char* name, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        const char c = name[i];
+        if (kDelimiter[static_cast<unsigned char>(c)] || c == '"' || c == '\'' || c == '[') {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Positions are 32-bit, so a document must leave room above its last byte.
@@ -58,7 +79,7 @@ bool CXmlDoc::Parse(const char* text) {
         clearDocument();
         return false;
     }
-    return Parse(QByteArray(text));
+    return Parse(QByteArray(text));  // stops at the zero byte, so Parse finds none
 }
 
 bool CXmlDoc::Parse(const QByteArray& text) {
@@ -187,11 +208,21 @@ inline CXmlDoc::Token CXmlDoc::elementName(std::int32_t elem) const {
     return token;
 }
 
-inline bool CXmlDoc::elementNameMatches(std::int32_t elem, const char* name) const {
-    if (name == nullptr || name[0] == '\0') {
+inline bool CXmlDoc::elementNameMatches(std::int32_t elem, const char* name,
+                                        std::int32_t nameLength, bool plain) const {
+    if (nameLength == 0) {
         return true;
     }
-    return nameMatches(elementName(elem), name, static_cast<std::int32_t>(std::strlen(name)));
+    const std::int32_t start = m_elems[static_cast<std::size_t>(elem)].nStartL + 1;
+    if (plain && start < m_length && !isBlank(m_data[start])) {
+        // The element's name token starts right after its '<' (it parsed, so it is not quoted):
+        // it matches when it is exactly the wanted bytes.
+        const std::int32_t end = start + nameLength;
+        return end <= m_length &&
+               std::memcmp(m_data + start, name, static_cast<std::size_t>(nameLength)) == 0 &&
+               (end == m_length || kDelimiter[static_cast<unsigned char>(m_data[end])]);
+    }
+    return nameMatches(elementName(elem), name, nameLength);
 }
 
 std::int32_t CXmlDoc::skipMarkup(std::int32_t lt) const {
@@ -241,13 +272,11 @@ std::int32_t CXmlDoc::skipMarkup(std::int32_t lt) const {
     return -1;
 }
 
-std::int32_t CXmlDoc::newRecord(std::int32_t parent) {
-    if (static_cast<std::size_t>(m_nextFree) >= m_elems.size()) {
-        m_elems.resize(m_elems.size() + m_elems.size() / 2);
-    }
+// The table always keeps one free record beyond the last one taken: it grows as soon as the
+// next free index reaches its end.
+inline std::int32_t CXmlDoc::newRecord(std::int32_t parent) {
     const std::int32_t index = m_nextFree++;
-    m_elems[static_cast<std::size_t>(index)] = XmlElem{};
-    m_elems[static_cast<std::size_t>(index)].iElemParent = parent;
+    m_elems[static_cast<std::size_t>(index)] = XmlElem{0, 0, 0, 0, parent, 0, 0};
     if (static_cast<std::size_t>(m_nextFree) == m_elems.size()) {
         m_elems.resize(m_elems.size() + m_elems.size() / 2);
     }
@@ -373,6 +402,16 @@ bool CXmlDoc::parseDocument() {
 
             // The end tag: '/', the element's own name, then anything up to a '>'.
             XmlElem& elem = m_elems[static_cast<std::size_t>(top.elem)];
+            const std::int32_t nameEnd = slash.next + top.name.length;
+            if (nameEnd < m_length && m_data[nameEnd] == '>' &&
+                std::memcmp(m_data + slash.next, m_data + top.name.start,
+                            static_cast<std::size_t>(top.name.length)) == 0) {
+                // The common "</name>", written tight.
+                elem.nEndR = nameEnd;
+                result = top.elem;
+                open.pop_back();
+                continue;
+            }
             Token token;
             if (!scanToken(slash.next, token)) {
                 fail(kEndTagIncomplete, &top.name);
@@ -401,10 +440,12 @@ bool CXmlDoc::parseDocument() {
 }
 
 bool CXmlDoc::FindSibling(const char* name) {
+    const auto nameLength = static_cast<std::int32_t>(name != nullptr ? std::strlen(name) : 0);
+    const bool plain = isPlainName(name, static_cast<std::size_t>(nameLength));
     std::int32_t elem = m_iPos != 0 ? m_elems[static_cast<std::size_t>(m_iPos)].iElemNext
                                     : m_elems[static_cast<std::size_t>(m_iPosParent)].iElemChild;
     while (elem != 0) {
-        if (elementNameMatches(elem, name)) {
+        if (elementNameMatches(elem, name, nameLength, plain)) {
             m_iPos = elem;
             m_iPosParent = m_elems[static_cast<std::size_t>(elem)].iElemParent;
             m_iPosChild = 0;
@@ -420,11 +461,13 @@ bool CXmlDoc::FindChild(const char* name) {
     if (m_iPos == 0 && !FindSibling(nullptr)) {
         return false;
     }
+    const auto nameLength = static_cast<std::int32_t>(name != nullptr ? std::strlen(name) : 0);
+    const bool plain = isPlainName(name, static_cast<std::size_t>(nameLength));
     std::int32_t elem = m_iPosChild != 0
                             ? m_elems[static_cast<std::size_t>(m_iPosChild)].iElemNext
                             : m_elems[static_cast<std::size_t>(m_iPos)].iElemChild;
     while (elem != 0) {
-        if (elementNameMatches(elem, name)) {
+        if (elementNameMatches(elem, name, nameLength, plain)) {
             m_iPosChild = elem;
             m_iPos = m_elems[static_cast<std::size_t>(elem)].iElemParent;
             m_iPosParent = m_elems[static_cast<std::size_t>(m_iPos)].iElemParent;

@@ -73,7 +73,8 @@ private:
 
     bool scanToken(std::int32_t pos, Token& token) const;
     bool nameMatches(const Token& token, const char* wanted, std::int32_t wantedLength) const;
-    bool elementNameMatches(std::int32_t elem, const char* name) const;
+    bool elementNameMatches(std::int32_t elem, const char* name, std::int32_t nameLength,
+                            bool plain) const;
     Token elementName(std::int32_t elem) const;
     std::int32_t skipMarkup(std::int32_t lt) const;
     std::int32_t newRecord(std::int32_t parent);

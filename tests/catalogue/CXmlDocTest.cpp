@@ -153,6 +153,11 @@ TEST(CXmlDocStructure, SkipsPrologAndIgnoresWhatFollowsTheTopElement) {
     ASSERT_TRUE(doc.FindChild(nullptr));
     EXPECT_EQ(doc.GetChildText(), "2");
     EXPECT_FALSE(doc.FindChild(nullptr));
+
+    // Markup inside a quoted literal does not end the declaration.
+    CXmlDoc quoted("<!DOCTYPE list SYSTEM \"><fake/>\"><list/>");
+    EXPECT_EQ(quoted.elementCount(), 1);
+    EXPECT_TRUE(quoted.FindSibling("list"));
 }
 
 TEST(CXmlDocStructure, EndTagsMayCarrySpacesAndExtraTokens) {
@@ -414,4 +419,22 @@ TEST(CXmlDocNesting, DeepDocumentsDoNotExhaustTheStack) {
     EXPECT_FALSE(doc.Parse(repeated("<a>", kDepth) + "</b>"));
     EXPECT_EQ(doc.lastError(), "End tag does not correspond to a");
     expectEmptyDocument(doc);
+}
+
+// Names are compared by the token rule, even for names made of delimiter characters, whichever
+// way the comparison is done.
+TEST(CXmlDocNames, DelimiterNamesMatchOnlyWholeTokens) {
+    CXmlDoc doc("<r><<a/><b[x]/><c/></r>");
+    ASSERT_TRUE(doc.FindSibling("r")) << doc.lastError().constData();
+    EXPECT_FALSE(doc.FindChild("<a"));
+    EXPECT_TRUE(doc.FindChild("<"));
+    EXPECT_FALSE(doc.FindChild("b[x]!"));
+    EXPECT_TRUE(doc.FindChild("b[x]"));
+    doc.ResetPos();
+    EXPECT_TRUE(doc.FindChild("c"));
+    // A wanted name may go on after the token with '/', '=', ' ' or '['.
+    doc.ResetPos();
+    EXPECT_TRUE(doc.FindChild("c/"));
+    doc.ResetPos();
+    EXPECT_FALSE(doc.FindChild("c!"));
 }
