@@ -75,12 +75,16 @@ TEST_F(SessionRecord, UseTimeIsKeptWhateverTheFlagAndComparedSigned) {
 TEST_F(SessionRecord, ConcurrentWritersAndReadersSeeOnlyWholeValues) {
     const QString names[2] = {QStringLiteral("short"), QString(300, QChar(0x30C1))};
     std::atomic<bool> stop{false};
+    std::atomic<int> readersStarted{0};
     std::atomic<int> reads{0};
     std::atomic<int> bad{0};
 
     std::vector<std::thread> writers;
     for (int w = 0; w < 2; ++w) {
         writers.emplace_back([&, w] {
+            while (readersStarted.load() < 2) {
+                std::this_thread::yield();
+            }
             for (int i = 0; i < 20000; ++i) {
                 SetSignedIn(1);
                 SetUserId(names[(i + w) % 2]);
@@ -96,7 +100,10 @@ TEST_F(SessionRecord, ConcurrentWritersAndReadersSeeOnlyWholeValues) {
     std::vector<std::thread> readers;
     for (int r = 0; r < 2; ++r) {
         readers.emplace_back([&] {
-            while (!stop.load()) {
+            readersStarted.fetch_add(1);
+            int own = 0;
+            while (!stop.load() || own < 1000) {
+                ++own;
                 for (const QString& value : {GetUserId(), GetDisplayName(), GetPassword()}) {
                     if (!value.isEmpty() && value != names[0] && value != names[1]) {
                         bad.fetch_add(1);
