@@ -3,7 +3,21 @@
 #include "app/ConfigFile.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
+#include "catalogue/ChannelList.h"
+#include "platform/CodePage.h"
+#include "service/BalanceQuery.h"
+#include "service/ChannelListDownload.h"
 #include "service/Cipher.h"
+#include "service/KeepAlive.h"
+#include "service/LoginExchange.h"
+#include "service/RequestCore.h"
+#include "service/ServiceState.h"
+#include "service/SessionRecord.h"
+#include "service/TicketRequest.h"
+#include "update/DatagramReply.h"
+#include "update/UpdateCheckThread.h"
+
+#include <arpa/inet.h>
 
 #include <QDir>
 
@@ -23,6 +37,14 @@ const char* const kUsage =
     "  config get KEY [--dir DIR]        decrypted value of KEY in DIR/confignew.ini\n"
     "  config set KEY VALUE [--dir DIR]  encrypt VALUE and store it under KEY\n"
     "  cipher encrypt|decrypt HEXBYTES   run the block cipher over whole blocks\n"
+    "  login ID PASSWORD                 sign in; prints the display name and use time\n"
+    "  logout ID PASSWORD                sign out\n"
+    "  ticket                            probe the server and ask for a session identity\n"
+    "  channels                          ticket, channel-list download, and the list\n"
+    "  pulse                             the player's keep-alive pulse\n"
+    "  balance ID PASSWORD               the remaining viewing time, over UDP\n"
+    "  update-check [SECONDS]            one update query over UDP (default wait 5 s)\n"
+    "  probe HOST                        resolve HOST and send it one echo request\n"
     "  help                              this text\n"
     "--key HEX uses a key of 1 to 16 bytes instead of the program's (1 to 8 bytes: single mode).\n"
     "DIR defaults to the folder of the client executable.\n"
@@ -154,6 +176,14 @@ int CliCommands::run(QStringList args) {
     if (command == QLatin1String("config")) return config(args);
     if (command == QLatin1String("cipher")) return cipher(args);
     if (command == QLatin1String("help")) return help();
+    if (command == QLatin1String("login")) return login(args);
+    if (command == QLatin1String("logout")) return logout(args);
+    if (command == QLatin1String("ticket")) return ticket(args);
+    if (command == QLatin1String("channels")) return channels(args);
+    if (command == QLatin1String("pulse")) return pulse(args);
+    if (command == QLatin1String("balance")) return balance(args);
+    if (command == QLatin1String("update-check")) return updateCheck(args);
+    if (command == QLatin1String("probe")) return probe(args);
     return badInput(QStringLiteral("unknown command: %1 (try velo-cli help)").arg(command));
 }
 
@@ -290,5 +320,240 @@ int CliCommands::cipher(const QStringList& args) {
     RunCipher(data, data, static_cast<std::size_t>(bytes->size()), key, keyLength, direction);
     std::fill(std::begin(key), std::end(key), 0);
     m_out << bytes->toHex() << Qt::endl;
+    return kOk;
+}
+
+namespace {
+
+bool needArgs(const QStringList& args, const QStringList& names, QString& error) {
+    if (args.size() < names.size()) {
+        error = QStringLiteral("missing argument: %1").arg(names[args.size()]);
+        return false;
+    }
+    if (args.size() > names.size()) {
+        error = QStringLiteral("too many arguments: %1").arg(args.mid(names.size()).join(' '));
+        return false;
+    }
+    return true;
+}
+
+QString ipText(std::uint32_t address) {
+    in_addr in{};
+    in.s_addr = address;
+    return QString::fromLatin1(::inet_ntoa(in));
+}
+
+}  // namespace
+
+void CliCommands::printState(const ServiceState& state) {
+    m_out << "server: " << state.serverUrl() << Qt::endl;
+    m_out << "server address: " << ipText(state.serverIp()) << Qt::endl;
+    m_out << "identity: " << state.uuid() << Qt::endl;
+}
+
+bool CliCommands::resolveServer(const ConfigFile& config, ServiceState& state) {
+    QString address = config.serverUrl(ConfigFile::kServerUrlForTicket);
+    const bool reachable = TicketRequest::CheckServer(config, state, address);
+    state.setServerUrl(address);
+    return reachable;
+}
+
+int CliCommands::login(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {"ID", "PASSWORD"}, error)) {
+        return badInput(error);
+    }
+    const ConfigFile config(configFolder());
+    QString name;
+    QString message = LoginExchange::kLoginFailed;
+    if (!LoginExchange::Login(config, args[0], args[1], name, message)) {
+        return failed(message);
+    }
+    m_out << "signed in: " << name << Qt::endl;
+    m_out << "use time: " << GetUseTime() << " s" << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::logout(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {"ID", "PASSWORD"}, error)) {
+        return badInput(error);
+    }
+    SetSignedIn(1);
+    SetUserId(args[0]);
+    SetPassword(args[1]);
+    if (!LoginExchange::Logout(ConfigFile(configFolder()))) {
+        return failed(QStringLiteral("logout failed: the server could not be reached or refused"));
+    }
+    m_out << "signed out" << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::ticket(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {}, error)) {
+        return badInput(error);
+    }
+    const ConfigFile config(configFolder());
+    ServiceState state;
+    const bool granted = TicketRequest::RequestTicket(config, state);
+    printState(state);
+    if (!granted) {
+        return failed(QStringLiteral("no ticket: server unreachable, request refused or no reply"));
+    }
+    m_out << "ticket granted" << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::channels(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {}, error)) {
+        return badInput(error);
+    }
+    const QString folder = configFolder();
+    const ConfigFile config(folder);
+    ServiceState state;
+    // As the client does: the list is asked for whatever the ticket request said.
+    const bool granted = TicketRequest::RequestTicket(config, state);
+    printState(state);
+    m_out << "ticket: " << (granted ? "granted" : "not granted") << Qt::endl;
+    if (!ChannelListDownload::DownloadChannelList(config, state, folder)) {
+        return failed(QStringLiteral("channel list download failed"));
+    }
+    const QString path = ProgramFolder::file(folder, QStringLiteral("tvchannel.xml"));
+    m_out << "saved: " << path << Qt::endl;
+    ChannelList lists;
+    if (LoadChannelFile(path, lists) == 0) {
+        return failed(QStringLiteral("the downloaded channel list holds no group set"));
+    }
+    for (const auto& set : lists.groupSets) {
+        m_out << "[" << set->index << "] " << set->name << Qt::endl;
+        for (const auto& group : lists.groups) {
+            if (group->setIndex != set->index) {
+                continue;
+            }
+            m_out << "  [" << group->groupIndex << "] " << group->name << Qt::endl;
+            if (!group->hasChannels) {
+                m_out << "    " << kEmptyGroupLabel << Qt::endl;
+                continue;
+            }
+            for (const auto& channel : lists.channels) {
+                if (channel->groupIndex == group->groupIndex) {
+                    m_out << "    " << channel->id << "  " << ChannelLabel(*channel) << "  "
+                          << channel->address << Qt::endl;
+                }
+            }
+        }
+    }
+    return kOk;
+}
+
+int CliCommands::pulse(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {}, error)) {
+        return badInput(error);
+    }
+    const ConfigFile config(configFolder());
+    ServiceState state;
+    state.setServerUrl(config.serverUrl(ConfigFile::kServerUrlForTicket));
+    const KeepAlive::PulseResult result = KeepAlive::SendPulse(config, state);
+    printState(state);
+    switch (result) {
+        case KeepAlive::PulseResult::Accepted:
+            m_out << "pulse accepted" << Qt::endl;
+            return kOk;
+        case KeepAlive::PulseResult::Rejected:
+            return failed(QStringLiteral("pulse rejected, also after renewing the identity"));
+        case KeepAlive::PulseResult::NoAnswer:
+            break;
+    }
+    return failed(QStringLiteral("pulse got no answer"));
+}
+
+int CliCommands::balance(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {"ID", "PASSWORD"}, error)) {
+        return badInput(error);
+    }
+    if (BalanceQuery::BalanceRequest(args[0], args[1]).isEmpty()) {
+        return badInput(QStringLiteral("ID and password are too long for a balance request"));
+    }
+    const ConfigFile config(configFolder());
+    ServiceState state;
+    if (!resolveServer(config, state)) {
+        printState(state);
+        return failed(QStringLiteral("the server does not answer"));
+    }
+    SetSignedIn(1);
+    SetUserId(args[0]);
+    SetPassword(args[1]);
+    const BalanceQuery::Answer answer = BalanceQuery::QueryBalance(state);
+    m_out << "server address: " << ipText(state.serverIp()) << Qt::endl;
+    if (!answer.reply.isEmpty()) {
+        m_out << "reply: " << answer.reply << Qt::endl;
+    }
+    if (answer.outcome != BalanceQuery::Outcome::Answered) {
+        return failed(answer.outcome == BalanceQuery::Outcome::NoAnswer
+                          ? QStringLiteral("no answer within 1000 ms")
+                      : answer.outcome == BalanceQuery::Outcome::SendFailed
+                          ? QStringLiteral("could not send from local port 35002")
+                          : QStringLiteral("the answer carries no use time"));
+    }
+    m_out << "use time: " << answer.useTime << " s" << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::updateCheck(const QStringList& args) {
+    if (args.size() > 1) {
+        return badInput(QStringLiteral("update-check takes at most SECONDS"));
+    }
+    bool ok = true;
+    const int seconds = args.isEmpty() ? 5 : args[0].toInt(&ok);
+    if (!ok || seconds < 1 || seconds > 120) {
+        return badInput(QStringLiteral("SECONDS must be a number from 1 to 120"));
+    }
+    const ConfigFile config(configFolder());
+    ServiceState state;
+    if (!resolveServer(config, state)) {
+        printState(state);
+        return failed(QStringLiteral("the server does not answer"));
+    }
+    const QString reply = UpdateCheckThread::askOnce(state, seconds * 1000);
+    m_out << "server address: " << ipText(state.serverIp()) << Qt::endl;
+    if (reply.isEmpty()) {
+        return failed(QStringLiteral("no reply within %1 s").arg(seconds));
+    }
+    m_out << "reply: " << reply << Qt::endl;
+    QString text1;
+    QString text2;
+    int retry = 0;
+    int flag = 0;
+    if (DatagramReply::ParseDatagramReply(reply, text1, text2, retry, flag) == 1) {
+        m_out << (flag == 1 ? "mandatory update" : "new version") << Qt::endl;
+        m_out << "text1: " << text1 << Qt::endl;
+        m_out << "text2: " << text2 << Qt::endl;
+        return kOk;
+    }
+    if (retry == 0) {
+        m_out << "no new version" << Qt::endl;
+        return kOk;
+    }
+    return failed(QStringLiteral("malformed reply"));
+}
+
+int CliCommands::probe(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {"HOST"}, error)) {
+        return badInput(error);
+    }
+    ServiceState state;
+    const bool answered =
+        TicketRequest::ProbeHost(state, CodePage::toAnsi(args[0]), {80, 7006});
+    m_out << "address: " << ipText(state.serverIp()) << Qt::endl;
+    if (!answered) {
+        return failed(state.serverIp() == 0 ? QStringLiteral("cannot resolve %1").arg(args[0])
+                                            : QStringLiteral("no answer from %1").arg(args[0]));
+    }
+    m_out << "answered" << Qt::endl;
     return kOk;
 }

@@ -22,6 +22,18 @@ private:
     int cipher(const QStringList& args);
     int help();
 
+    // Exchanges with the service, each with the configuration of the program folder.
+    int login(const QStringList& args);
+    int logout(const QStringList& args);
+    int ticket(const QStringList& args);
+    int channels(const QStringList& args);
+    int pulse(const QStringList& args);
+    int balance(const QStringList& args);
+    int updateCheck(const QStringList& args);
+    int probe(const QStringList& args);
+    bool resolveServer(const class ConfigFile& config, class ServiceState& state);
+    void printState(const class ServiceState& state);
+
     int badInput(const QString& message);
     int failed(const QString& message);
     std::optional<QString> encryptText(const QString& plain) const;

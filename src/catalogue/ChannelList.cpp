@@ -1,0 +1,105 @@
+#include "catalogue/ChannelList.h"
+
+#include "catalogue/CXmlDoc.h"
+#include "service/Cipher.h"
+
+namespace {
+
+QString utf8(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes);
+}
+
+}  // namespace
+
+namespace {
+
+int readChannels(CXmlDoc& doc, ChannelList& lists) {
+    doc.ResetPos();
+    int setCounter = 0;
+    int groupCounter = 0;
+    while (doc.FindChild("groups")) {
+        auto set = std::make_unique<GroupSetInfo>();
+        set->index = setCounter;
+        set->name = utf8(doc.GetChildAttr("name"));
+        lists.groupSets.push_back(std::move(set));
+        doc.Enter();
+        while (doc.FindChild("group")) {
+            auto owned = std::make_unique<GroupInfo>();
+            GroupInfo& group = *owned;
+            group.setIndex = setCounter;
+            group.groupIndex = groupCounter;
+            group.name = utf8(doc.GetChildAttr("name"));
+            lists.groups.push_back(std::move(owned));
+            doc.Enter();
+            while (doc.FindChild("channel")) {
+                auto channel = std::make_unique<ChannelInfo>();
+                channel->id = utf8(doc.GetChildAttr("id"));
+                if (doc.Enter()) {
+                    channel->groupIndex = groupCounter;
+                    group.hasChannels = true;
+                    // Each search goes on after the previous one: name, vip, zar_address.
+                    if (doc.FindChild("name")) {
+                        channel->name = utf8(doc.GetChildText());
+                    }
+                    if (doc.FindChild("vip")) {
+                        channel->vip = utf8(doc.GetChildText());
+                    }
+                    if (doc.FindChild("zar_address")) {
+                        doc.Enter();
+                        if (doc.FindChild("item")) {
+                            const QString item = utf8(doc.GetChildText());
+                            if (!item.isEmpty()) {
+                                channel->address = DecryptText(item);
+                            }
+                        }
+                        doc.Leave();
+                    }
+                    doc.Leave();
+                }
+                lists.channels.push_back(std::move(channel));
+            }
+            doc.Leave();
+            ++groupCounter;
+        }
+        doc.Leave();
+        ++setCounter;
+    }
+    return setCounter;
+}
+
+}  // namespace
+
+int LoadChannelFile(const QString& path, ChannelList& lists) {
+    CXmlDoc doc;
+    // A file that does not load leaves an empty document, in which nothing is found.
+    doc.LoadFile(path);
+    return readChannels(doc, lists);
+}
+
+int LoadChannelText(const QByteArray& text, ChannelList& lists) {
+    CXmlDoc doc;
+    doc.Parse(text);
+    return readChannels(doc, lists);
+}
+
+const ChannelInfo* FindChannelByName(const ChannelList& lists, const QString& name) {
+    for (const auto& channel : lists.channels) {
+        if (channel->name == name) {
+            return channel.get();
+        }
+    }
+    return nullptr;
+}
+
+QString ChannelLabel(const ChannelInfo& channel) {
+    const bool vip = channel.vip != QLatin1String("0");
+    const qsizetype limit = vip ? 16 : 18;
+    QString label = channel.name;
+    if (label.size() > limit) {
+        label = label.left(limit) + QStringLiteral("..");
+    }
+    if (vip) {
+        label += QStringLiteral("  VIP");
+    }
+    return label;
+}

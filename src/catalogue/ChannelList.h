@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// One "groups" element of the channel list: a set of groups.
+struct GroupSetInfo {
+    int index = 0;
+    QString name;
+};
+
+// One "group" element; its index counts over the whole file, not per set.
+struct GroupInfo {
+    int setIndex = 0;
+    int groupIndex = 0;
+    bool hasChannels = false;
+    QString name;
+};
+
+// One "channel" element with its decrypted playback address.
+struct ChannelInfo {
+    int groupIndex = 0;
+    QString id;
+    QString name;
+    QString vip;
+    QString address;
+};
+
+// The three lists read from tvchannel.xml, in document order. The records live as long as the
+// lists and never move, so a window may keep pointers to them.
+struct ChannelList {
+    std::vector<std::unique_ptr<GroupSetInfo>> groupSets;
+    std::vector<std::unique_ptr<GroupInfo>> groups;
+    std::vector<std::unique_ptr<ChannelInfo>> channels;
+};
+
+// Reads the channel list file at PATH and appends its records to LISTS. Returns the number of
+// group sets read: 0 when the file is missing, malformed or holds none.
+int LoadChannelFile(const QString& path, ChannelList& lists);
+// The same for a channel list already in memory.
+int LoadChannelText(const QByteArray& text, ChannelList& lists);
+
+// The first channel whose name is exactly NAME, or none.
+const ChannelInfo* FindChannelByName(const ChannelList& lists, const QString& name);
+
+// The text a channel shows in the list: long names are cut and VIP channels marked.
+QString ChannelLabel(const ChannelInfo& channel);
+
+// Shown in a group that has no channel yet.
+inline const QString kEmptyGroupLabel = QStringLiteral("频道建设中，敬请关注...");

@@ -1,0 +1,89 @@
+#include "platform/UdpSocket.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+UdpSocket::~UdpSocket() {
+    close();
+}
+
+void UdpSocket::close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool UdpSocket::bind(std::uint32_t address, std::uint16_t port) {
+    close();
+    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (m_fd < 0) {
+        return false;
+    }
+    const int on = 1;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = address;
+    local.sin_port = htons(port);
+    if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool UdpSocket::sendTo(const QByteArray& datagram, std::uint32_t address, std::uint16_t port) {
+    if (m_fd < 0) {
+        return false;
+    }
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = address;
+    to.sin_port = htons(port);
+    const ssize_t sent =
+        ::sendto(m_fd, datagram.constData(), static_cast<std::size_t>(datagram.size()), 0,
+                 reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    return sent == datagram.size();
+}
+
+bool UdpSocket::waitReadable(int timeoutMs) {
+    if (m_fd < 0) {
+        return false;
+    }
+    pollfd entry{m_fd, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&entry, 1, timeoutMs);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        return ready > 0 && (entry.revents & POLLIN) != 0;
+    }
+}
+
+QByteArray UdpSocket::receive(int maxBytes, std::uint32_t* fromAddress, std::uint16_t* fromPort) {
+    if (m_fd < 0 || maxBytes <= 0) {
+        return {};
+    }
+    QByteArray buffer(maxBytes, '\0');
+    sockaddr_in from{};
+    socklen_t fromLength = sizeof from;
+    const ssize_t received = ::recvfrom(m_fd, buffer.data(), static_cast<std::size_t>(maxBytes), 0,
+                                        reinterpret_cast<sockaddr*>(&from), &fromLength);
+    if (received <= 0) {
+        return {};
+    }
+    buffer.truncate(received);
+    if (fromAddress != nullptr) {
+        *fromAddress = from.sin_addr.s_addr;
+    }
+    if (fromPort != nullptr) {
+        *fromPort = ntohs(from.sin_port);
+    }
+    return buffer;
+}

@@ -1,0 +1,46 @@
+#include "service/ChannelListDownload.h"
+
+#include "app/ConfigFile.h"
+#include "platform/ProgramFolder.h"
+#include "service/RequestCore.h"
+#include "service/ServiceState.h"
+
+#include <QSaveFile>
+
+namespace ChannelListDownload {
+
+QString ChannelListAddress(const ConfigFile& config, ServiceState& state) {
+    QString server = state.serverUrl();
+    if (server.isEmpty()) {
+        server = config.serverUrl(ConfigFile::kServerUrlForChannelList);
+        state.setServerUrl(server);
+    }
+    return server + QLatin1Char('/') + config.tvProgram() + QStringLiteral("&ack=") +
+           RequestCore::encodeQueryValue(state.uuid()) + QStringLiteral("00000001&lang=1");
+}
+
+bool DownloadChannelList(const ConfigFile& config, ServiceState& state,
+                         const QString& programFolder) {
+    HttpRequest::Options options;
+    options.connectTimeoutMs = 2000;
+    options.connectAttempts = 1;
+    options.totalTimeoutMs = 120000;
+    options.maxBody = kMaxChannelListBytes;
+    const HttpRequest::Response response =
+        HttpRequest::get(ChannelListAddress(config, state), options);
+    // An error page is not a channel list, and a reply cut short is not the whole list.
+    if (response.failure != HttpRequest::Failure::None || response.status < 200 ||
+        response.status > 299) {
+        return false;
+    }
+    if (response.body.count('\0') == response.body.size()) {
+        return false;  // empty, or nothing but zero bytes
+    }
+    QSaveFile file(ProgramFolder::file(programFolder, QStringLiteral("tvchannel.xml")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(response.body) != response.body.size()) {
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace ChannelListDownload

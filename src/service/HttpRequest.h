@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// One HTTP exchange through libcurl: a handle of its own, opened, used once and closed, nothing
+// shared with other exchanges. Blocks the calling thread, never longer than its time-outs.
+class HttpRequest {
+public:
+    struct Options {
+        int connectTimeoutMs = 0;       // 0: the library's own
+        int connectAttempts = 1;        // tries to connect before giving up
+        int totalTimeoutMs = 30000;     // the whole exchange, connection included
+        qsizetype maxBody = 64 * 1024;  // a longer reply is refused
+        QByteArray contentType;         // for POST bodies
+    };
+
+    enum class Failure {
+        None,
+        BadAddress,  // the address cannot be used at all
+        Connect,     // no connection to the server
+        Send,        // connected, but no reply came
+        Receive,     // the reply broke off after its headers
+        TooLarge,    // the reply is longer than allowed
+    };
+
+    struct Response {
+        Failure failure = Failure::None;
+        long status = 0;        // HTTP status; 0 when no reply header arrived
+        QByteArray body;        // what arrived, also after a Receive failure
+        bool stopped = false;   // the examiner had seen enough
+    };
+
+    // Looks at the reply body received so far; false stops the transfer (not a failure).
+    using Examiner = std::function<bool(const QByteArray& bodySoFar)>;
+
+    static Response get(const QString& url, const Options& options, const Examiner& examine = {});
+    static Response post(const QString& url, const QByteArray& body, const Options& options);
+
+private:
+    static Response perform(const QString& url, const QByteArray* postBody,
+                            const Options& options, const Examiner& examine);
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+class ConfigFile;
+class ServiceState;
+
+// The player's service duties: telling the server every ten minutes that the session identity
+// is still in use, and the address the playback control authorises itself at.
+namespace KeepAlive {
+
+enum class PulseResult { Accepted, Rejected, NoAnswer };
+
+// The pulse address for tick count TICK, which goes out as a signed number.
+QString PulseAddress(ServiceState& state, std::uint32_t tick);
+
+// One pulse. A rejected pulse renews the session identity and is repeated once.
+PulseResult SendPulse(const ConfigFile& config, ServiceState& state);
+
+// The forced-authorisation address: the configured base followed by "pc/forceauth", with a
+// leading "http://" turned into "https://".
+QString ForceAuthAddress(const ConfigFile& config);
+
+}  // namespace KeepAlive

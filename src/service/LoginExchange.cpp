@@ -1,0 +1,87 @@
+#include "service/LoginExchange.h"
+
+#include "app/ConfigFile.h"
+#include "catalogue/CXmlDoc.h"
+#include "platform/CodePage.h"
+#include "service/RequestCore.h"
+#include "service/SessionRecord.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace LoginExchange {
+
+namespace {
+
+RequestCore::Fields credentials(const QString& id, const QString& password) {
+    return {{QStringLiteral("um"), id}, {QStringLiteral("pwd"), password}};
+}
+
+}  // namespace
+
+int UseTimeSeconds(const QByteArray& milliseconds) {
+    // A signed 64-bit decimal, read as far as it is one; out-of-range values saturate.
+    const long long value = std::strtoll(milliseconds.constData(), nullptr, 10);
+    const long long seconds = value / 1000;
+    return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds)));
+}
+
+bool Login(const ConfigFile& config, const QString& id, const QString& password,
+           QString& displayName, QString& message) {
+    const RequestCore::FormReply reply = RequestCore::postForm(
+        config.serverUrl(ConfigFile::kServerUrlForLogin), QStringLiteral("/user!login.action?"),
+        credentials(id, password), 2000, 1);
+    if (reply.failure != RequestCore::FormFailure::None) {
+        message = reply.message;
+        return false;
+    }
+    if (reply.body.isEmpty()) {
+        message = kWrongIdOrPassword;
+        return false;
+    }
+    if (reply.body.front() == '\0') {
+        message = kNoLoginInfo;
+        return false;
+    }
+
+    CXmlDoc doc;
+    doc.Parse(reply.body);
+    if (!doc.FindSibling("Result") || !doc.Enter() || !doc.FindSibling("Status")) {
+        message = kWrongIdOrPassword;
+        return false;
+    }
+    const QByteArray status = doc.GetText();
+    if (status == "1") {
+        displayName = doc.FindSibling("UserName") ? CodePage::fromAnsi(doc.GetText()) : id;
+        if (doc.FindSibling("UseTime")) {
+            SetUseTime(UseTimeSeconds(doc.GetText()));
+        }
+        return true;
+    }
+    message = status == "2" ? kSignedInElsewhere : kWrongIdOrPassword;
+    return false;
+}
+
+bool Logout(const ConfigFile& config) {
+    const RequestCore::FormReply reply = RequestCore::postForm(
+        config.serverUrl(ConfigFile::kServerUrlForLogin), QStringLiteral("/user!logout.action?"),
+        credentials(GetUserId(), GetPassword()), 1000, 1);
+    if (reply.failure != RequestCore::FormFailure::None) {
+        return false;
+    }
+    if (reply.body.isEmpty()) {
+        return true;
+    }
+    const qsizetype lineEnd = reply.body.indexOf('\n');
+    QByteArray line = lineEnd < 0 ? reply.body : reply.body.first(lineEnd);
+    if (line.endsWith('\r')) {
+        line.chop(1);
+    }
+    if (line.isEmpty()) {
+        return false;
+    }
+    // A reachable server that answered counts as signed out, whatever its status says.
+    return true;
+}
+
+}  // namespace LoginExchange

@@ -1,0 +1,127 @@
+#include "service/BalanceQuery.h"
+
+#include "service/ServiceState.h"
+#include "service/SessionRecord.h"
+#include "support/RefService.h"
+
+#include <QElapsedTimer>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class BalanceQueryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_service.running());
+        m_state.setServerIp(m_service.address());
+        signIn(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"));
+        SetUseTime(-7);
+    }
+    void TearDown() override { SetSignedIn(0); }
+    static void signIn(const QString& id, const QString& password) {
+        SetSignedIn(1);
+        SetUserId(id);
+        SetPassword(password);
+    }
+    void scriptAnswer(const QByteArray& datagram) {
+        m_service.script(QStringLiteral("udp:002"), QStringLiteral("reply"), datagram);
+    }
+
+    RefService m_service;
+    ServiceState m_state;
+};
+
+}  // namespace
+
+TEST(BalanceQueryEscape, FieldSeparatorsAreEscapedButPercentIsNot) {
+    EXPECT_EQ(BalanceQuery::EscapeField(QStringLiteral("a^b$c|d#e%7C")),
+              QStringLiteral("a%5Eb%24c%7Cd%23e%7C"));
+    EXPECT_EQ(BalanceQuery::BalanceRequest(QStringLiteral("id"), QStringLiteral("p|w")),
+              QByteArray("^002|1#id|p%7Cw$\0", 17));
+    // The text may hold 511 bytes: "^002|1#" + id + "|" + password + "$" is 9 bytes more.
+    EXPECT_FALSE(BalanceQuery::BalanceRequest(QString(251, 'i'), QString(251, 'p')).isEmpty());
+    EXPECT_TRUE(BalanceQuery::BalanceRequest(QString(251, 'i'), QString(252, 'p')).isEmpty());
+}
+
+TEST(BalanceQueryAnswer, ReadsTheValueOnlyFromAPositiveFramedAnswer) {
+    const struct {
+        QString reply;
+        bool ok;
+        int seconds;
+        BalanceQuery::Outcome outcome;
+    } cases[] = {
+        {QStringLiteral("^1|3600000$"), true, 3600, BalanceQuery::Outcome::Answered},
+        {QStringLiteral("^^1|59999$$"), true, 59, BalanceQuery::Outcome::Answered},
+        {QStringLiteral("^1|0$"), true, 0, BalanceQuery::Outcome::Answered},
+        {QStringLiteral("^0|3600000$"), false, 0, BalanceQuery::Outcome::NoValue},
+        {QStringLiteral("^$"), false, 0, BalanceQuery::Outcome::NoValue},
+        {QStringLiteral("^1$"), false, 0, BalanceQuery::Outcome::Malformed},
+        {QStringLiteral("1|5000$"), false, 0, BalanceQuery::Outcome::Malformed},
+        {QStringLiteral("^1|5000"), false, 0, BalanceQuery::Outcome::Malformed},
+    };
+    for (const auto& c : cases) {
+        int seconds = -99;
+        BalanceQuery::Outcome outcome{};
+        EXPECT_EQ(BalanceQuery::ParseBalanceAnswer(c.reply, seconds, outcome), c.ok)
+            << c.reply.toStdString();
+        EXPECT_EQ(outcome, c.outcome) << c.reply.toStdString();
+        if (c.ok) {
+            EXPECT_EQ(seconds, c.seconds) << c.reply.toStdString();
+        }
+    }
+}
+
+TEST_F(BalanceQueryTest, AnswerUpdatesTheUseTime) {
+    const BalanceQuery::Answer answer = BalanceQuery::QueryBalance(m_state);
+    EXPECT_EQ(answer.outcome, BalanceQuery::Outcome::Answered) << answer.reply.toStdString();
+    EXPECT_EQ(GetUseTime(), 36000);
+    EXPECT_EQ(m_service.lastDatagram(QStringLiteral("002")),
+              QStringLiteral("^002|1#demo@velo.example|demo1234$"));
+
+    signIn(QStringLiteral("empty@velo.example"), QStringLiteral("empty1234"));
+    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Answered);
+    EXPECT_EQ(GetUseTime(), 0);
+    EXPECT_FALSE(HasUseTime());
+}
+
+TEST_F(BalanceQueryTest, SeparatorsInThePasswordTravelEscaped) {
+    signIn(QStringLiteral("pipe@velo.example"), QStringLiteral("a|b#c"));
+    BalanceQuery::QueryBalance(m_state);
+    EXPECT_EQ(m_service.lastDatagram(QStringLiteral("002")),
+              QStringLiteral("^002|1#pipe@velo.example|a%7Cb%23c$"));
+}
+
+TEST_F(BalanceQueryTest, FailuresLeaveTheUseTimeAlone) {
+    scriptAnswer("^0$");
+    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::NoValue);
+    scriptAnswer("no frame");
+    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Malformed);
+    m_service.script(QStringLiteral("udp:002"), QStringLiteral("garbage"));
+    EXPECT_NE(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Answered);
+    m_service.script(QStringLiteral("udp:002"), QStringLiteral("silence"));
+    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::NoAnswer);
+    EXPECT_EQ(GetUseTime(), -7);
+
+    // Too long to send: nothing goes out.
+    const int before = m_service.datagrams(QStringLiteral("002"));
+    signIn(QString(300, QLatin1Char('i')), QString(300, QLatin1Char('p')));
+    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::TooLong);
+    EXPECT_EQ(m_service.datagrams(QStringLiteral("002")), before);
+}
+
+TEST_F(BalanceQueryTest, TakenLocalPortFailsTheQuery) {
+    const int other = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(other, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(BalanceQuery::kLocalPort);
+    ASSERT_EQ(::bind(other, reinterpret_cast<const sockaddr*>(&local), sizeof local), 0);
+    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::SendFailed);
+    ::close(other);
+    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Answered);
+}

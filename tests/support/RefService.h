@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+
+// The reference service on a loopback address of its own, with its data in a fresh folder, and
+// a program folder whose configuration points the client at it. Stopped when destroyed.
+class RefService {
+public:
+    static constexpr const char* kAddress = "127.0.0.2";
+    static constexpr const char* kTvProgram = "tvprogram.action?type=pc";
+
+    RefService();
+    ~RefService();
+
+    bool running() const { return m_port != 0; }
+    QString serverUrl() const;  // "http://127.0.0.2:PORT"
+    int port() const { return m_port; }
+    std::uint32_t address() const;  // network byte order
+    QString programFolder() const { return m_program.path(); }
+    QString dataFolder() const { return m_data.path(); }
+
+    // Writes KEY of the program folder's configuration, encrypted.
+    void configure(const QString& key, const QString& plain) const;
+
+    // The next COUNT requests to ENDPOINT get ACTION (see the service's control routes).
+    void script(const QString& endpoint, const QString& action, const QByteArray& body = {},
+                int status = 0, int delayMs = 0, int count = 1) const;
+    void reset() const;
+    void setUpdate(const QString& mode, const QString& text1 = {}, const QString& text2 = {}) const;
+    QJsonObject state() const;
+    int requests(const QString& endpoint) const;
+    QJsonObject lastRequest(const QString& endpoint) const;
+    int datagrams(const QString& command) const;
+    QString lastDatagram(const QString& command) const;
+
+private:
+    QByteArray control(const QString& pathWithQuery, const QByteArray& body = {}) const;
+
+    QTemporaryDir m_data;
+    QTemporaryDir m_program;
+    QProcess m_process;
+    int m_port = 0;
+};

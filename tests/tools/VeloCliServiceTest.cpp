@@ -1,0 +1,84 @@
+#include "support/RefService.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class VeloCliService : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_service.running()); }
+    CliResult velo(QStringList args) const {
+        args.prepend(m_service.programFolder());
+        args.prepend(QStringLiteral("--dir"));
+        QProcess process;
+        process.start(QStringLiteral(VELO_CLI_PATH), args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    RefService m_service;
+};
+
+}  // namespace
+
+TEST_F(VeloCliService, SignsInAndOut) {
+    const CliResult in = velo({"login", "demo@velo.example", "demo1234"});
+    EXPECT_EQ(in.exitCode, 0) << in.err.toStdString();
+    EXPECT_TRUE(in.out.contains(QStringLiteral("signed in: デモユーザー")));
+    EXPECT_TRUE(in.out.contains(QStringLiteral("use time: 36000 s")));
+
+    const CliResult wrong = velo({"login", "demo@velo.example", "nope"});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("VELO IDまたはパスワードが正しくありません")));
+
+    EXPECT_EQ(velo({"logout", "demo@velo.example", "demo1234"}).exitCode, 0);
+    EXPECT_EQ(velo({"login", "only-an-id"}).exitCode, 2);
+}
+
+TEST_F(VeloCliService, TicketAndChannelList) {
+    const CliResult ticket = velo({"ticket"});
+    EXPECT_EQ(ticket.exitCode, 0) << ticket.err.toStdString();
+    EXPECT_TRUE(ticket.out.contains(QStringLiteral("server address: 127.0.0.2")));
+
+    const CliResult channels = velo({"channels"});
+    ASSERT_EQ(channels.exitCode, 0) << channels.err.toStdString();
+    EXPECT_TRUE(channels.out.contains(QStringLiteral("人気チャンネル")));
+    EXPECT_TRUE(channels.out.contains(QStringLiteral("最新更新")));
+    EXPECT_TRUE(channels.out.contains(QStringLiteral("频道建设中，敬请关注...")));
+    EXPECT_TRUE(channels.out.contains(QStringLiteral("zar://")));
+    EXPECT_TRUE(QFile::exists(m_service.programFolder() + QStringLiteral("/tvchannel.xml")));
+
+    m_service.script(QStringLiteral("/tvprogram.action"), QStringLiteral("reply"), {}, 500);
+    EXPECT_EQ(velo({"channels"}).exitCode, 1);
+}
+
+TEST_F(VeloCliService, PulseBalanceAndUpdateCheck) {
+    EXPECT_EQ(velo({"pulse"}).exitCode, 0);
+
+    const CliResult balance = velo({"balance", "taro@velo.example", "taro5678"});
+    EXPECT_EQ(balance.exitCode, 0) << balance.err.toStdString();
+    EXPECT_TRUE(balance.out.contains(QStringLiteral("use time: 7200 s")));
+    EXPECT_EQ(velo({"balance", "taro@velo.example", "wrong"}).exitCode, 1);
+
+    const CliResult none = velo({"update-check", "2"});
+    EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
+    EXPECT_TRUE(none.out.contains(QStringLiteral("no new version")));
+    m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"), QStringLiteral("必須#"));
+    const CliResult mandatory = velo({"update-check", "2"});
+    EXPECT_TRUE(mandatory.out.contains(QStringLiteral("mandatory update")));
+    EXPECT_TRUE(mandatory.out.contains(QStringLiteral("text2: 必須#")));
+
+    EXPECT_EQ(velo({"probe", "127.0.0.2"}).exitCode, 0);
+    EXPECT_EQ(velo({"probe", "no-such-host.invalid"}).exitCode, 1);
+}

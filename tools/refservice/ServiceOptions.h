@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <netinet/in.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line asks the service to do.
+class ServiceOptions {
+public:
+    // One ADDRESS:PORT argument; the address is kept as written (for the start-up line) and as
+    // the IPv4 address it names (for binding).
+    struct Endpoint {
+        QString host;
+        std::string numericHost;
+        in_addr address{};
+        int port = 0;
+    };
+
+    static constexpr int kDefaultUdpPort = 35000;
+
+    // Reads ARGS (without the program name). Nothing, with ERROR set to one line, when they are
+    // unusable; a request for help gives options with wantsHelp() set.
+    static std::optional<ServiceOptions> parse(const std::vector<std::string>& args,
+                                               QString& error);
+    static QString usage();
+
+    bool wantsHelp() const { return m_help; }
+    const Endpoint& listen() const { return m_listen; }
+    const std::optional<Endpoint>& adListen() const { return m_adListen; }
+    int udpPort() const { return m_udpPort; }
+    const QString& dataFolder() const { return m_dataFolder; }
+
+private:
+    static std::optional<Endpoint> parseEndpoint(const QString& text, QString& error);
+    static std::optional<int> parsePort(const QString& text);
+
+    bool m_help = false;
+    Endpoint m_listen;
+    std::optional<Endpoint> m_adListen;
+    int m_udpPort = kDefaultUdpPort;
+    QString m_dataFolder;
+};

@@ -1,0 +1,148 @@
+#include "DataStore.h"
+#include "DatagramAnswers.h"
+#include "DatagramEndpoint.h"
+#include "FaultBook.h"
+#include "HttpListener.h"
+#include "ServiceOptions.h"
+#include "ServiceRoutes.h"
+#include "SessionBook.h"
+#include "ShutdownLatch.h"
+#include "WebFrontend.h"
+
+#include <QString>
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitBadArguments = 2;
+constexpr int kExitFailure = 1;
+
+void report(const QString& message) {
+    std::fprintf(stderr, "refservice: %s\n", qPrintable(message));
+}
+
+// Serves again when a listener's accept loop has given up, so a long demo survives a transient
+// accept error; keeps trying once a second while that fails.
+void reviveFailed(HttpListener& listener, const char* name) {
+    if (!listener.failed()) {
+        return;
+    }
+    QString error;
+    if (listener.restart(error)) {
+        report(QStringLiteral("the %1 server stopped accepting and was restarted")
+                   .arg(QLatin1String(name)));
+    } else {
+        report(QStringLiteral("the %1 server stopped accepting; restart failed: %2")
+                   .arg(QLatin1String(name), error));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QString error;
+    const auto options =
+        ServiceOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        report(QStringLiteral("%1 (%2)").arg(error, ServiceOptions::usage()));
+        return kExitBadArguments;
+    }
+    if (options->wantsHelp()) {
+        std::printf("%s\n", qPrintable(ServiceOptions::usage()));
+        return 0;
+    }
+
+    // A client that goes away mid-reply must cost a failed write, not the process. The stop
+    // signals are blocked before any thread starts, so all threads inherit the mask and only
+    // the wait below receives them.
+    std::signal(SIGPIPE, SIG_IGN);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    DataStore store(options->dataFolder());
+    if (!store.open(error)) {
+        report(error);
+        return kExitFailure;
+    }
+    SessionBook book;
+    FaultBook faults;
+    ShutdownLatch shutdown;
+    ServiceRoutes routes(store, book);
+    WebFrontend frontend(routes, book, faults, store, shutdown);
+    DatagramAnswers answers(store);
+
+    const ServiceOptions::Endpoint& listen = options->listen();
+    HttpListener web(frontend, true);
+    if (!web.bind(listen.numericHost, listen.port, error)) {
+        report(error);
+        return kExitFailure;
+    }
+    std::optional<HttpListener> ads;
+    if (options->adListen()) {
+        ads.emplace(frontend, false);
+        if (!ads->bind(options->adListen()->numericHost, options->adListen()->port, error)) {
+            report(error);
+            return kExitFailure;
+        }
+    }
+    DatagramEndpoint datagrams(answers, book, faults);
+    if (!datagrams.bind(listen.address, options->udpPort(), error)) {
+        report(error);
+        return kExitFailure;
+    }
+
+    if (!web.start() || (ads && !ads->start())) {
+        report(QStringLiteral("the web server did not start"));
+        return kExitFailure;
+    }
+    datagrams.start();
+    if (ads) {
+        report(QStringLiteral("ad routes also on http://%1:%2")
+                   .arg(options->adListen()->host)
+                   .arg(ads->port()));
+    }
+    std::printf("refservice listening http://%s:%d udp %s:%d\n", qPrintable(listen.host),
+                web.port(), qPrintable(listen.host), datagrams.port());
+    std::fflush(stdout);
+
+    // The stop signals arrive as readable data; the one-second wake-up checks on the listeners.
+    const int signalSource = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (signalSource < 0) {
+        report(QStringLiteral("cannot wait for signals: %1").arg(std::strerror(errno)));
+        return kExitFailure;
+    }
+    for (;;) {
+        pollfd watch{signalSource, POLLIN, 0};
+        if (poll(&watch, 1, 1000) > 0) {
+            break;
+        }
+        reviveFailed(web, "web");
+        if (ads) {
+            reviveFailed(*ads, "ad");
+        }
+    }
+    close(signalSource);
+
+    shutdown.trigger();
+    datagrams.stop();
+    web.stop();
+    if (ads) {
+        ads->stop();
+    }
+    return 0;
+}
