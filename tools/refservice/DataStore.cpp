@@ -297,46 +297,36 @@ std::optional<QJsonArray> DataStore::parseRegistrations(const QByteArray& bytes,
     return document->array();
 }
 
-bool DataStore::loadAccounts(QString& error) {
-    const auto bytes = m_accountsFile.read();
-    auto accounts = bytes ? parseAccounts(*bytes, error) : std::nullopt;
+namespace {
+
+// Reads FILE through PARSE into TARGET; on failure ERROR names the file and TARGET stays.
+template <typename Target, typename Parse>
+bool loadParsed(WatchedFile& file, Parse parse, Target& target, QString& error) {
+    const auto bytes = file.read();
+    auto parsed = bytes ? parse(*bytes, error) : std::nullopt;
     if (!bytes) {
         error = QStringLiteral("cannot read");
     }
-    if (!accounts) {
-        error = QStringLiteral("%1: %2").arg(m_accountsFile.path(), error);
+    if (!parsed) {
+        error = QStringLiteral("%1: %2").arg(file.path(), error);
         return false;
     }
-    m_accounts = *accounts;
+    target = *parsed;
     return true;
+}
+
+}  // namespace
+
+bool DataStore::loadAccounts(QString& error) {
+    return loadParsed(m_accountsFile, parseAccounts, m_accounts, error);
 }
 
 bool DataStore::loadRegistrations(QString& error) {
-    const auto bytes = m_registrationsFile.read();
-    auto registrations = bytes ? parseRegistrations(*bytes, error) : std::nullopt;
-    if (!bytes) {
-        error = QStringLiteral("cannot read");
-    }
-    if (!registrations) {
-        error = QStringLiteral("%1: %2").arg(m_registrationsFile.path(), error);
-        return false;
-    }
-    m_registrations = *registrations;
-    return true;
+    return loadParsed(m_registrationsFile, parseRegistrations, m_registrations, error);
 }
 
 bool DataStore::loadUpdate(QString& error) {
-    const auto bytes = m_updateFile.read();
-    auto notice = bytes ? parseUpdate(*bytes, error) : std::nullopt;
-    if (!bytes) {
-        error = QStringLiteral("cannot read");
-    }
-    if (!notice) {
-        error = QStringLiteral("%1: %2").arg(m_updateFile.path(), error);
-        return false;
-    }
-    m_update = *notice;
-    return true;
+    return loadParsed(m_updateFile, parseUpdate, m_update, error);
 }
 
 bool DataStore::loadChannels(QString& error) {
