@@ -2,6 +2,7 @@
 
 #include "app/ConfigFile.h"
 #include "catalogue/ChannelList.h"
+#include "service/HttpRequest.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
 #include "support/RefService.h"
@@ -84,6 +85,17 @@ TEST_F(ChannelListDownloadTest, FailureKeepsThePreviousListWhole) {
     EXPECT_EQ(listFile(), good);
     EXPECT_EQ(QDir(m_service.programFolder()).entryList(QDir::Files).filter("tvchannel").size(), 1)
         << "no temporary file is left behind";
+}
+
+TEST_F(ChannelListDownloadTest, RepliesOverTheirLimitAreRefused) {
+    // The same limit keeps a runaway reply from filling memory; here it is made small.
+    HttpRequest::Options options;
+    options.maxBody = 1000;
+    const HttpRequest::Response response =
+        HttpRequest::get(ChannelListDownload::ChannelListAddress(config(), m_state), options);
+    EXPECT_EQ(response.failure, HttpRequest::Failure::TooLarge);
+    EXPECT_LE(response.body.size(), 1000);
+    EXPECT_GT(servedList().size(), 1000);
 }
 
 TEST_F(ChannelListDownloadTest, ZeroBytesInsideTheReplyAreKept) {

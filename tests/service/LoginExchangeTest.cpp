@@ -186,6 +186,7 @@ TEST_F(LoginExchangeTest, LogoutFailsOnlyWhenUnreachableOrOnAnEmptyFirstLine) {
         bool result;
     } cases[] = {
         {"<Result><Status>0</Status></Result>", true},
+        {"<Result><Status>2</Status></Result>", true},
         {"garbage", true},
         {"", true},
         {"\n<Result><Status>1</Status></Result>", false},

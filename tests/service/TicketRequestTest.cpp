@@ -4,7 +4,7 @@
 #include "service/ServiceState.h"
 #include "support/RefService.h"
 
-#include <QElapsedTimer>
+#include <QDir>
 #include <QUrlQuery>
 
 #include <arpa/inet.h>
@@ -95,8 +95,6 @@ TEST_F(TicketRequestTest, UnreachableServerFallsBackToTheProbeHostsServers) {
     // With no host answering, nothing is asked and the configured address stays.
     m_service.configure(QStringLiteral("ProbeHost2"), kSilentHost);
     const int before = m_service.requests(QStringLiteral("/auth.action"));
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_FALSE(TicketRequest::RequestTicket(config(), m_state));
     EXPECT_EQ(m_state.serverUrl(), QStringLiteral("http://") + kSilentHost);
     EXPECT_EQ(m_state.serverIp(), ::inet_addr("240.0.0.1")) << "the last host resolved";
@@ -120,4 +118,21 @@ TEST_F(TicketRequestTest, ProbeResolvesStoresAndAnswers) {
     EXPECT_EQ(address, m_service.serverUrl());
     QString empty;
     EXPECT_FALSE(TicketRequest::CheckServer(config(), fresh, empty));
+}
+
+TEST_F(TicketRequestTest, ProbesLeaveNoDescriptorOpen) {
+    const auto openDescriptors = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::Files |
+                                                               QDir::System).size();
+    };
+    TicketRequest::ProbeHost(m_state, RefService::kAddress, {80});  // first use may load libraries
+    const qsizetype before = openDescriptors();
+    for (int i = 0; i < 20; ++i) {
+        TicketRequest::ProbeHost(m_state, RefService::kAddress, {80});
+        TicketRequest::ProbeHost(m_state, "no-such-host.invalid", {80});
+    }
+    // Each of these waits out the echo's second.
+    TicketRequest::ProbeHost(m_state, kSilentHost.toLatin1(), {80});
+    TicketRequest::ProbeHost(m_state, kSilentHost.toLatin1(), {80});
+    EXPECT_EQ(openDescriptors(), before);
 }

@@ -7,6 +7,9 @@
 
 #include <optional>
 
+class ConfigFile;
+class ServiceState;
+
 // The deployer's and supporter's tool: each command runs one piece of the client by hand and
 // prints what came back. Exit codes: 0 success, 1 the operation failed, 2 bad input.
 class CliCommands {
@@ -31,8 +34,8 @@ private:
     int balance(const QStringList& args);
     int updateCheck(const QStringList& args);
     int probe(const QStringList& args);
-    bool resolveServer(const class ConfigFile& config, class ServiceState& state);
-    void printState(const class ServiceState& state);
+    bool resolveServer(const ConfigFile& config, ServiceState& state);
+    void printState(const ServiceState& state);
 
     int badInput(const QString& message);
     int failed(const QString& message);
