@@ -1,0 +1,202 @@
+#include "account/CLoginDlg.h"
+
+#include "account/CFeatureSoonDlg.h"
+#include "account/SavedLogin.h"
+#include "app/AppContext.h"
+#include "app/ConfigFile.h"
+#include "app/Messages.h"
+#include "service/LoginExchange.h"
+#include "service/SessionRecord.h"
+#include "widgets/CCueEdit.h"
+#include "widgets/CSkinButton.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QtConcurrent>
+
+namespace {
+
+void styleEdit(QLineEdit* edit) {
+    edit->setFrame(false);
+    edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QPalette colours = edit->palette();
+    colours.setColor(QPalette::Base, QColor(9, 15, 21));
+    colours.setColor(QPalette::Text, QColor(228, 238, 245));
+    colours.setColor(QPalette::Highlight, QColor(5, 153, 201));
+    edit->setPalette(colours);
+}
+
+QRegion roundedRegion(const QRect& rect, int corner) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect), corner / 2.0, corner / 2.0);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+}  // namespace
+
+CLoginDlg::CLoginDlg(AppContext& context, QWidget* notify)
+    : QDialog(notify, Qt::Dialog | Qt::FramelessWindowHint), m_context(context), m_notify(notify) {
+    setWindowTitle(QStringLiteral("VELO"));
+    m_background.load(QStringLiteral(":/bitmap/279"));
+    setFixedSize(410, 200);
+    setMask(roundedRegion(rect(), 20));
+
+    m_close = new CSkinButton(this);
+    m_close->setGeometry(385, 15, 10, 10);
+    m_close->SetBitmaps(281, 280, 282, 280);
+
+    m_message = new QLabel(this);
+    m_message->setGeometry(30, 160, 350, 30);
+    m_message->setWordWrap(true);
+    QPalette red = m_message->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    m_message->setPalette(red);
+
+    m_id = new CCueEdit(this);
+    m_id->setGeometry(92, 65, 180, 18);
+    styleEdit(m_id);
+    m_id->setNormalTextColour(QColor(228, 238, 245));
+    m_id->SetCueText(QStringLiteral(" "));
+
+    m_password = new QLineEdit(this);
+    m_password->setGeometry(92, 99, 180, 18);
+    m_password->setEchoMode(QLineEdit::Password);
+    styleEdit(m_password);
+
+    m_register = new CSkinButton(this);
+    m_register->setGeometry(277, 65, 105, 16);
+    m_register->SetBitmaps(290, 283, 291, 283);
+    m_forgot = new CSkinButton(this);
+    m_forgot->setGeometry(277, 99, 110, 16);
+    m_forgot->SetBitmaps(288, 284, 289, 284);
+
+    m_remember = new QCheckBox(this);
+    m_remember->setGeometry(97, 135, 13, 13);
+
+    m_login = new CSkinButton(this);
+    m_login->setGeometry(200, 130, 57, 22);
+    m_login->SetBitmaps(273, 272, 274, 272);
+
+    connect(m_close, &QAbstractButton::clicked, this, [this] { done(0); });
+    connect(m_login, &QAbstractButton::clicked, this, &CLoginDlg::onLogin);
+    connect(m_register, &QAbstractButton::clicked, this, &CLoginDlg::onRegister);
+    connect(m_forgot, &QAbstractButton::clicked, this, &CLoginDlg::onForgotPassword);
+    connect(m_password, &QLineEdit::returnPressed, this, &CLoginDlg::onLogin);
+    connect(&m_watcher, &QFutureWatcher<LoginOutcome>::finished, this, &CLoginDlg::onLoginDone);
+
+    QString id;
+    QString password;
+    if (SavedLogin::LoadSavedLogin(ConfigFile(m_context.m_strExeDir), id, password) == 1) {
+        m_id->SetText(id);
+        m_password->setText(password);
+        m_remember->setChecked(true);
+    }
+}
+
+CLoginDlg::~CLoginDlg() {
+    // A login still on its way is dropped: nothing is written for a dialog that is gone.
+    m_watcher.disconnect();
+}
+
+QString CLoginDlg::message() const {
+    return m_message->text();
+}
+
+bool CLoginDlg::busy() const {
+    return m_watcher.isRunning();
+}
+
+void CLoginDlg::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_background.isNull()) {
+        p.drawPixmap(0, 0, m_background);
+    }
+}
+
+void CLoginDlg::showMessage(const QString& text) {
+    m_message->setText(text);
+    update(m_message->geometry());
+}
+
+void CLoginDlg::setBusy(bool busy) {
+    for (QWidget* part : {static_cast<QWidget*>(m_id), static_cast<QWidget*>(m_password),
+                          static_cast<QWidget*>(m_login), static_cast<QWidget*>(m_register),
+                          static_cast<QWidget*>(m_forgot)}) {
+        part->setEnabled(!busy);
+    }
+}
+
+void CLoginDlg::onLogin() {
+    if (busy()) {
+        return;
+    }
+    const QString id = m_id->GetText();
+    const QString password = m_password->text();
+    if (id.isEmpty() || password.isEmpty()) {
+        showMessage(kEmptyFields);
+        return;
+    }
+    m_pendingId = id;
+    m_pendingPassword = password;
+    setBusy(true);
+    const QString folder = m_context.m_strExeDir;
+    m_watcher.setFuture(QtConcurrent::run([folder, id, password] {
+        LoginOutcome outcome;
+        outcome.message = LoginExchange::kLoginFailed;
+        outcome.ok = LoginExchange::Login(ConfigFile(folder), id, password, outcome.displayName,
+                                          outcome.message);
+        return outcome;
+    }));
+}
+
+void CLoginDlg::onLoginDone() {
+    setBusy(false);
+    const LoginOutcome outcome = m_watcher.result();
+    if (!outcome.ok) {
+        showMessage(outcome.message);
+        return;
+    }
+    finishSignIn(m_pendingId, outcome.displayName, m_pendingPassword);
+}
+
+void CLoginDlg::finishSignIn(const QString& id, const QString& name, const QString& password) {
+    SetSignedIn(1);
+    SetUserId(id);
+    SetDisplayName(name);
+    SetPassword(password);
+    if (m_notify != nullptr) {
+        Messages::WindowMessage refresh(Messages::kRefreshSignIn);
+        QCoreApplication::sendEvent(m_notify, &refresh);
+    }
+    rememberLogin(id, password);
+    done(0);
+}
+
+void CLoginDlg::rememberLogin(const QString& id, const QString& password) {
+    const ConfigFile config(m_context.m_strExeDir);
+    if (!m_remember->isChecked()) {
+        config.writeUserInfo(QString());
+        return;
+    }
+    const ConfigFile::WriteResult written =
+        config.writeUserInfo(SavedLogin::MakeRecord(id, password, QDate::currentDate()));
+    if (written == ConfigFile::WriteResult::TooLong) {
+        // A record that cannot be stored whole is not stored at all, and an older one is
+        // forgotten rather than left to sign in someone else.
+        config.writeUserInfo(QString());
+        QMessageBox::information(this, QStringLiteral("VELO"), kCannotRemember);
+    }
+}
+
+void CLoginDlg::onRegister() {
+    CFeatureSoonDlg(QStringLiteral("新規登録"), this).exec();
+}
+
+void CLoginDlg::onForgotPassword() {
+    CFeatureSoonDlg(QStringLiteral("パスワードの再発行"), this).exec();
+}

@@ -1,0 +1,54 @@
+#include "app/CPlayerApp.h"
+
+#include "mainwnd/CMainDlg.h"
+#include "platform/ControlRegistry.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SingleInstance.h"
+#include "playback/CDsopocx.h"
+
+#include <QMessageBox>
+#include <QProcess>
+
+#include <clocale>
+
+CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // Numbers in files and libraries are read the C way, whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    setApplicationName(QStringLiteral("VELO"));
+    setQuitOnLastWindowClosed(false);
+    m_context.m_strExeDir = ProgramFolder::path();
+}
+
+CPlayerApp::~CPlayerApp() = default;
+
+void CPlayerApp::RegisterPlaybackControl(const QString& programFolder) {
+    if (ControlRegistry::hasClassId(CDsopocx::kProgId)) {
+        return;
+    }
+    // Registered by the companion, started hidden and not waited for.
+    QProcess::startDetached(ProgramFolder::file(programFolder, QStringLiteral("velo-regctl")),
+                            {QStringLiteral("/s"),
+                             ProgramFolder::file(programFolder, QStringLiteral("codec/Zar.ocx"))});
+}
+
+int CPlayerApp::InitInstance() {
+    m_instance = std::make_unique<SingleInstance>(kInstanceName);
+    switch (m_instance->acquire()) {
+        case SingleInstance::Outcome::Failed:
+            QMessageBox::information(nullptr, kCaption, kLockFailed);
+            return 1;
+        case SingleInstance::Outcome::OtherHasWindow:
+            return 0;
+        case SingleInstance::Outcome::OtherStarting:
+            QMessageBox::information(nullptr, kCaption, kStillStarting);
+            break;
+        case SingleInstance::Outcome::First:
+            break;
+    }
+    RegisterPlaybackControl(m_context.m_strExeDir);
+
+    CMainDlg dialog(m_context, m_instance.get());
+    dialog.startUp();
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "catalogue/ChannelList.h"
+
+#include <QDialog>
+#include <QFutureWatcher>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include <memory>
+
+struct AppContext;
+class CChannelTreeCtrl;
+class CSkinButton;
+class CTVProgramDlg;
+class CVozorPlayerDlg;
+class QLabel;
+class SingleInstance;
+class UpdateCheckThread;
+
+// The main window and the hub of the client: the player pane, the channel list in the side panel,
+// the sign-in status and button. It signs in with a remembered login, fetches the channel list,
+// plays what the user picks, checks every two minutes that the account still has viewing time,
+// and signs out when it closes. Every exchange with the service runs beside the window.
+class CMainDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    inline static const QString kTitle = QStringLiteral("VELOライブテレビクライアント");
+    inline static const QString kWelcome = QStringLiteral("いらっしゃい:");
+    inline static const QString kPleaseSignIn = QStringLiteral("ログインしてください!");
+    inline static const QString kNoBalance = QStringLiteral(
+        "お客様のIDにバランスが不足します、適時チャージ後に再登録してください ");
+    inline static const QString kHideTip = QStringLiteral("側面を隠されます");
+    inline static const QString kShowTip = QStringLiteral("側面を表示します");
+    static constexpr int kUseTimeTimerMs = 120000;
+    static constexpr int kSidePanelWidth = 208;
+
+    CMainDlg(AppContext& context, SingleInstance* instance = nullptr, QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // The start-up: lays the window out, starts the sign-in, the player and the channel list.
+    // startupFinished follows once the channel list arrived or failed.
+    void startUp();
+
+    int FillChannelTree();
+    void refreshStatus();
+    void hideSidePanel();
+    void showSidePanel();
+    // The close sequence: stop, hide, start the ad companion and delete the list once per run,
+    // sign out. THEN runs when it is complete.
+    void runCloseSequence(const std::function<void()>& then = {});
+
+    // The window's parts, for the application and for tests.
+    CChannelTreeCtrl* tree() const { return m_tree; }
+    CVozorPlayerDlg* player() const { return m_player; }
+    QLabel* statusLine() const { return m_status; }
+    CSkinButton* signInButton() const { return m_signIn; }
+    CSkinButton* hideButton() const { return m_hide; }
+    CSkinButton* showButton() const { return m_show; }
+    QWidget* adWindow() const { return m_ad; }
+    CTVProgramDlg* retryNotice() const { return m_retry; }
+    QMessageBox* useTimeMessage() const { return m_useTimeBox; }
+    const ChannelList* channelLists() const { return m_lists.get(); }
+    bool sideHidden() const { return m_sideHidden; }
+    bool retryPending() const { return m_retryPending; }
+    bool retryAllowed() const { return m_retryAllowed; }
+    bool useTimeTimerActive() const { return m_useTimeTimer.isActive(); }
+    static int closeCount();
+
+signals:
+    void startupFinished(bool channelListLoaded);
+    void autoSignInFinished(bool signedIn);
+    void channelListRetried(bool loaded);
+    void closeSequenceFinished();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct SignInOutcome {
+        bool ok = false;
+        QString id;
+        QString name;
+        QString password;
+    };
+    struct ChannelListOutcome {
+        bool downloaded = false;
+        std::shared_ptr<ChannelList> lists;
+        int sets = 0;
+    };
+
+    void placeControls();
+    void layoutTree();
+    void startAutoSignIn();
+    void startChannelList(bool retry);
+    void onChannelList(const ChannelListOutcome& outcome, bool retry);
+    int fillTree(std::unique_ptr<ChannelList> lists, int sets);
+    void continueStartUp(bool loaded);
+    void placeRetryNotice(bool show);
+    void onSignInButton();
+    void onPlaySelected();
+    void onUseTimeTimer();
+    void showUseTimeMessage();
+    bool runLoginDialog();
+    void startUpdateCheck();
+    void stopUpdateCheck();
+    void restoreAndRaise();
+    QString shortenedStatus(const QString& text) const;
+
+    // Places kept for what later releases bring: the skinned frame, the tray icon, the update
+    // balloon and prompt, the advertisement download and window, the splash and the about box.
+    void startAdDownload() {}
+    void closeSplash() {}
+    void createTrayIcon() {}
+    void showUpdateBalloon(const QString&) {}
+    void offerUpdate() {}
+
+    AppContext& m_context;
+    SingleInstance* m_instance;
+    CChannelTreeCtrl* m_tree = nullptr;
+    CSkinButton* m_hide = nullptr;
+    CSkinButton* m_show = nullptr;
+    QLabel* m_status = nullptr;
+    CSkinButton* m_signIn = nullptr;
+    CVozorPlayerDlg* m_player = nullptr;
+    QWidget* m_ad = nullptr;
+    CTVProgramDlg* m_retry = nullptr;
+    QPointer<QMessageBox> m_useTimeBox;
+    QPixmap m_divider;
+    QPixmap m_header;
+    std::unique_ptr<ChannelList> m_lists;
+    QTimer m_useTimeTimer;
+    bool m_sideHidden = false;
+    bool m_retryPending = false;
+    bool m_retryAllowed = true;
+    bool m_balancePending = false;
+    bool m_closing = false;
+    bool m_closeDone = false;
+    std::unique_ptr<UpdateCheckThread> m_updateCheck;
+    QThread m_updateThread;
+};

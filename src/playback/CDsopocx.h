@@ -1,0 +1,56 @@
+#pragma once
+
+#include "playback/PlaybackControl.h"
+
+#include <QLibrary>
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+// The host of one playback control. The control is made from its class identifier through the
+// control registry, inside a parent window, and can be destroyed and made again there. A call
+// while no control exists does nothing and leaves the caller's result as it was.
+class CDsopocx : public QObject {
+    Q_OBJECT
+
+public:
+    inline static const QString kProgId = QStringLiteral("zar.Player.1");
+    inline static const QString kClassId = QStringLiteral("{DF24D5A5-5F13-4B79-976C-922C941C505A}");
+
+    explicit CDsopocx(QObject* parent = nullptr);
+    ~CDsopocx() override;
+
+    // Creates the control as a visible child of PARENT over RECT; false when no module for the
+    // class is registered or it cannot be loaded.
+    bool Create(QWidget* parent, const QRect& rect);
+    void DestroyControl();
+    bool hasControl() const { return m_control != nullptr; }
+    QWidget* window() const;
+
+    void SetPlayAddress(const QString& address);
+    void SetChannelName(const QString& name);
+    void SetLoginId(const QString& id);
+    void SetLoginPassword(const QString& password);
+    void SetLanguage(const QString& language);
+    void SetAuthUrl(const QString& url);
+    void StartPlay();
+    void StopPlay();
+    // RESULT is set only when a control answered.
+    void QueryState(int selector, int& result);
+    void InitPlayer();
+    void SetLogoPage(const QString& path);
+
+signals:
+    // The control's event 1001.
+    void controlEvent();
+
+private:
+    QVariant call(int dispatchId, const QVariantList& arguments = {});
+
+    QLibrary m_module;
+    std::unique_ptr<PlaybackControl> m_control;
+};
