@@ -72,7 +72,7 @@ CMainDlg::CMainDlg(AppContext& context, SingleInstance* instance, QWidget* paren
     m_ad = new QWidget(this);  // holds the advertisement window's place
 
     m_useTimeTimer.setInterval(kUseTimeTimerMs);
-    connect(&m_useTimeTimer, &QTimer::timeout, this, &CMainDlg::onUseTimeTimer);
+    connect(&m_useTimeTimer, &QTimer::timeout, this, &CMainDlg::checkUseTime);
     connect(m_hide, &QAbstractButton::clicked, this, &CMainDlg::hideSidePanel);
     connect(m_show, &QAbstractButton::clicked, this, &CMainDlg::showSidePanel);
     connect(m_signIn, &QAbstractButton::clicked, this, &CMainDlg::onSignInButton);
@@ -492,7 +492,7 @@ void CMainDlg::onPlaySelected() {
     QCoreApplication::postEvent(m_player, new Messages::WindowMessage(Messages::kPlayCurrent));
 }
 
-void CMainDlg::onUseTimeTimer() {
+void CMainDlg::checkUseTime() {
     if (m_balancePending) {
         return;
     }

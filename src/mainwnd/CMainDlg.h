@@ -69,6 +69,9 @@ public:
     bool retryPending() const { return m_retryPending; }
     bool retryAllowed() const { return m_retryAllowed; }
     bool useTimeTimerActive() const { return m_useTimeTimer.isActive(); }
+    bool balancePending() const { return m_balancePending; }
+    // The two-minute check: asks for the remaining time and warns when there is none.
+    void checkUseTime();
     static int closeCount();
 
 signals:
@@ -108,7 +111,6 @@ private:
     void placeRetryNotice(bool show);
     void onSignInButton();
     void onPlaySelected();
-    void onUseTimeTimer();
     void showUseTimeMessage();
     bool runLoginDialog();
     void startUpdateCheck();

@@ -1,0 +1,148 @@
+#include "account/CLoginDlg.h"
+
+#include "account/SavedLogin.h"
+#include "app/AppContext.h"
+#include "app/ConfigFile.h"
+#include "app/Messages.h"
+#include "service/LoginExchange.h"
+#include "service/SessionRecord.h"
+#include "support/RefService.h"
+#include "support/UiFixture.h"
+#include "widgets/CCueEdit.h"
+#include "widgets/CSkinButton.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Counts the sign-in refreshes the dialog sends to its owner.
+class Owner : public QWidget {
+public:
+    int refreshes = 0;
+
+protected:
+    bool event(QEvent* event) override {
+        if (static_cast<int>(event->type()) == Messages::kRefreshSignIn) {
+            ++refreshes;
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+class CLoginDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_service.running());
+        m_context.m_strExeDir = m_service.programFolder();
+        SetSignedIn(0);
+    }
+    ConfigFile config() const { return ConfigFile(m_service.programFolder()); }
+    void signIn(CLoginDlg& dialog, const QString& id, const QString& password, bool remember) {
+        dialog.idEdit()->SetText(id);
+        dialog.passwordEdit()->setText(password);
+        dialog.rememberBox()->setChecked(remember);
+        dialog.loginButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
+    }
+
+    RefService m_service;
+    AppContext m_context;
+    Owner m_owner;
+};
+
+}  // namespace
+
+TEST_F(CLoginDlgTest, EmptyFieldsAreRefusedWithoutAskingTheServer) {
+    CLoginDlg dialog(m_context, &m_owner);
+    EXPECT_EQ(dialog.idEdit()->text(), QStringLiteral(" ")) << "the cue is one blank";
+    dialog.passwordEdit()->setText(QStringLiteral("pw"));
+    dialog.loginButton()->click();
+    EXPECT_EQ(dialog.message(), CLoginDlg::kEmptyFields);
+    dialog.idEdit()->SetText(QStringLiteral("a@b.jp"));
+    dialog.passwordEdit()->clear();
+    dialog.loginButton()->click();
+    EXPECT_EQ(dialog.message(), CLoginDlg::kEmptyFields);
+    EXPECT_EQ(m_service.requests(QStringLiteral("/user!login.action")), 0);
+}
+
+TEST_F(CLoginDlgTest, RefusalShowsTheExchangesMessageAndKeepsTheFields) {
+    CLoginDlg dialog(m_context, &m_owner);
+    signIn(dialog, QStringLiteral("demo@velo.example"), QStringLiteral("wrong"), true);
+    EXPECT_EQ(dialog.message(), LoginExchange::kWrongIdOrPassword);
+    EXPECT_EQ(IsSignedIn(), 0);
+    EXPECT_EQ(dialog.idEdit()->GetText(), QStringLiteral("demo@velo.example"));
+    EXPECT_EQ(m_owner.refreshes, 0);
+    signIn(dialog, QStringLiteral("busy@velo.example"), QStringLiteral("busy1234"), false);
+    EXPECT_EQ(dialog.message(), LoginExchange::kSignedInElsewhere);
+}
+
+TEST_F(CLoginDlgTest, SignInFillsTheRecordTellsTheOwnerAndRemembers) {
+    CLoginDlg dialog(m_context, &m_owner);
+    dialog.show();
+    signIn(dialog, QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), true);
+    EXPECT_EQ(IsSignedIn(), 1);
+    EXPECT_EQ(GetUserId(), QStringLiteral("demo@velo.example"));
+    EXPECT_EQ(GetDisplayName(), QStringLiteral("デモユーザー"));
+    EXPECT_EQ(GetPassword(), QStringLiteral("demo1234"));
+    EXPECT_EQ(m_owner.refreshes, 1);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(config().userInfo(),
+              SavedLogin::MakeRecord(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"),
+                                     QDate::currentDate()));
+
+    // The next dialog comes up filled in.
+    CLoginDlg next(m_context, &m_owner);
+    EXPECT_EQ(next.idEdit()->GetText(), QStringLiteral("demo@velo.example"));
+    EXPECT_EQ(next.passwordEdit()->text(), QStringLiteral("demo1234"));
+    EXPECT_TRUE(next.rememberBox()->isChecked());
+
+    // Signing in with the box cleared forgets it.
+    signIn(next, QStringLiteral("taro@velo.example"), QStringLiteral("taro5678"), false);
+    EXPECT_EQ(config().userInfo(), QString());
+    CLoginDlg empty(m_context, &m_owner);
+    EXPECT_EQ(empty.idEdit()->GetText(), QString());
+    EXPECT_FALSE(empty.rememberBox()->isChecked());
+    SetSignedIn(0);
+}
+
+TEST_F(CLoginDlgTest, RememberedLoginExpiresAfterThirtyDays) {
+    const QDate today = QDate::currentDate();
+    config().writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("old@velo.example"),
+                                                  QStringLiteral("pw"), today.addDays(-29)));
+    CLoginDlg recent(m_context, &m_owner);
+    EXPECT_EQ(recent.idEdit()->GetText(), QStringLiteral("old@velo.example"));
+    config().writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("old@velo.example"),
+                                                  QStringLiteral("pw"), today.addDays(-30)));
+    CLoginDlg expired(m_context, &m_owner);
+    EXPECT_EQ(expired.idEdit()->GetText(), QString());
+    EXPECT_FALSE(expired.rememberBox()->isChecked());
+}
+
+TEST_F(CLoginDlgTest, LoginTooLongToRememberIsForgottenAndSaidSo) {
+    const QString id = QStringLiteral("a.very.long.address@velo.example");
+    const QString password = QStringLiteral("password123");
+    m_service.script(QStringLiteral("/user!login.action"), QStringLiteral("reply"),
+                     "<Result><Status>1</Status><UserName>Long</UserName></Result>");
+    config().writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("x@y.jp"), QStringLiteral("p"),
+                                                  QDate::currentDate()));
+    CLoginDlg dialog(m_context, &m_owner);
+    QString said;
+    UiFixture::whenModalOpens([&said](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            said = box->text();
+            box->accept();
+        }
+    });
+    signIn(dialog, id, password, true);
+    EXPECT_EQ(said, CLoginDlg::kCannotRemember);
+    EXPECT_EQ(IsSignedIn(), 1);
+    EXPECT_EQ(config().userInfo(), QString()) << "an older record must not stay";
+    SetSignedIn(0);
+}

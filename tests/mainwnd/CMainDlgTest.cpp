@@ -1,0 +1,321 @@
+#include "mainwnd/CMainDlg.h"
+
+#include "account/CLoginDlg.h"
+#include "account/SavedLogin.h"
+#include "app/AppContext.h"
+#include "app/ConfigFile.h"
+#include "app/Messages.h"
+#include "catalogue/CChannelTreeCtrl.h"
+#include "mainwnd/CTVProgramDlg.h"
+#include "playback/CVozorPlayerDlg.h"
+#include "service/SessionRecord.h"
+#include "support/RefService.h"
+#include "support/UiFixture.h"
+#include "widgets/CSkinButton.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CMainDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_service.running());
+        m_context.m_strExeDir = m_service.programFolder();
+        SetSignedIn(0);
+        SetUseTime(0);
+    }
+    void TearDown() override { SetSignedIn(0); }
+
+    // Starts the window and waits for its start-up to finish; the result says whether the
+    // channel list came.
+    bool start(CMainDlg& dialog) {
+        QSignalSpy finished(&dialog, &CMainDlg::startupFinished);
+        dialog.startUp();
+        dialog.show();
+        EXPECT_TRUE(finished.wait(20000));
+        return !finished.isEmpty() && finished.front().front().toBool();
+    }
+    static void signInAs(const QString& id, const QString& password, int useTime) {
+        SetSignedIn(1);
+        SetUserId(id);
+        SetDisplayName(id);
+        SetPassword(password);
+        SetUseTime(useTime);
+    }
+    static QList<QTreeWidgetItem*> items(QTreeWidget* tree) {
+        QList<QTreeWidgetItem*> all;
+        QTreeWidgetItemIterator it(tree);
+        while (*it != nullptr) {
+            all.append(*it);
+            ++it;
+        }
+        return all;
+    }
+    static QTreeWidgetItem* itemWhere(QTreeWidget* tree,
+                                      const std::function<bool(QTreeWidgetItem*)>& test) {
+        for (QTreeWidgetItem* item : items(tree)) {
+            if (test(item)) {
+                return item;
+            }
+        }
+        return nullptr;
+    }
+    // Chooses ITEM in the list the way a double-click does and lets the window react.
+    void playItem(CMainDlg& dialog, QTreeWidgetItem* item) {
+        dialog.tree()->setCurrentItem(item);
+        dialog.tree()->playSelected();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    QStringList playCalls() const { return m_ui.controlCalls().filter(QRegularExpression("^(11|21|100)( |$)")); }
+
+    UiFixture m_ui;
+    RefService m_service;
+    AppContext m_context;
+};
+
+}  // namespace
+
+TEST_F(CMainDlgTest, StartUpFillsTheListFromTheService) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    EXPECT_EQ(dialog.windowTitle(), CMainDlg::kTitle);
+    EXPECT_EQ(dialog.size(), QSize(800, 530));
+    QTreeWidget* tree = dialog.tree();
+    EXPECT_EQ(tree->topLevelItemCount(), 3);
+    EXPECT_NE(itemWhere(tree, [](QTreeWidgetItem* i) { return i->text(0) == kEmptyGroupLabel; }),
+              nullptr);
+    ASSERT_NE(dialog.tree()->popularGroupItem(), nullptr);
+    EXPECT_EQ(dialog.tree()->popularGroupItem()->text(0), QStringLiteral("人気チャンネル"));
+    ASSERT_NE(dialog.tree()->latestGroupItem(), nullptr);
+    EXPECT_TRUE(dialog.tree()->latestGroupItem()->isExpanded());
+    // A long name is cut and VIP channels marked.
+    EXPECT_NE(itemWhere(tree, [](QTreeWidgetItem* i) { return i->text(0).endsWith(".."); }),
+              nullptr);
+    EXPECT_NE(itemWhere(tree, [](QTreeWidgetItem* i) { return i->text(0).endsWith("  VIP"); }),
+              nullptr);
+    EXPECT_FALSE(dialog.retryPending());
+    EXPECT_EQ(dialog.statusLine()->text(), CMainDlg::kPleaseSignIn);
+    // The layout rule: the list at the right, below the header.
+    EXPECT_EQ(tree->geometry(), QRect(800 - 210, 31, 207, 530 - 72 - 31));
+    EXPECT_EQ(dialog.player()->geometry(), QRect(2, 0, 800 - 219, 527));
+}
+
+TEST_F(CMainDlgTest, MissingListShowsTheRetryNoticeAndTheRetryFillsTheList) {
+    m_service.script(QStringLiteral("/tvprogram.action"), QStringLiteral("reply"), {}, 500);
+    CMainDlg dialog(m_context);
+    EXPECT_FALSE(start(dialog));
+    EXPECT_TRUE(dialog.retryPending());
+    ASSERT_NE(dialog.retryNotice(), nullptr);
+    EXPECT_TRUE(dialog.retryNotice()->isVisible());
+    EXPECT_EQ(dialog.retryNotice()->countdownText(), QStringLiteral("10秒後再びダウンロード！"));
+    EXPECT_EQ(dialog.tree()->topLevelItemCount(), 0);
+
+    QSignalSpy retried(&dialog, &CMainDlg::channelListRetried);
+    QCoreApplication::postEvent(&dialog, new Messages::WindowMessage(Messages::kRetryChannelList));
+    ASSERT_TRUE(retried.wait(20000));
+    EXPECT_TRUE(retried.front().front().toBool());
+    EXPECT_FALSE(dialog.retryPending());
+    EXPECT_FALSE(dialog.retryNotice()->isVisible());
+    EXPECT_EQ(dialog.tree()->topLevelItemCount(), 3);
+}
+
+TEST_F(CMainDlgTest, RememberedLoginSignsInAtStart) {
+    ConfigFile(m_service.programFolder())
+        .writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("demo@velo.example"),
+                                              QStringLiteral("demo1234"), QDate::currentDate()));
+    CMainDlg dialog(m_context);
+    QSignalSpy signedIn(&dialog, &CMainDlg::autoSignInFinished);
+    start(dialog);
+    if (signedIn.isEmpty()) {
+        ASSERT_TRUE(signedIn.wait(10000));
+    }
+    EXPECT_TRUE(signedIn.front().front().toBool());
+    EXPECT_EQ(dialog.statusLine()->text(), CMainDlg::kWelcome + QStringLiteral("デモユーザー"));
+    EXPECT_TRUE(dialog.useTimeTimerActive());
+}
+
+TEST_F(CMainDlgTest, PlayWhileSignedOutAsksToSignInAndCancellingPlaysNothing) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    QTreeWidgetItem* channel = itemWhere(dialog.tree(), [](QTreeWidgetItem* i) {
+        return CChannelTreeCtrl::itemChannel(i) != nullptr;
+    });
+    ASSERT_NE(channel, nullptr);
+    m_ui.clearControlCalls();
+    bool sawLogin = false;
+    UiFixture::whenModalOpens([&sawLogin](QWidget* modal) {
+        if (auto* login = qobject_cast<CLoginDlg*>(modal)) {
+            sawLogin = true;
+            login->closeButton()->click();
+        }
+    });
+    playItem(dialog, channel);
+    QTRY_VERIFY_WITH_TIMEOUT(sawLogin, 5000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.tree()->playingItem(), nullptr);
+    EXPECT_TRUE(playCalls().isEmpty());
+    EXPECT_FALSE(dialog.useTimeTimerActive());
+}
+
+TEST_F(CMainDlgTest, NoViewingTimeLeftWarnsOnceAndPlaysNothing) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    signInAs(QStringLiteral("empty@velo.example"), QStringLiteral("empty1234"), 0);
+    m_ui.clearControlCalls();
+    QTreeWidgetItem* channel = itemWhere(dialog.tree(), [](QTreeWidgetItem* i) {
+        return CChannelTreeCtrl::itemChannel(i) != nullptr;
+    });
+    playItem(dialog, channel);
+    ASSERT_NE(dialog.useTimeMessage(), nullptr);
+    EXPECT_EQ(dialog.useTimeMessage()->text(), CMainDlg::kNoBalance);
+    EXPECT_TRUE(dialog.useTimeTimerActive()) << "the check runs on although nothing plays";
+    EXPECT_TRUE(playCalls().isEmpty());
+
+    // The two-minute check finds no time either, while the message is still open: one message.
+    QMessageBox* first = dialog.useTimeMessage();
+    dialog.checkUseTime();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.balancePending(), 5000);
+    EXPECT_EQ(dialog.useTimeMessage(), first);
+    EXPECT_EQ(dialog.findChildren<QMessageBox*>().size(), 1);
+}
+
+TEST_F(CMainDlgTest, ShortenedOrMarkedLabelsStillPlayTheirChannel) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
+    for (const QString& ending : {QStringLiteral(".."), QStringLiteral("  VIP")}) {
+        QTreeWidgetItem* item = itemWhere(dialog.tree(), [&ending](QTreeWidgetItem* i) {
+            return CChannelTreeCtrl::itemChannel(i) != nullptr && i->text(0).endsWith(ending);
+        });
+        ASSERT_NE(item, nullptr) << ending.toStdString();
+        const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
+        ASSERT_NE(item->text(0), channel->name);
+        m_ui.clearControlCalls();
+        playItem(dialog, item);
+        EXPECT_EQ(playCalls(),
+                  (QStringList{QStringLiteral("11 QString:") + channel->address,
+                               QStringLiteral("21 QString:") + item->text(0),
+                               QStringLiteral("100")}));
+        EXPECT_EQ(m_context.currentChannelId, channel->id);
+        EXPECT_EQ(dialog.tree()->playingItem(), item);
+    }
+}
+
+TEST_F(CMainDlgTest, PlaceholderMatchesNoChannelAndPlaysNothing) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
+    QTreeWidgetItem* placeholder = itemWhere(
+        dialog.tree(), [](QTreeWidgetItem* i) { return i->text(0) == kEmptyGroupLabel; });
+    ASSERT_NE(placeholder, nullptr);
+    m_ui.clearControlCalls();
+    dialog.tree()->playFromMenu(placeholder);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(playCalls().isEmpty());
+}
+
+TEST_F(CMainDlgTest, CloseSequenceRunsItsOnceOnlyStepsOnce) {
+    const QString folder = m_service.programFolder();
+    const QString marker = QDir(folder).filePath(QStringLiteral("companion.log"));
+    QFile companion(QDir(folder).filePath(QStringLiteral("Advertise.exe")));
+    ASSERT_TRUE(companion.open(QIODevice::WriteOnly));
+    companion.write("#!/bin/sh\necho started >> '" + marker.toUtf8() + "'\n");
+    companion.close();
+    companion.setPermissions(companion.permissions() | QFileDevice::ExeOwner);
+
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    ASSERT_TRUE(QFile::exists(QDir(folder).filePath(QStringLiteral("tvchannel.xml"))));
+    signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
+    ASSERT_EQ(CMainDlg::closeCount(), 1);
+
+    QSignalSpy finished(&dialog, &CMainDlg::closeSequenceFinished);
+    dialog.close();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(IsSignedIn(), 0);
+    EXPECT_EQ(m_service.requests(QStringLiteral("/user!logout.action")), 1);
+    EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("tvchannel.xml"))));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+
+    // A second close in the same run neither starts the companion nor signs out again.
+    QFile list(QDir(folder).filePath(QStringLiteral("tvchannel.xml")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.close();
+    CMainDlg again(m_context);
+    QSignalSpy finishedAgain(&again, &CMainDlg::closeSequenceFinished);
+    again.runCloseSequence();
+    ASSERT_EQ(finishedAgain.size(), 1);
+    QTest::qWait(300);
+    QFile log(marker);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll().count('\n'), 1);
+    EXPECT_TRUE(QFile::exists(QDir(folder).filePath(QStringLiteral("tvchannel.xml"))));
+    EXPECT_EQ(m_service.requests(QStringLiteral("/user!logout.action")), 1);
+}
+
+TEST_F(CMainDlgTest, SidePanelHidesAndShowsByTheRules) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    const int playerWidth = dialog.player()->width();
+    dialog.hideButton()->click();
+    EXPECT_TRUE(dialog.sideHidden());
+    EXPECT_EQ(dialog.width(), 800 - 208);
+    EXPECT_EQ(dialog.player()->width(), playerWidth + 210 - 208)
+        << "the window shrinks and the list's strip goes to the player";
+    EXPECT_TRUE(dialog.tree()->isHidden());
+    EXPECT_TRUE(dialog.statusLine()->isHidden());
+    EXPECT_FALSE(dialog.showButton()->isHidden());
+    EXPECT_TRUE(dialog.hideButton()->isHidden());
+    dialog.showButton()->click();
+    EXPECT_FALSE(dialog.sideHidden());
+    EXPECT_EQ(dialog.width(), 800);
+    EXPECT_EQ(dialog.player()->width(), playerWidth);
+    EXPECT_FALSE(dialog.tree()->isHidden());
+}
+
+TEST_F(CMainDlgTest, SidePanelWhileMaximisedWidensThePlayer) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    dialog.setWindowState(Qt::WindowMaximized);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(dialog.isMaximized());
+    const QSize size = dialog.size();
+    const int playerWidth = dialog.player()->width();
+    dialog.hideButton()->click();
+    EXPECT_EQ(dialog.size(), size);
+    EXPECT_EQ(dialog.player()->width(), playerWidth + 208);
+    EXPECT_TRUE(dialog.tree()->isHidden());
+    dialog.showButton()->click();
+    EXPECT_EQ(dialog.player()->width(), playerWidth);
+}
+
+TEST_F(CMainDlgTest, LongDisplayNameIsCutToFitTheStatusLine) {
+    CMainDlg dialog(m_context);
+    dialog.startUp();
+    SetSignedIn(1);
+    SetDisplayName(QStringLiteral("とても長い表示名のユーザーさんです本当に長い"));
+    dialog.refreshStatus();
+    const QString shown = dialog.statusLine()->text();
+    EXPECT_TRUE(shown.startsWith(CMainDlg::kWelcome));
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("...")));
+    EXPECT_LE(QFontMetrics(dialog.statusLine()->font()).horizontalAdvance(shown),
+              dialog.statusLine()->width());
+}
+
+TEST_F(CMainDlgTest, EscapeAndEnterDoNotCloseTheWindow) {
+    CMainDlg dialog(m_context);
+    ASSERT_TRUE(start(dialog));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isVisible());
+}
