@@ -4,7 +4,8 @@
 set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-       libcurl4-openssl-dev libminizip-dev zlib1g-dev libcpp-httplib-dev)
+       libcurl4-openssl-dev libminizip-dev zlib1g-dev libcpp-httplib-dev fonts-noto-cjk
+       xvfb xauth x11-utils imagemagick)
 test=(libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev nettle-dev clang
       libclang-rt-14-dev)
 

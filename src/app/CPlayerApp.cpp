@@ -6,6 +6,7 @@
 #include "platform/SingleInstance.h"
 #include "playback/CDsopocx.h"
 
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -22,7 +23,9 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
 CPlayerApp::~CPlayerApp() = default;
 
 void CPlayerApp::RegisterPlaybackControl(const QString& programFolder) {
-    if (ControlRegistry::hasClassId(CDsopocx::kProgId)) {
+    // An entry whose module has gone (a moved or removed installation) is as good as none.
+    if (ControlRegistry::hasClassId(CDsopocx::kProgId) &&
+        QFile::exists(ControlRegistry::moduleFor(CDsopocx::kClassId))) {
         return;
     }
     // Registered by the companion, started hidden and not waited for.

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Runs the client against the reference service in a fresh folder. With a display the client
+# opens there; without one it runs under Xvfb, and once its window shows the signed-in status and
+# the channel list a screenshot is saved and its path printed.
+# usage: scripts/client-demo.sh BUILDDIR [SCREENSHOT]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "$1" && pwd)
+work=$(mktemp -d /tmp/velo-demo.XXXXXX)
+shot=${2:-$work/velo-screenshot.png}
+pids=()
+cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
+trap cleanup EXIT
+
+"$build/tools/refservice/refservice" --listen 127.0.0.2:0 --data "$work/service" \
+    >"$work/service.out" 2>"$work/service.log" &
+pids+=($!)
+for _ in $(seq 100); do
+    grep -q '^refservice listening' "$work/service.out" 2>/dev/null && break
+    sleep 0.1
+done
+server=$(sed -n 's/^refservice listening \(http:[^ ]*\).*/\1/p' "$work/service.out")
+[ -n "$server" ] || { cat "$work/service.log" >&2; echo "the reference service did not start" >&2; exit 1; }
+
+program="$work/program"
+scripts/prepare-program.sh "$build" "$program" "$server" demo@velo.example demo1234
+export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+# As an installer would: make the playback control known before the first start.
+"$program/velo-regctl" /s "$program/codec/Zar.ocx"
+echo "Reference service: $server (demo account demo@velo.example / demo1234)"
+echo "Program folder:    $program"
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${VELO_HEADLESS:-}" ]; then
+    "$program/velo"
+    exit 0
+fi
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+"$program/velo" >"$work/client.log" 2>&1 &
+client=$!
+pids+=($client)
+for _ in $(seq 60); do
+    sleep 0.5
+    import -window root "$shot" 2>/dev/null || continue
+    if "$build/tools/screencheck/screencheck" "$shot" >"$work/check.txt"; then
+        cat "$work/check.txt"
+        echo "Screenshot: $shot"
+        exit 0
+    fi
+done
+cat "$work/check.txt" "$work/client.log" >&2 || true
+echo "the client did not show its signed-in window with the channel list (last screenshot: $shot)" >&2
+exit 1
