@@ -41,7 +41,7 @@ exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
 "$program/velo" >"$work/client.log" 2>&1 &
 client=$!
 pids+=($client)
