@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "service/LoginExchange.h"
 #include "service/SessionRecord.h"
+#include "support/MessageCounter.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "widgets/CCueEdit.h"
@@ -19,21 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Counts the sign-in refreshes the dialog sends to its owner.
-class Owner : public QWidget {
-public:
-    int refreshes = 0;
-
-protected:
-    bool event(QEvent* event) override {
-        if (static_cast<int>(event->type()) == Messages::kRefreshSignIn) {
-            ++refreshes;
-            return true;
-        }
-        return QWidget::event(event);
-    }
-};
 
 class CLoginDlgTest : public ::testing::Test {
 protected:
@@ -53,7 +39,7 @@ protected:
 
     RefService m_service;
     AppContext m_context;
-    Owner m_owner;
+    MessageCounter m_owner{Messages::kRefreshSignIn};
 };
 
 }  // namespace
@@ -77,7 +63,7 @@ TEST_F(CLoginDlgTest, RefusalShowsTheExchangesMessageAndKeepsTheFields) {
     EXPECT_EQ(dialog.message(), LoginExchange::kWrongIdOrPassword);
     EXPECT_EQ(IsSignedIn(), 0);
     EXPECT_EQ(dialog.idEdit()->GetText(), QStringLiteral("demo@velo.example"));
-    EXPECT_EQ(m_owner.refreshes, 0);
+    EXPECT_EQ(m_owner.count, 0);
     signIn(dialog, QStringLiteral("busy@velo.example"), QStringLiteral("busy1234"), false);
     EXPECT_EQ(dialog.message(), LoginExchange::kSignedInElsewhere);
 }
@@ -90,7 +76,7 @@ TEST_F(CLoginDlgTest, SignInFillsTheRecordTellsTheOwnerAndRemembers) {
     EXPECT_EQ(GetUserId(), QStringLiteral("demo@velo.example"));
     EXPECT_EQ(GetDisplayName(), QStringLiteral("デモユーザー"));
     EXPECT_EQ(GetPassword(), QStringLiteral("demo1234"));
-    EXPECT_EQ(m_owner.refreshes, 1);
+    EXPECT_EQ(m_owner.count, 1);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(config().userInfo(),

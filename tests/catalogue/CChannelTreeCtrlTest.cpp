@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/Messages.h"
 #include "catalogue/ChannelList.h"
+#include "support/MessageCounter.h"
 
 #include <QScrollBar>
 #include <QTest>
@@ -10,21 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Counts the play requests the list sends to its owner.
-class Owner : public QWidget {
-public:
-    int playRequests = 0;
-
-protected:
-    bool event(QEvent* event) override {
-        if (static_cast<int>(event->type()) == Messages::kPlaySelected) {
-            ++playRequests;
-            return true;
-        }
-        return QWidget::event(event);
-    }
-};
 
 class CChannelTreeCtrlTest : public ::testing::Test {
 protected:
@@ -45,7 +31,7 @@ protected:
     QPoint centreOf(QTreeWidgetItem* item) { return m_tree.visualItemRect(item).center(); }
 
     AppContext m_context;
-    Owner m_owner;
+    MessageCounter m_owner{Messages::kPlaySelected};
     CChannelTreeCtrl m_tree{m_context, &m_owner, nullptr};
     QTreeWidgetItem* m_group = nullptr;
     ChannelInfo m_channel;
@@ -70,7 +56,7 @@ TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
     m_tree.setCurrentItem(channel);
     QTest::mouseDClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(channel));
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_owner.playRequests, 1);
+    EXPECT_EQ(m_owner.count, 1);
     EXPECT_EQ(m_tree.playingItem(), channel);
     EXPECT_EQ(m_context.selectedChannelName, QStringLiteral("チャンネル 0"));
     EXPECT_EQ(m_context.selectedChannel, &m_channel);
@@ -81,12 +67,12 @@ TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
     m_tree.setCurrentItem(m_group);
     QTest::mouseDClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(m_group));
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_owner.playRequests, 1);
+    EXPECT_EQ(m_owner.count, 1);
 
     // The menu's play entry keeps the previous channel as it was.
     m_tree.playFromMenu(m_group->child(1));
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_owner.playRequests, 2);
+    EXPECT_EQ(m_owner.count, 2);
     EXPECT_EQ(m_context.currentChannelName, QStringLiteral("チャンネル 1"));
     EXPECT_EQ(m_context.previousChannelName, QStringLiteral("before"));
     m_tree.ClearPlayingItem();
