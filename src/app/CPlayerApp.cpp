@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QThreadPool>
 
 #include <clocale>
 
@@ -20,7 +21,11 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
     m_context.m_strExeDir = ProgramFolder::path();
 }
 
-CPlayerApp::~CPlayerApp() = default;
+CPlayerApp::~CPlayerApp() {
+    // Exchanges still running beside the windows (a pulse, a last sign-out) use the shared
+    // state; they end within their time-outs, and the state must outlive them.
+    QThreadPool::globalInstance()->waitForDone();
+}
 
 void CPlayerApp::RegisterPlaybackControl(const QString& programFolder) {
     // An entry whose module has gone (a moved or removed installation) is as good as none.
