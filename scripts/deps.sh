@@ -7,7 +7,7 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-to
        libcurl4-openssl-dev libminizip-dev zlib1g-dev libcpp-httplib-dev fonts-noto-cjk
        xvfb xauth x11-utils imagemagick)
 test=(libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev nettle-dev clang
-      libclang-rt-14-dev)
+      libclang-rt-14-dev ccache)
 
 case "${1:-run}" in
     run) wanted=("${build[@]}") ;;
