@@ -4,9 +4,10 @@
 # With ID and PASSWORD the login is remembered, so the client signs in by itself at start.
 set -euo pipefail
 build=$1 program=$2 server=$3
-mkdir -p "$program/codec" "$program/Advertise"
+mkdir -p "$program/codec" "$program/Advertise" "$program/skin"
 cp "$build/bin/velo" "$build/bin/velo-regctl" "$program/"
 cp "$build/bin/codec/Zar.ocx" "$program/codec/"
+cp "$build"/bin/skin/*.bmp "$program/skin/"
 cp "$(dirname "$0")/../res/program/logo.html" "$program/"
 cli="$build/tools/velo-cli/velo-cli"
 "$cli" --dir "$program" config set ServerUrl "$server" >/dev/null

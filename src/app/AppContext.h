@@ -2,9 +2,11 @@
 
 #include "service/ServiceState.h"
 
+#include <QPointer>
 #include <QString>
 
 struct ChannelInfo;
+class CSplashScreenDlg;
 
 // The application-wide state the windows share: the program folder, what the service exchanges
 // left behind, the channel being played and the playback control's readiness. Everything but the
@@ -24,4 +26,7 @@ struct AppContext {
 
     // 1 when the playback control was made with sign-in data and became ready.
     int controlReady = 0;
+
+    // The start-up picture, until the main window is ready.
+    QPointer<CSplashScreenDlg> splash;
 };

@@ -1,5 +1,6 @@
 #include "app/CPlayerApp.h"
 
+#include "app/CSplashScreenDlg.h"
 #include "mainwnd/CMainDlg.h"
 #include "platform/ControlRegistry.h"
 #include "platform/ProgramFolder.h"
@@ -53,10 +54,16 @@ int CPlayerApp::InitInstance() {
         case SingleInstance::Outcome::First:
             break;
     }
+    // The picture stays and moves while the main window fetches what it needs.
+    CSplashScreenDlg splash;
+    m_context.splash = &splash;
+    splash.show();
     RegisterPlaybackControl(m_context.m_strExeDir);
 
     CMainDlg dialog(m_context, m_instance.get());
+    connect(&dialog, &CMainDlg::startupFinished, &dialog, &QWidget::show);
+    connect(&dialog, &QDialog::finished, this, &QCoreApplication::quit);
     dialog.startUp();
-    dialog.exec();
+    exec();
     return 0;
 }

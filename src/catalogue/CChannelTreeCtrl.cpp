@@ -2,13 +2,16 @@
 
 #include "app/AppContext.h"
 #include "app/Messages.h"
+#include "catalogue/CSkinScrollBar.h"
 #include "catalogue/ChannelList.h"
+#include "widgets/CGifDlg.h"
+#include "widgets/CMenuEx.h"
 
+#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QHeaderView>
-#include <QMenu>
-#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
 #include <QWheelEvent>
 
 namespace {
@@ -19,8 +22,14 @@ enum Role : int {
     kSecondBitmapRole,
 };
 
-const QColor kText(255, 255, 255);
-const QColor kPlayingText(104, 176, 48);
+// A bitmap whose pixels of one colour are transparent.
+QPixmap keyed(const QString& path, const QColor& transparent) {
+    QPixmap pixmap(path);
+    if (!pixmap.isNull()) {
+        pixmap.setMask(pixmap.createMaskFromColor(transparent));
+    }
+    return pixmap;
+}
 
 }  // namespace
 
@@ -34,20 +43,24 @@ CChannelTreeCtrl::CChannelTreeCtrl(AppContext& context, QWidget* owner, QWidget*
     setExpandsOnDoubleClick(false);
     setMouseTracking(true);
     setUniformRowHeights(true);
-    setIndentation(14);
+    setIndentation(kIndent);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setStyleSheet(QStringLiteral(
-        "QTreeWidget { background: #0e141b; color: #ffffff; outline: 0; }"
-        "QTreeWidget::item { height: %1px; }"
-        "QTreeWidget::item:selected { background: #04101a; color: #0599c9; }"
-        "QTreeWidget::item:hover { background: #04101a; }"
-        "QScrollBar:vertical { background: #0b1117; width: 12px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: #23394b; min-height: 24px; border-radius: 4px;"
-        " margin: 2px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }")
-                      .arg(kRowHeight));
+    viewport()->setAutoFillBackground(false);
+    m_scrollBar = new CSkinScrollBar(this);
+    setVerticalScrollBar(m_scrollBar);
+
+    // Group rows have black as their transparent colour.
+    m_group = keyed(QStringLiteral(":/bitmap/227"), Qt::black);
+    m_groupSelected = keyed(QStringLiteral(":/bitmap/226"), Qt::black);
+    m_bold.setPixelSize(14);
+    m_bold.setBold(true);
+    m_normal.setPixelSize(14);
+    // Rows are 25 pixels high whatever the font.
+    setStyleSheet(QStringLiteral("QTreeView::item { height: %1px; }").arg(kRowHeight));
 }
+
+CChannelTreeCtrl::~CChannelTreeCtrl() = default;
 
 QTreeWidgetItem* CChannelTreeCtrl::InsertChannelItem(QTreeWidgetItem* parent, const QString& text,
                                                      int firstBitmap, int secondBitmap) {
@@ -55,12 +68,6 @@ QTreeWidgetItem* CChannelTreeCtrl::InsertChannelItem(QTreeWidgetItem* parent, co
     item->setText(0, text);
     item->setData(0, kFirstBitmapRole, firstBitmap);
     item->setData(0, kSecondBitmapRole, secondBitmap);
-    item->setForeground(0, kText);
-    if (parent == nullptr) {
-        QFont bold = font();
-        bold.setBold(true);
-        item->setFont(0, bold);
-    }
     return item;
 }
 
@@ -74,14 +81,165 @@ const ChannelInfo* CChannelTreeCtrl::itemChannel(const QTreeWidgetItem* item) {
                : nullptr;
 }
 
-void CChannelTreeCtrl::SetExpandImages(int, int, QRgb) {
-    // The list's own look, with its marks, belongs to its painter.
+void CChannelTreeCtrl::SetExpandImages(int collapsed, int expanded, QRgb mask) {
+    const QPixmap closedImage = keyed(QStringLiteral(":/bitmap/%1").arg(collapsed), QColor(mask));
+    const QPixmap openImage = keyed(QStringLiteral(":/bitmap/%1").arg(expanded), QColor(mask));
+    // Both or neither: the two marks must be alike.
+    if (!closedImage.isNull() && closedImage.size() == openImage.size()) {
+        m_collapsed = closedImage;
+        m_expanded = openImage;
+    }
 }
 
-void CChannelTreeCtrl::SetBackground(int) {}
+void CChannelTreeCtrl::SetBackground(int bitmap) {
+    m_background.load(QStringLiteral(":/bitmap/%1").arg(bitmap));
+    viewport()->update();
+}
+
+const QPixmap& CChannelTreeCtrl::pixmap(int id) const {
+    auto found = m_pixmaps.find(id);
+    if (found == m_pixmaps.end()) {
+        // The items' marks are drawn with white as their transparent colour.
+        found = m_pixmaps.insert(id, keyed(QStringLiteral(":/bitmap/%1").arg(id), Qt::white));
+    }
+    return found.value();
+}
+
+int CChannelTreeCtrl::depthOf(const QTreeWidgetItem* item) const {
+    int depth = 0;
+    for (const QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent()) {
+        ++depth;
+    }
+    return depth;
+}
+
+void CChannelTreeCtrl::paintEvent(QPaintEvent* event) {
+    {
+        QPainter p(viewport());
+        if (!m_background.isNull()) {
+            p.drawPixmap(viewport()->rect(), m_background);
+        } else {
+            p.fillRect(viewport()->rect(), palette().color(QPalette::Window));
+        }
+    }
+    QTreeWidget::paintEvent(event);
+    placeMarks();
+}
+
+void CChannelTreeCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+    const QTreeWidgetItem* item = itemFromIndex(index);
+    if (item == nullptr) {
+        return;
+    }
+    const QRect row = option.rect;
+    const int contentLeft = row.left();
+    const int contentWidth = viewport()->width();
+    const int textLeft = contentLeft + depthOf(item) * kIndent + 4;
+    const bool root = item->parent() == nullptr;
+    const bool selected = item->isSelected() && hasFocus();
+    const bool group = item->childCount() > 0 || root;
+    painter->save();
+
+    if (group) {
+        painter->drawPixmap(contentLeft, row.top(), selected ? m_groupSelected : m_group);
+        const QPixmap& mark = item->isExpanded() ? m_expanded : m_collapsed;
+        if (!mark.isNull()) {
+            painter->drawPixmap(textLeft + 4, row.top() + (row.height() - mark.height()) / 2, mark);
+        }
+        painter->setFont(root ? m_bold : m_normal);
+        painter->setPen(kTextColour);
+        painter->drawText(QRect(textLeft + 20, row.top(), contentWidth, row.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, item->text(0));
+        painter->restore();
+        return;
+    }
+
+    const int first = item->data(0, kFirstBitmapRole).toInt();
+    const int second = item->data(0, kSecondBitmapRole).toInt();
+    const QPixmap normalMark = first != 0 ? pixmap(first) : QPixmap();
+    const QFontMetrics metrics(root ? m_bold : m_normal);
+    const int textX = textLeft + 5 + (normalMark.isNull() ? 0 : normalMark.width());
+    const int textTop = row.top() + (row.height() - metrics.height() - 2) / 2 + 1;
+    const QRect textRect(textX, textTop, viewport()->width() - textX, row.bottom() - 1 - textTop);
+    const auto drawText = [&](int x, const QColor& colour, const QFont& font) {
+        painter->setFont(font);
+        painter->setPen(colour);
+        painter->drawText(QRect(x, textRect.top(), viewport()->width() - x, textRect.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, item->text(0));
+    };
+    const QColor textColour = selected ? kSelectedText : kTextColour;
+    drawText(textX, textColour, root ? m_bold : m_normal);
+
+    if (selected || item == m_hot) {
+        painter->setRenderHint(QPainter::Antialiasing);
+        QPainterPath box;
+        box.addRoundedRect(QRectF(contentLeft + 1.5, row.top() + 0.5, contentWidth - 3,
+                                  row.height() - 2),
+                           2.5, 2.5);
+        painter->fillPath(box, kHighlightFill);
+        painter->setPen(QPen(kHighlightFrame, 1));
+        painter->drawPath(box);
+        painter->setRenderHint(QPainter::Antialiasing, false);
+    }
+    if (item == m_playing) {
+        const QPixmap arrow(QStringLiteral(":/bitmap/134"));
+        const QPixmap bars(QStringLiteral(":/bitmap/238"));
+        painter->drawPixmap(textLeft - 11, row.top() + (row.height() - arrow.height()) / 2, arrow);
+        painter->drawPixmap(textLeft, row.top() + (row.height() - bars.height()) / 2, bars);
+        drawText(textLeft + 14, kPlayingText, m_normal);
+    } else {
+        const int markId = selected ? second : first;
+        if (markId != 0) {
+            const QPixmap& mark = pixmap(markId);
+            painter->drawPixmap(textLeft, row.top() + (row.height() - mark.height()) / 2, mark);
+        }
+        drawText(textX, textColour, root ? m_bold : m_normal);
+    }
+    painter->restore();
+}
 
 bool CChannelTreeCtrl::CreateGroupMarks() {
-    return true;
+    if (m_popularMark == nullptr) {
+        m_popularMark = new CGifDlg(viewport());
+        m_popularMark->hide();
+        placeMark(m_popularMark, m_popular, 246, &m_popularGif);
+    }
+    if (m_latestMark == nullptr) {
+        m_latestMark = new CGifDlg(viewport());
+        m_latestMark->hide();
+        placeMark(m_latestMark, m_latest, 248, &m_latestGif);
+    }
+    return m_popularMark != nullptr && m_latestMark != nullptr;
+}
+
+void CChannelTreeCtrl::placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, int* shown) {
+    if (mark == nullptr || item == nullptr) {
+        return;
+    }
+    if (gif != 0 && gif != *shown) {
+        if (mark->ShowGif(gif) == 1) {
+            *shown = gif;
+        }
+    }
+    const QRect row = visualItemRect(item);
+    if (row.isEmpty()) {
+        mark->hide();
+        return;
+    }
+    const QSize size = mark->GetGifSize();
+    // A hundred pixels in, or just after the group's name when that is longer.
+    const int textEnd = row.left() + depthOf(item) * kIndent + 4 + 20 +
+                        QFontMetrics(item->parent() == nullptr ? m_bold : m_normal)
+                            .horizontalAdvance(item->text(0));
+    mark->move(std::max(row.left() + 100, textEnd + 6),
+               row.top() + (row.height() - size.height()) / 2);
+    mark->show();
+}
+
+void CChannelTreeCtrl::placeMarks() {
+    placeMark(m_popularMark, m_popular, 0, &m_popularGif);
+    placeMark(m_latestMark, m_latest, 0, &m_latestGif);
 }
 
 void CChannelTreeCtrl::ClearPlayingItem() {
@@ -89,13 +247,7 @@ void CChannelTreeCtrl::ClearPlayingItem() {
 }
 
 void CChannelTreeCtrl::setPlaying(QTreeWidgetItem* item) {
-    if (m_playing != nullptr) {
-        m_playing->setForeground(0, kText);
-    }
     m_playing = item;
-    if (m_playing != nullptr) {
-        m_playing->setForeground(0, kPlayingText);
-    }
     viewport()->update();
 }
 
@@ -127,6 +279,18 @@ void CChannelTreeCtrl::playFromMenu(QTreeWidgetItem* item) {
     }
 }
 
+void CChannelTreeCtrl::clickItem(QTreeWidgetItem* item) {
+    if (item == nullptr || item->childCount() == 0) {
+        return;
+    }
+    item->setExpanded(!item->isExpanded());
+    // The clicked special group shows its mark in the selected form.
+    const bool popular = item == m_popular;
+    const bool latest = item == m_latest;
+    placeMark(m_popularMark, m_popular, popular ? 247 : 246, &m_popularGif);
+    placeMark(m_latestMark, m_latest, latest ? 249 : 248, &m_latestGif);
+}
+
 void CChannelTreeCtrl::mouseMoveEvent(QMouseEvent* event) {
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     if (item != nullptr && item != m_hot) {
@@ -139,9 +303,8 @@ void CChannelTreeCtrl::mouseMoveEvent(QMouseEvent* event) {
 
 void CChannelTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
-    QTreeWidgetItem* item = itemAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && item != nullptr && item->childCount() > 0) {
-        item->setExpanded(!item->isExpanded());
+    if (event->button() == Qt::LeftButton) {
+        clickItem(itemAt(event->position().toPoint()));
     }
 }
 
@@ -155,14 +318,35 @@ void CChannelTreeCtrl::contextMenuEvent(QContextMenuEvent* event) {
     if (item == nullptr || item->childCount() > 0) {
         return;
     }
-    QMenu menu(this);
-    QAction* play = menu.addAction(kPlayText);
-    menu.addAction(kRefreshText);  // not handled by the list
-    if (menu.exec(event->globalPos()) == play) {
+    CMenuEx menu(this);
+    menu.LoadMenu(CMenuEx::kChannelMenu);
+    menu.ModifyItem(kMenuPlay, kPlayText);
+    menu.ModifyItem(kMenuRefresh, kRefreshText);
+    if (CMenuEx::commandOf(menu.exec(event->globalPos())) == kMenuPlay) {
         playFromMenu(item);
     }
 }
 
 void CChannelTreeCtrl::wheelEvent(QWheelEvent* event) {
     event->accept();
+}
+
+void CChannelTreeCtrl::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    QTreeWidgetItem* selected = currentItem();
+    if (selected != nullptr && selected == m_popular) {
+        placeMark(m_popularMark, m_popular, 247, &m_popularGif);
+    } else if (selected != nullptr && selected == m_latest) {
+        placeMark(m_latestMark, m_latest, 249, &m_latestGif);
+    }
+}
+
+void CChannelTreeCtrl::focusOutEvent(QFocusEvent* event) {
+    QTreeWidget::focusOutEvent(event);
+    QTreeWidgetItem* selected = currentItem();
+    if (selected != nullptr && selected == m_popular) {
+        placeMark(m_popularMark, m_popular, 246, &m_popularGif);
+    } else if (selected != nullptr && selected == m_latest) {
+        placeMark(m_latestMark, m_latest, 248, &m_latestGif);
+    }
 }

@@ -1,25 +1,38 @@
 #pragma once
 
-#include <QPointer>
+#include <QFont>
+#include <QHash>
+#include <QPixmap>
 #include <QTreeWidget>
 
 struct AppContext;
 struct ChannelInfo;
+class CGifDlg;
+class CSkinScrollBar;
 
-// The channel list of the main window: group sets, groups and channels. A click on a group opens
-// or closes it; a double-click on a channel, or the play entry of its menu, asks the main window
-// to play it. The wheel does not scroll the list.
+// The channel list of the main window: group sets, groups and channels, painted entirely by the
+// program. A click on a group opens or closes it; a double-click on a channel, or the play entry
+// of its menu, asks the main window to play it. The playing channel is marked in green, the row
+// under the pointer is highlighted, and the popular and latest groups carry animated marks.
+// The wheel does not scroll the list.
 class CChannelTreeCtrl : public QTreeWidget {
     Q_OBJECT
 
 public:
     static constexpr int kRowHeight = 25;
+    static constexpr int kIndent = 14;
     static constexpr int kMenuPlay = 32773;
     static constexpr int kMenuRefresh = 32777;
     inline static const QString kPlayText = QStringLiteral("放送(&P)");
     inline static const QString kRefreshText = QStringLiteral("チャンネルを更新する(&L) ");
+    inline static const QColor kTextColour{255, 255, 255};
+    inline static const QColor kSelectedText{5, 153, 201};
+    inline static const QColor kHighlightFill{4, 14, 24};
+    inline static const QColor kHighlightFrame{30, 51, 68};
+    inline static const QColor kPlayingText{104, 176, 48};
 
     CChannelTreeCtrl(AppContext& context, QWidget* owner, QWidget* parent);
+    ~CChannelTreeCtrl() override;
 
     // Appends an item under PARENT (top level when none) with bitmaps for its normal and
     // selected mark (0: none).
@@ -31,6 +44,7 @@ public:
 
     void SetExpandImages(int collapsed, int expanded, QRgb mask);
     void SetBackground(int bitmap);
+    // The animated marks beside the popular and latest groups.
     bool CreateGroupMarks();
 
     QTreeWidgetItem* hotItem() const { return m_hot; }
@@ -40,22 +54,39 @@ public:
     QTreeWidgetItem* latestGroupItem() const { return m_latest; }
     void setPopularGroupItem(QTreeWidgetItem* item) { m_popular = item; }
     void setLatestGroupItem(QTreeWidgetItem* item) { m_latest = item; }
+    CGifDlg* popularMark() const { return m_popularMark; }
+    CGifDlg* latestMark() const { return m_latestMark; }
+    int popularMarkGif() const { return m_popularGif; }
+    int latestMarkGif() const { return m_latestGif; }
+    CSkinScrollBar* skinScrollBar() const { return m_scrollBar; }
 
     // The play entry of the context menu for ITEM, as if chosen.
     void playFromMenu(QTreeWidgetItem* item);
     // A double-click on the selected item, as the user makes it.
     void playSelected();
+    // A click on ITEM, as the user makes it: groups open or close and the marks follow.
+    void clickItem(QTreeWidgetItem* item);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void setPlaying(QTreeWidgetItem* item);
     void requestPlay(QTreeWidgetItem* item, bool keepPrevious);
+    void placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, int* shown);
+    void placeMarks();
+    const QPixmap& pixmap(int id) const;
+    int depthOf(const QTreeWidgetItem* item) const;
 
     AppContext& m_context;
     QWidget* m_owner;
@@ -63,4 +94,17 @@ private:
     QTreeWidgetItem* m_playing = nullptr;
     QTreeWidgetItem* m_popular = nullptr;
     QTreeWidgetItem* m_latest = nullptr;
+    QPixmap m_background;
+    QPixmap m_group;
+    QPixmap m_groupSelected;
+    QPixmap m_collapsed;
+    QPixmap m_expanded;
+    QFont m_bold;
+    QFont m_normal;
+    CGifDlg* m_popularMark = nullptr;
+    CGifDlg* m_latestMark = nullptr;
+    int m_popularGif = 0;
+    int m_latestGif = 0;
+    CSkinScrollBar* m_scrollBar = nullptr;
+    mutable QHash<int, QPixmap> m_pixmaps;  // the items' marks, by bitmap number
 };

@@ -6,6 +6,9 @@
 #include "app/ConfigFile.h"
 #include "app/Messages.h"
 #include "catalogue/CChannelTreeCtrl.h"
+#include "app/CSplashScreenDlg.h"
+#include "mainwnd/CAboutDlg.h"
+#include "mainwnd/CClientArea.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
@@ -29,6 +32,9 @@
 #include <QPainterPath>
 #include <QProcess>
 #include <QScreen>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QtConcurrent>
 
 namespace {
@@ -55,21 +61,34 @@ QFutureWatcher<T>* watch(QObject* owner, QFuture<T> future, std::function<void(c
 }  // namespace
 
 CMainDlg::CMainDlg(AppContext& context, SingleInstance* instance, QWidget* parent)
-    : QDialog(parent), m_context(context), m_instance(instance) {
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_context(context),
+      m_instance(instance),
+      m_frame(std::make_unique<SkinFrame>(context.m_strExeDir)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
 
-    m_tree = new CChannelTreeCtrl(m_context, this, this);
-    m_hide = new CSkinButton(this);
-    m_show = new CSkinButton(this);
-    m_status = new QLabel(this);
+    // The window's own controls live on the client area below the painted caption.
+    m_client = new CClientArea(this);
+    m_client->onPaint = [this](QPainter& p) { paintClient(p); };
+    m_client->onResize = [this] { layoutClient(); };
+    m_client->setMouseTracking(true);
+    QWidget* client = m_client;
+
+    m_tree = new CChannelTreeCtrl(m_context, this, client);
+    m_hide = new CSkinButton(client);
+    m_show = new CSkinButton(client);
+    m_status = new QLabel(client);
     QPalette orange = m_status->palette();
     orange.setColor(QPalette::WindowText, kStatusColour);
     m_status->setPalette(orange);
-    m_signIn = new CSkinButton(this);
-    m_ad = new QWidget(this);  // holds the advertisement window's place
+    m_signIn = new CSkinButton(client);
+    m_ad = new QWidget(client);  // holds the advertisement window's place
+    m_dragTimer.setInterval(kDragTickMs);
+    connect(&m_dragTimer, &QTimer::timeout, this, [this] { dragTick(m_dragging, QCursor::pos()); });
 
     m_useTimeTimer.setInterval(kUseTimeTimerMs);
     connect(&m_useTimeTimer, &QTimer::timeout, this, &CMainDlg::checkUseTime);
@@ -106,7 +125,7 @@ void CMainDlg::startUp() {
     refreshStatus();
     startAutoSignIn();
     if (m_player == nullptr) {
-        m_player = new CVozorPlayerDlg(m_context, this);
+        m_player = new CVozorPlayerDlg(m_context, m_client);
         m_player->setGeometry(2, 0, 585, 500);
         m_player->show();
     }
@@ -305,7 +324,7 @@ int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
 
 void CMainDlg::placeRetryNotice(bool show) {
     if (m_retry == nullptr) {
-        m_retry = new CTVProgramDlg(this);
+        m_retry = new CTVProgramDlg(m_client);
     }
     if (!show) {
         m_retry->stop();
@@ -320,7 +339,7 @@ void CMainDlg::placeRetryNotice(bool show) {
 }
 
 void CMainDlg::layoutTree() {
-    const QRect client = rect();
+    const QRect client = m_client->rect();
     const int top = client.top() + 31;
     m_tree->setGeometry(client.right() + 1 - 210, top, 207, client.bottom() + 1 - 72 - top);
     update(QRect(client.right() + 1 - 210, top, 207, client.bottom() + 1 - 72 - top));
@@ -328,8 +347,17 @@ void CMainDlg::layoutTree() {
 
 void CMainDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    const int cx = width();
-    const int cy = height();
+    m_client->setGeometry(rect() - m_frame->margins());
+    // The window is clipped to a rounded rectangle.
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(rect()), 2.5, 2.5);
+    setMask(QRegion(outline.toFillPolygon().toPolygon()));
+    update();
+}
+
+void CMainDlg::layoutClient() {
+    const int cx = m_client->width();
+    const int cy = m_client->height();
     m_hide->setGeometry(cx - 217, cy / 2 - 40, 6, 9);
     m_show->setGeometry(cx - 8, cy / 2 - 40, 6, 9);
     m_status->setGeometry(cx - 209, 8, 164, 16);
@@ -342,16 +370,18 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
         placeRetryNotice(true);
     }
     m_ad->setGeometry(cx - 210, cy - 73, kSidePanelWidth, 70);
-    // The window is clipped to a rounded rectangle.
-    QPainterPath outline;
-    outline.addRoundedRect(QRectF(rect()), 2.5, 2.5);
-    setMask(QRegion(outline.toFillPolygon().toPolygon()));
-    update();
+    m_client->update();
 }
 
 void CMainDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QRect client = rect();
+    m_frameState.topMost = m_topMost;
+    m_frameState.maximised = isMaximized();
+    m_frame->paint(p, size(), m_frameState, windowIcon().pixmap(64, 64));
+}
+
+void CMainDlg::paintClient(QPainter& p) {
+    const QRect client = m_client->rect();
     const int l = client.left();
     const int t = client.top();
     const int r = client.right() + 1;
@@ -370,6 +400,172 @@ void CMainDlg::paintEvent(QPaintEvent*) {
     }
     if (!m_sideHidden && !m_header.isNull()) {
         p.drawPixmap(QRect(r - 210, t + 1, kSidePanelWidth, 30), m_header, QRect(0, 0, 190, 30));
+    }
+}
+
+void CMainDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging != SkinFrame::kNothing) {
+        return;  // the drag timer follows the cursor
+    }
+    const QPoint at = event->position().toPoint();
+    m_edge = SkinFrame::zoneForPointer(size(), at);
+    setCursor(SkinFrame::cursorFor(m_edge));
+    if (m_edge == SkinFrame::kCaption) {
+        const SkinFrame::Button over = m_frame->buttonAt(at);
+        if (over != m_frameState.hover) {
+            m_frameState.hover = over;
+            update(QRect(0, 0, width(), m_frame->captionHeight() + 4));
+        }
+    }
+}
+
+void CMainDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    if (m_frame->iconRect().contains(at)) {
+        // The caption's icon opens the window's menu.
+        QMenu menu(this);
+        QAction* about = menu.addAction(kAboutItem);
+        QAction* close = menu.addAction(QStringLiteral("閉じる(&C)"));
+        QAction* chosen = menu.exec(mapToGlobal(QPoint(m_frame->iconRect().left(),
+                                                       m_frame->iconRect().bottom() + 1)));
+        if (chosen == about) {
+            showAbout();
+        } else if (chosen == close) {
+            this->close();
+        }
+        return;
+    }
+    const int zone = SkinFrame::zoneForPress(size(), at);
+    if (zone == SkinFrame::kCaption) {
+        const SkinFrame::Button button = m_frame->buttonAt(at);
+        if (button == SkinFrame::kTopMost) {
+            // This button acts on the press.
+            m_frameState.pressed = button;
+            repaint(QRect(0, 0, width(), m_frame->captionHeight() + 4));
+            m_frameState.pressed = SkinFrame::kNoButton;
+            if (m_topMost) {
+                cancelTopMost();
+            } else {
+                makeTopMost();
+            }
+            return;
+        }
+        if (button != SkinFrame::kNoButton) {
+            m_frameState.pressed = button;
+            update(QRect(0, 0, width(), m_frame->captionHeight() + 4));
+            return;
+        }
+    }
+    if (zone == SkinFrame::kNothing || (zone == SkinFrame::kCaption && isMaximized())) {
+        return;
+    }
+    m_dragging = zone;
+    m_anchor = event->globalPosition().toPoint();
+    m_dragTimer.start();
+}
+
+void CMainDlg::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const SkinFrame::Button pressed = m_frameState.pressed;
+    m_frameState.pressed = SkinFrame::kNoButton;
+    stopDrag();
+    update(QRect(0, 0, width(), m_frame->captionHeight() + 4));
+    // Minimise, maximise and close act where the button is released.
+    if (SkinFrame::zoneForPress(size(), at) != SkinFrame::kCaption ||
+        m_frame->buttonAt(at) != pressed) {
+        return;
+    }
+    switch (pressed) {
+        case SkinFrame::kClose:
+            if (!m_context.currentChannelId.isEmpty() && !m_context.currentChannelName.isEmpty()) {
+                m_context.previousChannelId = m_context.currentChannelId;
+                m_context.previousChannelName = m_context.currentChannelName;
+            }
+            close();
+            break;
+        case SkinFrame::kMinimise:
+            showMinimized();
+            break;
+        case SkinFrame::kMaximise:
+            if (isMaximized()) {
+                showNormal();
+            } else {
+                showMaximized();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainDlg::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A double-click on the caption or the frame neither maximises nor restores.
+    event->accept();
+}
+
+void CMainDlg::stopDrag() {
+    m_dragTimer.stop();
+    m_dragging = SkinFrame::kNothing;
+    m_edge = SkinFrame::kNothing;
+    setCursor(Qt::ArrowCursor);
+}
+
+void CMainDlg::dragTick(int edge, QPoint cursor) {
+    const QRect before = frameGeometry();
+    const QRect after = SkinFrame::dragStep(edge, before, m_anchor, cursor, isMaximized());
+    if (after == before) {
+        return;
+    }
+    if (after.size() == before.size()) {
+        move(after.topLeft());
+    } else {
+        setGeometry(after);
+        m_client->update();
+    }
+    m_anchor = cursor;
+}
+
+QString CMainDlg::captionTip(QPoint point) const {
+    if (m_frame->buttonRect(SkinFrame::kTopMost).contains(point)) {
+        return m_topMost ? kCancelTopMostTip : kTopMostTip;
+    }
+    return {};
+}
+
+void CMainDlg::setTopMostFlag(bool on) {
+    m_topMost = on;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) {
+        show();
+    }
+    update();
+}
+
+void CMainDlg::makeTopMost() {
+    if (!m_topMost) {
+        setTopMostFlag(true);
+    }
+}
+
+void CMainDlg::cancelTopMost() {
+    if (m_topMost) {
+        setTopMostFlag(false);
+    }
+}
+
+void CMainDlg::showAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainDlg::closeSplash() {
+    if (m_context.splash) {
+        m_context.splash->CloseSplash();
     }
 }
 
@@ -657,6 +853,16 @@ bool CMainDlg::event(QEvent* event) {
         case Messages::kMandatoryUpdate:
         case Messages::kTrayNotify:
             return true;
+        case QEvent::ToolTip: {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            const QString tip = captionTip(help->pos());
+            if (tip.isEmpty()) {
+                QToolTip::hideText();
+            } else {
+                QToolTip::showText(help->globalPos(), tip, this);
+            }
+            return true;
+        }
         default:
             return QDialog::event(event);
     }

@@ -12,8 +12,11 @@
 
 #include <memory>
 
+#include "mainwnd/SkinFrame.h"
+
 struct AppContext;
 class CChannelTreeCtrl;
+class CClientArea;
 class CSkinButton;
 class CTVProgramDlg;
 class CVozorPlayerDlg;
@@ -36,6 +39,10 @@ public:
         "お客様のIDにバランスが不足します、適時チャージ後に再登録してください ");
     inline static const QString kHideTip = QStringLiteral("側面を隠されます");
     inline static const QString kShowTip = QStringLiteral("側面を表示します");
+    inline static const QString kTopMostTip = QStringLiteral("トップ ");
+    inline static const QString kCancelTopMostTip = QStringLiteral("キャンセルトップ ");
+    inline static const QString kAboutItem = QStringLiteral("关于 Lumavox(&A)...");
+    static constexpr int kDragTickMs = 20;
     static constexpr int kUseTimeTimerMs = 120000;
     static constexpr int kSidePanelWidth = 208;
 
@@ -50,11 +57,22 @@ public:
     void refreshStatus();
     void hideSidePanel();
     void showSidePanel();
+    void makeTopMost();
+    void cancelTopMost();
+    bool topMost() const { return m_topMost; }
+    void showAbout();
+    // One tick of a drag or resize of EDGE with the cursor at CURSOR (screen coordinates).
+    void dragTick(int edge, QPoint cursor);
+    // The tooltip the caption shows at POINT (window coordinates), or none.
+    QString captionTip(QPoint point) const;
     // The close sequence: stop, hide, start the ad companion and delete the list once per run,
     // sign out. THEN runs when it is complete.
     void runCloseSequence(const std::function<void()>& then = {});
 
     // The window's parts, for the application and for tests.
+    CClientArea* clientArea() const { return m_client; }
+    SkinFrame& frame() { return *m_frame; }
+    int edgeCode() const { return m_edge; }
     CChannelTreeCtrl* tree() const { return m_tree; }
     CVozorPlayerDlg* player() const { return m_player; }
     QLabel* statusLine() const { return m_status; }
@@ -87,6 +105,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     struct SignInOutcome {
@@ -102,6 +124,10 @@ private:
     };
 
     void placeControls();
+    void layoutClient();
+    void paintClient(QPainter& p);
+    void setTopMostFlag(bool on);
+    void stopDrag();
     void layoutTree();
     void startAutoSignIn();
     void startChannelList(bool retry);
@@ -121,13 +147,21 @@ private:
     // Places kept for what later releases bring: the skinned frame, the tray icon, the update
     // balloon and prompt, the advertisement download and window, the splash and the about box.
     void startAdDownload() {}
-    void closeSplash() {}
+    void closeSplash();
     void createTrayIcon() {}
     void showUpdateBalloon(const QString&) {}
     void offerUpdate() {}
 
     AppContext& m_context;
     SingleInstance* m_instance;
+    std::unique_ptr<SkinFrame> m_frame;
+    CClientArea* m_client = nullptr;
+    SkinFrame::State m_frameState;
+    bool m_topMost = false;
+    int m_edge = SkinFrame::kNothing;  // the part of the frame under the pointer or dragged
+    int m_dragging = SkinFrame::kNothing;
+    QPoint m_anchor;
+    QTimer m_dragTimer;
     CChannelTreeCtrl* m_tree = nullptr;
     CSkinButton* m_hide = nullptr;
     CSkinButton* m_show = nullptr;

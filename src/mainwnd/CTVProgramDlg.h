@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
+class CGifPlayer;
 class QLabel;
-class QPushButton;
 
 // Laid over the channel list when the list could not be fetched: counts down ten seconds, then
-// (or at once, on the button) asks the main window to fetch the list again.
+// (or at once, when its button is pressed and released on it) shows a loading animation and asks
+// the main window to fetch the list again.
 class CTVProgramDlg : public QWidget {
     Q_OBJECT
 
@@ -15,6 +17,7 @@ public:
     inline static const QString kHeadline = QStringLiteral("チャンネルリスト取得がタイムアウト！");
     inline static const QString kCountdown = QStringLiteral("%1秒後再びダウンロード！");
     static constexpr int kSeconds = 10;
+    enum Face : int { kNormal = 251, kHover = 252, kPressed = 253, kUsed = 254 };
 
     explicit CTVProgramDlg(QWidget* parent);
 
@@ -23,20 +26,29 @@ public:
     int countdown() const { return m_countdown; }
     bool retryRequested() const { return m_done; }
     QString countdownText() const;
+    int face() const { return m_faceId; }
+    QRect buttonRect() const;
+    CGifPlayer* loading() const { return m_loading; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void tick();
     void requestRetry();
+    void setFace(int id);
 
     QLabel* m_headline = nullptr;
     QLabel* m_line = nullptr;
-    QLabel* m_loading = nullptr;
-    QPushButton* m_button = nullptr;
+    CGifPlayer* m_loading = nullptr;
+    QPixmap m_face;
+    int m_faceId = kNormal;
     QTimer m_timer;
     int m_countdown = kSeconds;
+    bool m_pressed = false;
     bool m_done = false;
 };

@@ -6,6 +6,7 @@
 #include "app/ConfigFile.h"
 #include "app/Messages.h"
 #include "catalogue/CChannelTreeCtrl.h"
+#include "mainwnd/CClientArea.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "playback/CVozorPlayerDlg.h"
 #include "service/SessionRecord.h"
@@ -103,9 +104,11 @@ TEST_F(CMainDlgTest, StartUpFillsTheListFromTheService) {
               nullptr);
     EXPECT_FALSE(dialog.retryPending());
     EXPECT_EQ(dialog.statusLine()->text(), CMainDlg::kPleaseSignIn);
-    // The layout rule: the list at the right, below the header.
-    EXPECT_EQ(tree->geometry(), QRect(800 - 210, 31, 207, 530 - 72 - 31));
-    EXPECT_EQ(dialog.player()->geometry(), QRect(2, 0, 800 - 219, 527));
+    // The client area lies inside the painted frame; the list at its right, below the header.
+    const QSize client = dialog.clientArea()->size();
+    EXPECT_EQ(dialog.clientArea()->geometry(), dialog.rect() - dialog.frame().margins());
+    EXPECT_EQ(tree->geometry(), QRect(client.width() - 210, 31, 207, client.height() - 72 - 31));
+    EXPECT_EQ(dialog.player()->geometry(), QRect(2, 0, client.width() - 219, client.height() - 3));
 }
 
 TEST_F(CMainDlgTest, MissingListShowsTheRetryNoticeAndTheRetryFillsTheList) {

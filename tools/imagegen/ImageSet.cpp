@@ -308,8 +308,9 @@ ImageSet::ImageSet() {
     addBitmap(289, 110, 16, [loginCard](QImage& i) {
         linkFace(i, QStringLiteral("パスワードを忘れた"), 2, loginCard);
     });
+    addSkinAndScreenImages();
 }
 
 void ImageSet::add(Kind kind, int id, int width, int height, std::function<void(QImage&)> draw) {
-    m_entries.push_back({kind, id, width, height, std::move(draw)});
+    m_entries.push_back({kind, id, width, height, std::move(draw), {}, 1, 0, {}});
 }

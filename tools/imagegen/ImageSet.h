@@ -9,14 +9,18 @@
 // Every numbered image of the program: its kind, size and how to draw it.
 class ImageSet {
 public:
-    enum class Kind { Bitmap, Icon };
+    enum class Kind { Bitmap, Icon, Gif, Skin };
 
     struct Entry {
         Kind kind;
-        int id;
+        int id;  // resource number; 0 for skin files
         int width;
         int height;
         std::function<void(QImage&)> draw;
+        QString name;  // skin files: the file's name
+        int frames = 1;
+        int delay = 20;  // GIF frames, hundredths of a second
+        std::function<void(QImage&, int)> drawFrame;
     };
 
     ImageSet();
@@ -27,6 +31,10 @@ private:
     void addBitmap(int id, int width, int height, std::function<void(QImage&)> draw) {
         add(Kind::Bitmap, id, width, height, std::move(draw));
     }
+    void addGif(int id, int width, int height, int frames,
+                std::function<void(QImage&, int)> drawFrame);
+    void addSkin(const QString& name, int width, int height, std::function<void(QImage&)> draw);
+    void addSkinAndScreenImages();
 
     std::vector<Entry> m_entries;
 };

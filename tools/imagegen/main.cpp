@@ -1,8 +1,10 @@
 // Draws every numbered image of the program into a resource folder.
 // usage: imagegen RESDIR
+#include "GifEncoder.h"
 #include "ImageSet.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -16,12 +18,28 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir res(QString::fromLocal8Bit(argv[1]));
-    for (const char* folder : {"bitmap", "icon"}) {
+    for (const char* folder : {"bitmap", "icon", "gif", "skin"}) {
         res.mkpath(QString::fromLatin1(folder));
     }
     int written = 0;
     const ImageSet images;
     for (const ImageSet::Entry& entry : images.entries()) {
+        if (entry.kind == ImageSet::Kind::Gif) {
+            GifEncoder gif(QSize(entry.width, entry.height));
+            for (int frame = 0; frame < entry.frames; ++frame) {
+                QImage image(entry.width, entry.height, QImage::Format_ARGB32);
+                image.fill(Qt::black);
+                entry.drawFrame(image, frame);
+                gif.addFrame(image, entry.delay);
+            }
+            QFile file(res.filePath(QStringLiteral("gif/%1.gif").arg(entry.id)));
+            if (!file.open(QIODevice::WriteOnly) || file.write(gif.encode(true)) < 0) {
+                std::fprintf(stderr, "imagegen: cannot write %s\n", qPrintable(file.fileName()));
+                return 1;
+            }
+            ++written;
+            continue;
+        }
         const bool icon = entry.kind == ImageSet::Kind::Icon;
         QImage image(entry.width, entry.height,
                      icon ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
@@ -29,7 +47,9 @@ int main(int argc, char* argv[]) {
         entry.draw(image);
         const QString path =
             icon ? res.filePath(QStringLiteral("icon/%1.png").arg(entry.id))
-                 : res.filePath(QStringLiteral("bitmap/%1.bmp").arg(entry.id));
+            : entry.kind == ImageSet::Kind::Skin
+                ? res.filePath(QStringLiteral("skin/%1.bmp").arg(entry.name))
+                : res.filePath(QStringLiteral("bitmap/%1.bmp").arg(entry.id));
         // Bitmaps are plain 24-bit files, as the skin loader and masks expect.
         const QImage out = icon ? image : image.convertToFormat(QImage::Format_RGB888);
         if (!out.save(path)) {

@@ -1,0 +1,50 @@
+#include "mainwnd/CAboutDlg.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+QString CAboutDlg::description() {
+    return QStringList{QStringLiteral("VELOは世界在外邦人向け、ライブテレビ共有のクラ"),
+                       QStringLiteral("イアントソフトウェアです。またインターネット"),
+                       QStringLiteral("技術に基づいており、ライブテレビを伝送するプ"),
+                       QStringLiteral("ラットフォームです。お客様には非常に簡単で、"),
+                       QStringLiteral("流暢に、オンラインライブ日本テレビを見るこ"),
+                       QStringLiteral("とができます")}
+        .join(QStringLiteral("\r\n"));
+}
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(kTitle);
+    setWindowModality(Qt::ApplicationModal);
+    // The box's dialog units at the usual 1.5 / 1.625 pixels each.
+    setFixedSize(287, 161);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QPixmap(QStringLiteral(":/icon/128")).scaled(30, 30, Qt::KeepAspectRatio,
+                                                                   Qt::SmoothTransformation));
+    icon->setGeometry(16, 5, 30, 32);
+    auto* version = new QLabel(kVersion, this);
+    version->setGeometry(57, 13, 210, 16);
+    m_site = new QLabel(kSite, this);
+    m_site->setGeometry(16, 40, 210, 16);
+    m_site->hide();  // set, but never shown
+    auto* mail = new QLabel(kMail, this);
+    mail->setGeometry(21, 44, 240, 16);
+    m_description = new QPlainTextEdit(this);
+    m_description->setReadOnly(true);
+    m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_description->setPlainText(description().left(512));
+    QFont text = m_description->font();
+    text.setPixelSize(10);
+    m_description->setFont(text);
+    m_description->setGeometry(16, 66, 258, 60);
+    auto* copyright = new QLabel(kCopyright, this);
+    copyright->setGeometry(15, 136, 225, 16);
+    QFont small = copyright->font();
+    small.setPixelSize(9);
+    copyright->setFont(small);
+    auto* ok = new QPushButton(kOk, this);
+    ok->setDefault(true);
+    ok->setGeometry(240, 133, 35, 20);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

@@ -1,0 +1,217 @@
+#include "widgets/CGifPlayer.h"
+
+#include "widgets/GifLayout.h"
+
+#include <QFile>
+#include <QMetaObject>
+#include <QPainter>
+#include <QPointer>
+
+#include <chrono>
+
+CGifPlayer::CGifPlayer(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CGifPlayer::~CGifPlayer() {
+    Unload();
+}
+
+int CGifPlayer::LoadFromResource(const QString& resource) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Unload();
+        return 0;
+    }
+    return Load(file.readAll());
+}
+
+int CGifPlayer::Load(const QByteArray& data) {
+    Unload();
+    const GifLayout layout = GifLayout::read(data);
+    if (!layout.isGif) {
+        m_single = QImage::fromData(data);
+        if (m_single.isNull()) {
+            return 0;
+        }
+        m_size = m_single.size();
+    } else {
+        if (layout.frames.empty()) {
+            return 0;
+        }
+        m_isGif = true;
+        m_size = QSize(layout.width, layout.height);
+        if (layout.frames.size() == 1) {
+            m_single = QImage::fromData(data);
+            if (m_single.isNull()) {
+                return 0;
+            }
+        } else {
+            for (std::size_t i = 0; i < layout.frames.size(); ++i) {
+                const QImage picture = QImage::fromData(layout.standaloneFrame(data, i), "GIF");
+                if (picture.isNull()) {
+                    continue;  // a frame that does not decode is left out
+                }
+                const GifLayout::Frame& blocks = layout.frames[i];
+                // The decoder gives the frame on the whole screen; only its own area is its.
+                m_frames.push_back({picture.copy(blocks.rect), blocks.rect, blocks.delay,
+                                    blocks.disposal});
+            }
+            if (m_frames.empty()) {
+                return 0;
+            }
+        }
+    }
+    resize(m_size);
+    m_background = palette().color(QPalette::Button);
+    m_composed = QImage(m_size, QImage::Format_ARGB32_Premultiplied);
+    m_composed.fill(palette().color(QPalette::Window));
+    m_loaded = true;
+    return 1;
+}
+
+int CGifPlayer::frameDelayMs(int i) const {
+    const int delay = m_frames.at(static_cast<std::size_t>(i)).delay;
+    // A frame without timing (no control extension) is shown as briefly as a fast one.
+    return delay > 4 ? delay * 10 : 100;
+}
+
+bool CGifPlayer::isAnimating() const {
+    return m_thread.joinable();
+}
+
+QImage CGifPlayer::composed() const {
+    const std::lock_guard lock(m_mutex);
+    return m_composed.copy();
+}
+
+int CGifPlayer::Draw() {
+    if (!m_loaded) {
+        return 0;
+    }
+    if (m_frames.size() > 1) {
+        if (!m_thread.joinable()) {
+            {
+                const std::lock_guard lock(m_stopMutex);
+                m_exit = false;
+            }
+            std::packaged_task<void()> task([this] { animate(); });
+            m_finished = task.get_future();
+            m_thread = std::thread(std::move(task));
+        }
+        return 0;
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        QPainter p(&m_composed);
+        p.drawImage(QRect(QPoint(0, 0), m_single.size()), m_single);
+    }
+    update();
+    return 1;
+}
+
+void CGifPlayer::renderCurrent() {
+    const Frame& frame = m_frames[static_cast<std::size_t>(m_current)];
+    const std::lock_guard lock(m_mutex);
+    if (frame.disposal == 3) {
+        m_saved = m_composed.copy(frame.rect);
+    }
+    QPainter p(&m_composed);
+    p.drawImage(frame.rect, frame.picture);
+}
+
+void CGifPlayer::disposeCurrent() {
+    const Frame& frame = m_frames[static_cast<std::size_t>(m_current)];
+    const std::lock_guard lock(m_mutex);
+    if (frame.disposal == 2) {
+        QPainter p(&m_composed);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(frame.rect, m_background);
+    } else if (frame.disposal == 3 && !m_saved.isNull()) {
+        QPainter p(&m_composed);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(frame.rect.topLeft(), m_saved);
+        m_saved = QImage();
+    }
+}
+
+void CGifPlayer::showNextFrame() {
+    if (m_frames.empty()) {
+        return;
+    }
+    renderCurrent();
+    disposeCurrent();
+    ++m_current;
+    if (m_current >= static_cast<int>(m_frames.size())) {
+        m_current = 0;
+        const std::lock_guard lock(m_mutex);
+        m_composed.fill(m_background);
+    }
+}
+
+void CGifPlayer::animate() {
+    QPointer<CGifPlayer> self(this);
+    for (;;) {
+        renderCurrent();
+        QMetaObject::invokeMethod(this, [self] {
+            if (self) {
+                self->update();
+            }
+        }, Qt::QueuedConnection);
+        {
+            std::unique_lock lock(m_stopMutex);
+            if (m_stopEvent.wait_for(lock, std::chrono::milliseconds(frameDelayMs(m_current)),
+                                     [this] { return m_exit; })) {
+                return;
+            }
+        }
+        disposeCurrent();
+        ++m_current;
+        if (m_current >= static_cast<int>(m_frames.size())) {
+            m_current = 0;
+            const std::lock_guard lock(m_mutex);
+            m_composed.fill(m_background);
+        }
+    }
+}
+
+void CGifPlayer::Stop() {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    {
+        const std::lock_guard lock(m_stopMutex);
+        m_exit = true;
+    }
+    m_stopEvent.notify_all();
+    if (m_finished.wait_for(std::chrono::milliseconds(kStopWaitMs)) == std::future_status::ready) {
+        m_thread.join();
+    } else {
+        m_thread.detach();  // abandoned: it never touches the player again once told to exit
+    }
+    const std::lock_guard lock(m_stopMutex);
+    m_exit = false;
+}
+
+void CGifPlayer::Unload() {
+    // The thread ends before anything it draws into is freed.
+    Stop();
+    const std::lock_guard lock(m_mutex);
+    m_frames.clear();
+    m_single = QImage();
+    m_composed = QImage();
+    m_saved = QImage();
+    m_current = 0;
+    m_size = QSize();
+    m_isGif = false;
+    m_loaded = false;
+    m_background = Qt::white;
+}
+
+void CGifPlayer::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const std::lock_guard lock(m_mutex);
+    if (!m_composed.isNull()) {
+        p.drawImage(0, 0, m_composed);
+    }
+}
