@@ -37,8 +37,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+private slots:
+    // One second of the countdown.
     void tick();
+
+private:
     void requestRetry();
     void setFace(int id);
 

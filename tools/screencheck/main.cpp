@@ -40,21 +40,25 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "screencheck: cannot read %s\n", argv[1]);
         return 2;
     }
-    const QPoint origin = argc == 4 ? QPoint(std::atoi(argv[2]), std::atoi(argv[3]))
+    const QPoint window = argc == 4 ? QPoint(std::atoi(argv[2]), std::atoi(argv[3]))
                                     : QPoint((shot.width() - 800) / 2, (shot.height() - 530) / 2);
+    // The client area starts inside the painted frame: 4 pixels in, below a 30-pixel caption.
+    const QPoint origin = window + QPoint(4, 30);
+    const int clientWidth = 800 - 8;
+    const int clientHeight = 530 - 34;
 
     // The status line is orange text on the header band.
-    const int status = count(shot, QRect(origin + QPoint(591, 8), QSize(164, 16)),
+    const int status = count(shot, QRect(origin + QPoint(clientWidth - 209, 8), QSize(164, 16)),
                              [](QRgb p) { return near(p, 255, 188, 0, 60); });
     // Channel rows are white text in the list, one row every 25 pixels.
     int rows = 0;
-    for (int top = 31; top + 25 <= 31 + 427; top += 25) {
-        const int white = count(shot, QRect(origin + QPoint(590, top), QSize(190, 25)),
+    for (int top = 31; top + 25 <= clientHeight - 72; top += 25) {
+        const int white = count(shot, QRect(origin + QPoint(clientWidth - 210, top), QSize(190, 25)),
                                 [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200; });
         rows += white >= 8 ? 1 : 0;
     }
     // The logo page's title is in the program's blue.
-    const int logo = count(shot, QRect(origin + QPoint(2, 2), QSize(580, 500)),
+    const int logo = count(shot, QRect(origin + QPoint(2, 2), QSize(clientWidth - 219, clientHeight - 5)),
                            [](QRgb p) { return near(p, 5, 153, 201, 40); });
 
     const bool ok = status >= 25 && rows >= 8 && logo >= 50;
