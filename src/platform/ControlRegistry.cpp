@@ -53,6 +53,7 @@ bool ControlRegistry::registerControl(const QString& progId, const QString& clsi
                                       const QString& module) {
     const QString path = filePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return IniFile::writeString(path, progId, QStringLiteral("CLSID"), clsid) &&
-           IniFile::writeString(path, progId, QStringLiteral("Module"), module);
+    // The class identifier goes last: once it is there, the entry is complete.
+    return IniFile::writeString(path, progId, QStringLiteral("Module"), module) &&
+           IniFile::writeString(path, progId, QStringLiteral("CLSID"), clsid);
 }
