@@ -324,7 +324,7 @@ int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
 
 void CMainDlg::placeRetryNotice(bool show) {
     if (m_retry == nullptr) {
-        m_retry = new CTVProgramDlg(m_client);
+        m_retry = new CTVProgramDlg(m_client, this);
     }
     if (!show) {
         m_retry->stop();

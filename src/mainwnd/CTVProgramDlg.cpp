@@ -14,7 +14,8 @@ const QColor kBackground(0x11, 0x11, 0x11);
 
 }  // namespace
 
-CTVProgramDlg::CTVProgramDlg(QWidget* parent) : QWidget(parent) {
+CTVProgramDlg::CTVProgramDlg(QWidget* parent, QObject* notify)
+    : QWidget(parent), m_notify(notify != nullptr ? notify : parent) {
     setMouseTracking(true);
     QPalette white = palette();
     white.setColor(QPalette::WindowText, Qt::white);
@@ -110,8 +111,8 @@ void CTVProgramDlg::requestRetry() {
     m_headline->hide();
     m_line->hide();
     m_loading->show();
-    if (parentWidget() != nullptr) {
-        QCoreApplication::postEvent(parentWidget(),
+    if (m_notify != nullptr) {
+        QCoreApplication::postEvent(m_notify,
                                     new Messages::WindowMessage(Messages::kRetryChannelList));
     }
     m_done = true;

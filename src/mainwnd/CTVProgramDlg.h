@@ -19,7 +19,8 @@ public:
     static constexpr int kSeconds = 10;
     enum Face : int { kNormal = 251, kHover = 252, kPressed = 253, kUsed = 254 };
 
-    explicit CTVProgramDlg(QWidget* parent);
+    // NOTIFY (the parent when none) is asked for the retry.
+    explicit CTVProgramDlg(QWidget* parent, QObject* notify = nullptr);
 
     void startCountdown();
     void stop();
@@ -45,6 +46,7 @@ private:
     void requestRetry();
     void setFace(int id);
 
+    QObject* m_notify;
     QLabel* m_headline = nullptr;
     QLabel* m_line = nullptr;
     CGifPlayer* m_loading = nullptr;

@@ -121,8 +121,11 @@ TEST_F(CMainDlgTest, MissingListShowsTheRetryNoticeAndTheRetryFillsTheList) {
     EXPECT_EQ(dialog.retryNotice()->countdownText(), QStringLiteral("10秒後再びダウンロード！"));
     EXPECT_EQ(dialog.tree()->topLevelItemCount(), 0);
 
+    // The notice's own button asks the window for the retry.
     QSignalSpy retried(&dialog, &CMainDlg::channelListRetried);
-    QCoreApplication::postEvent(&dialog, new Messages::WindowMessage(Messages::kRetryChannelList));
+    const QPoint button = dialog.retryNotice()->buttonRect().center();
+    QTest::mousePress(dialog.retryNotice(), Qt::LeftButton, {}, button);
+    QTest::mouseRelease(dialog.retryNotice(), Qt::LeftButton, {}, button);
     ASSERT_TRUE(retried.wait(20000));
     EXPECT_TRUE(retried.front().front().toBool());
     EXPECT_FALSE(dialog.retryPending());
