@@ -238,8 +238,28 @@ void CChannelTreeCtrl::placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, 
 }
 
 void CChannelTreeCtrl::placeMarks() {
-    placeMark(m_popularMark, m_popular, 0, &m_popularGif);
-    placeMark(m_latestMark, m_latest, 0, &m_latestGif);
+    // A group that came after the marks were made gets its mark at the first painting.
+    placeMark(m_popularMark, m_popular, m_popularGif == 0 ? 246 : 0, &m_popularGif);
+    placeMark(m_latestMark, m_latest, m_latestGif == 0 ? 248 : 0, &m_latestGif);
+}
+
+void CChannelTreeCtrl::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    // One column as wide as the list, so a row is a row wherever it is clicked.
+    setColumnWidth(0, viewport()->width());
+}
+
+// Rows are painted across the whole width, markers left of the text included: a change of
+// selection repaints the list, not only the item's text.
+void CChannelTreeCtrl::selectionChanged(const QItemSelection& selected,
+                                        const QItemSelection& deselected) {
+    QTreeWidget::selectionChanged(selected, deselected);
+    viewport()->update();
+}
+
+void CChannelTreeCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTreeWidget::currentChanged(current, previous);
+    viewport()->update();
 }
 
 void CChannelTreeCtrl::ClearPlayingItem() {
