@@ -232,8 +232,9 @@ void CChannelTreeCtrl::placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, 
     const int textEnd = row.left() + depthOf(item) * kIndent + 4 + 20 +
                         QFontMetrics(item->parent() == nullptr ? m_bold : m_normal)
                             .horizontalAdvance(item->text(0));
-    mark->move(std::max(row.left() + 100, textEnd + 6),
-               row.top() + (row.height() - size.height()) / 2);
+    const int x = std::min(std::max(row.left() + 100, textEnd + 6),
+                           viewport()->width() - size.width() - 2);
+    mark->move(std::max(row.left() + 100, x), row.top() + (row.height() - size.height()) / 2);
     mark->show();
 }
 
