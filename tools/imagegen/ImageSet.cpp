@@ -1,5 +1,7 @@
 #include "ImageSet.h"
 
+#include "Painting.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -7,31 +9,13 @@
 
 namespace {
 
-// The program's colours.
-const QColor kPanel(14, 20, 27);
-const QColor kPanelLight(24, 35, 46);
-const QColor kLine(34, 48, 60);
-const QColor kAccent(5, 153, 201);
-const QColor kAccentDeep(12, 58, 86);
-const QColor kText(216, 230, 240);
+using Painting::kAccent;
+using Painting::kText;
+using Painting::uiFont;
+using Painting::verticalGradient;
+
 const QColor kGreen(104, 176, 48);
 const QColor kMagenta(255, 0, 255);
-
-QFont uiFont(int pixelSize, bool bold = false) {
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    font.setHintingPreference(QFont::PreferFullHinting);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
-}
-
-void verticalGradient(QPainter& p, const QRectF& rect, const QColor& top, const QColor& bottom) {
-    QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
-    gradient.setColorAt(0, top);
-    gradient.setColorAt(1, bottom);
-    p.fillRect(rect, gradient);
-}
 
 // A rounded push-button face with centred text.
 void buttonFace(QImage& image, const QString& text, int state, int width) {

@@ -1,6 +1,7 @@
 // The images of the skinned window: the frame files of the skin folder, the splash, the list's
 // scroll bar, the retry notice and the animations.
 #include "ImageSet.h"
+#include "Painting.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,22 +11,15 @@
 
 namespace {
 
-const QColor kAccent(5, 153, 201);
-const QColor kText(216, 230, 240);
+using Painting::kAccent;
+using Painting::kText;
 
 QFont font(int pixelSize, bool bold = false) {
-    QFont f(QStringLiteral("Noto Sans CJK JP"));
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    f.setHintingPreference(QFont::PreferFullHinting);
-    return f;
+    return Painting::uiFont(pixelSize, bold);
 }
 
 void vertical(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom) {
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, top);
-    g.setColorAt(1, bottom);
-    p.fillRect(r, g);
+    Painting::verticalGradient(p, r, top, bottom);
 }
 
 // The caption band: every caption piece shares it, so they join without seams.
