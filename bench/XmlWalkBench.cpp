@@ -51,24 +51,24 @@ std::size_t walkOurs(const std::string& text) {
     std::size_t total = 0;
     doc.ResetPos();
     while (doc.FindChild("groups")) {
-        total += QString::fromUtf8(doc.GetChildAttr("name")).size();
+        total += doc.GetChildAttrUtf8("name").size();
         doc.Enter();
         while (doc.FindChild("group")) {
-            total += QString::fromUtf8(doc.GetChildAttr("name")).size();
+            total += doc.GetChildAttrUtf8("name").size();
             doc.Enter();
             while (doc.FindChild("channel")) {
-                total += QString::fromUtf8(doc.GetChildAttr("id")).size();
+                total += doc.GetChildAttrUtf8("id").size();
                 if (doc.Enter()) {
                     if (doc.FindChild("name")) {
-                        total += QString::fromUtf8(doc.GetChildText()).size();
+                        total += doc.GetChildTextUtf8().size();
                     }
                     if (doc.FindChild("vip")) {
-                        total += QString::fromUtf8(doc.GetChildText()).size();
+                        total += doc.GetChildTextUtf8().size();
                     }
                     if (doc.FindChild("zar_address")) {
                         doc.Enter();
                         if (doc.FindChild("item")) {
-                            total += QString::fromUtf8(doc.GetChildText()).size();
+                            total += doc.GetChildTextUtf8().size();
                         }
                         doc.Leave();
                     }

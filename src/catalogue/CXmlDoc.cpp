@@ -502,14 +502,46 @@ bool CXmlDoc::Leave() {
 }
 
 QByteArray CXmlDoc::GetText() const {
-    return m_iPos != 0 ? textOf(m_iPos) : QByteArray();
+    return m_iPos != 0 ? bytesOf(textSpan(m_iPos)) : QByteArray();
 }
 
 QByteArray CXmlDoc::GetChildText() const {
-    return m_iPosChild != 0 ? textOf(m_iPosChild) : QByteArray();
+    return m_iPosChild != 0 ? bytesOf(textSpan(m_iPosChild)) : QByteArray();
 }
 
-QByteArray CXmlDoc::textOf(std::int32_t index) const {
+QByteArray CXmlDoc::GetChildAttr(const char* name) const {
+    return bytesOf(attrSpan(name));
+}
+
+QString CXmlDoc::GetChildTextUtf8() const {
+    return m_iPosChild != 0 ? stringOf(textSpan(m_iPosChild)) : QString();
+}
+
+QString CXmlDoc::GetChildAttrUtf8(const char* name) const {
+    return stringOf(attrSpan(name));
+}
+
+QByteArray CXmlDoc::bytesOf(const Span& span) const {
+    if (span.length <= 0) {
+        return {};
+    }
+    return span.raw ? QByteArray(m_data + span.from, span.length)
+                    : decode(span.from, span.from + span.length - 1);
+}
+
+QString CXmlDoc::stringOf(const Span& span) const {
+    if (span.length <= 0) {
+        return {};
+    }
+    const QByteArrayView bytes(m_data + span.from, span.length);
+    // Without a reference to decode, the text converts straight from the document.
+    if (span.raw || !bytes.contains('&')) {
+        return QString::fromUtf8(bytes);
+    }
+    return QString::fromUtf8(decode(span.from, span.from + span.length - 1));
+}
+
+CXmlDoc::Span CXmlDoc::textSpan(std::int32_t index) const {
     const XmlElem& elem = m_elems[static_cast<std::size_t>(index)];
     if (elem.iElemChild != 0 || elem.nEndR == elem.nStartR) {
         return {};
@@ -525,14 +557,14 @@ QByteArray CXmlDoc::textOf(std::int32_t index) const {
         content.substr(0, kCdataOpen.size()) == kCdataOpen) {
         const std::size_t close = content.find(kCdataClose, kCdataOpen.size());
         if (close != std::string_view::npos) {
-            return QByteArray(content.data() + kCdataOpen.size(),
-                              static_cast<qsizetype>(close - kCdataOpen.size()));
+            return {pos + static_cast<std::int32_t>(kCdataOpen.size()),
+                    static_cast<std::int32_t>(close - kCdataOpen.size()), true};
         }
     }
-    return decode(elem.nStartR + 1, elem.nEndL - 1);
+    return {elem.nStartR + 1, elem.nEndL - 1 - elem.nStartR, false};
 }
 
-QByteArray CXmlDoc::GetChildAttr(const char* name) const {
+CXmlDoc::Span CXmlDoc::attrSpan(const char* name) const {
     if (m_iPosChild == 0 || m_nCurIsElem == 0 || name == nullptr) {
         return {};
     }
@@ -558,7 +590,7 @@ QByteArray CXmlDoc::GetChildAttr(const char* name) const {
         if (!scanToken(token.next, equals) || !scanToken(equals.next, value) || !value.quoted) {
             return {};
         }
-        return decode(value.start, value.start + value.length - 1);
+        return {value.start, value.length, false};
     }
     return {};
 }

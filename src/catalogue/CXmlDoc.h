@@ -56,6 +56,10 @@ public:
     QByteArray GetText() const;
     QByteArray GetChildText() const;
     QByteArray GetChildAttr(const char* name) const;
+    // The same two values as UTF-16 from UTF-8, the channel list's encoding; text without a
+    // reference goes straight from the document into the string.
+    QString GetChildTextUtf8() const;
+    QString GetChildAttrUtf8(const char* name) const;
 
     const QByteArray& lastError() const { return m_lastError; }
     // Number of records the element table holds at the moment.
@@ -71,7 +75,18 @@ private:
         bool quoted = false;
     };
 
+    // Where a value lies in the text; RAW when it is taken without decoding (CDATA).
+    struct Span {
+        std::int32_t from = 0;
+        std::int32_t length = 0;
+        bool raw = false;
+    };
+
     bool scanToken(std::int32_t pos, Token& token) const;
+    Span textSpan(std::int32_t elem) const;
+    Span attrSpan(const char* name) const;
+    QByteArray bytesOf(const Span& span) const;
+    QString stringOf(const Span& span) const;
     bool nameMatches(const Token& token, const char* wanted, std::int32_t wantedLength) const;
     bool elementNameMatches(std::int32_t elem, const char* name, std::int32_t nameLength,
                             bool plain) const;
@@ -81,7 +96,6 @@ private:
     bool parseDocument();
     void fail(const char* format, const Token* name);
     void clearDocument();
-    QByteArray textOf(std::int32_t elem) const;
     QByteArray decode(std::int32_t from, std::int32_t to) const;
     bool atEnd(std::int32_t pos) const { return pos >= m_length; }
 

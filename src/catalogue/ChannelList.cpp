@@ -5,14 +5,6 @@
 
 namespace {
 
-QString utf8(const QByteArray& bytes) {
-    return QString::fromUtf8(bytes);
-}
-
-}  // namespace
-
-namespace {
-
 int readChannels(CXmlDoc& doc, ChannelList& lists) {
     doc.ResetPos();
     int setCounter = 0;
@@ -20,7 +12,7 @@ int readChannels(CXmlDoc& doc, ChannelList& lists) {
     while (doc.FindChild("groups")) {
         auto set = std::make_unique<GroupSetInfo>();
         set->index = setCounter;
-        set->name = utf8(doc.GetChildAttr("name"));
+        set->name = doc.GetChildAttrUtf8("name");
         lists.groupSets.push_back(std::move(set));
         doc.Enter();
         while (doc.FindChild("group")) {
@@ -28,26 +20,26 @@ int readChannels(CXmlDoc& doc, ChannelList& lists) {
             GroupInfo& group = *owned;
             group.setIndex = setCounter;
             group.groupIndex = groupCounter;
-            group.name = utf8(doc.GetChildAttr("name"));
+            group.name = doc.GetChildAttrUtf8("name");
             lists.groups.push_back(std::move(owned));
             doc.Enter();
             while (doc.FindChild("channel")) {
                 auto channel = std::make_unique<ChannelInfo>();
-                channel->id = utf8(doc.GetChildAttr("id"));
+                channel->id = doc.GetChildAttrUtf8("id");
                 if (doc.Enter()) {
                     channel->groupIndex = groupCounter;
                     group.hasChannels = true;
                     // Each search goes on after the previous one: name, vip, zar_address.
                     if (doc.FindChild("name")) {
-                        channel->name = utf8(doc.GetChildText());
+                        channel->name = doc.GetChildTextUtf8();
                     }
                     if (doc.FindChild("vip")) {
-                        channel->vip = utf8(doc.GetChildText());
+                        channel->vip = doc.GetChildTextUtf8();
                     }
                     if (doc.FindChild("zar_address")) {
                         doc.Enter();
                         if (doc.FindChild("item")) {
-                            const QString item = utf8(doc.GetChildText());
+                            const QString item = doc.GetChildTextUtf8();
                             if (!item.isEmpty()) {
                                 channel->address = DecryptText(item);
                             }
