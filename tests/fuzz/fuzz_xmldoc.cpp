@@ -34,8 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int steps = 0; steps < 4 * doc.elementCount() + 4; ++steps) {
         if (doc.FindChild()) {
             check(doc.GetChildText());
+            // The UTF-16 forms are exactly the byte forms converted.
+            if (doc.GetChildTextUtf8() != QString::fromUtf8(doc.GetChildText())) {
+                __builtin_trap();
+            }
             for (const char* name : names) {
                 check(doc.GetChildAttr(name));
+                if (doc.GetChildAttrUtf8(name) != QString::fromUtf8(doc.GetChildAttr(name))) {
+                    __builtin_trap();
+                }
             }
             if (!doc.Enter()) {
                 __builtin_trap();
