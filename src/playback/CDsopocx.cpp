@@ -26,11 +26,17 @@ bool CDsopocx::Create(QWidget* parent, const QRect& rect) {
     }
     const auto create =
         reinterpret_cast<VeloCreateControlFunction>(m_module.resolve(kCreateControlSymbol));
-    if (create == nullptr) {
+    const auto destroy =
+        reinterpret_cast<VeloDestroyControlFunction>(m_module.resolve(kDestroyControlSymbol));
+    if (create == nullptr || destroy == nullptr) {
         return false;
     }
-    m_control.reset(create(parent));
-    if (!m_control || m_control->widget() == nullptr) {
+    m_control = std::unique_ptr<PlaybackControl, ModuleDeleter>(create(parent),
+                                                                ModuleDeleter{destroy});
+    // The control's window must be where it was asked to be: a control that put it elsewhere
+    // keeps it, and is not used.
+    if (!m_control || m_control->widget() == nullptr ||
+        m_control->widget()->parentWidget() != parent) {
         m_control.reset();
         return false;
     }
@@ -41,7 +47,6 @@ bool CDsopocx::Create(QWidget* parent, const QRect& rect) {
         }
     });
     QWidget* widget = m_control->widget();
-    widget->setParent(parent);
     widget->setGeometry(rect);
     widget->show();
     return true;

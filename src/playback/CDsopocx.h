@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playback/ControlIdentity.h"
 #include "playback/PlaybackControl.h"
 
 #include <QLibrary>
@@ -18,8 +19,8 @@ class CDsopocx : public QObject {
     Q_OBJECT
 
 public:
-    inline static const QString kProgId = QStringLiteral("zar.Player.1");
-    inline static const QString kClassId = QStringLiteral("{DF24D5A5-5F13-4B79-976C-922C941C505A}");
+    inline static const QString kProgId = QString::fromLatin1(ControlIdentity::kProgId);
+    inline static const QString kClassId = QString::fromLatin1(ControlIdentity::kClassId);
 
     explicit CDsopocx(QObject* parent = nullptr);
     ~CDsopocx() override;
@@ -51,6 +52,12 @@ signals:
 private:
     QVariant call(int dispatchId, const QVariantList& arguments = {});
 
+    // Hands a control back to the module that made it.
+    struct ModuleDeleter {
+        VeloDestroyControlFunction destroy;
+        void operator()(PlaybackControl* control) const { destroy(control); }
+    };
+
     QLibrary m_module;
-    std::unique_ptr<PlaybackControl> m_control;
+    std::unique_ptr<PlaybackControl, ModuleDeleter> m_control;
 };

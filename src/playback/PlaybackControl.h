@@ -39,12 +39,17 @@ public:
     virtual void setEventSink(std::function<void(int eventId)> sink) = 0;
 };
 
-// What a control module exports, by these names.
+// What a control module exports, by these names. A control is destroyed by the module that
+// created it, through its destroy function: the two sides may not share one allocator, and the
+// module knows what else goes with its control. The control's widget is created as a child of
+// the parent given to the create function and stays there; the host never re-parents it.
 extern "C" {
 using VeloControlNameFunction = const char* (*)();
 using VeloCreateControlFunction = PlaybackControl* (*)(QWidget* parent);
+using VeloDestroyControlFunction = void (*)(PlaybackControl* control);
 }
 
 inline constexpr const char* kControlProgIdSymbol = "VeloControlProgId";
 inline constexpr const char* kControlClassIdSymbol = "VeloControlClassId";
 inline constexpr const char* kCreateControlSymbol = "VeloCreateControl";
+inline constexpr const char* kDestroyControlSymbol = "VeloDestroyControl";

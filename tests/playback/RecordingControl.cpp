@@ -1,5 +1,6 @@
 // A playback control for tests: accepts every dispatch call, answers readiness at once, and
 // writes each call into a log the test reads back.
+#include "playback/ControlIdentity.h"
 #include "playback/PlaybackControl.h"
 
 #include <QPointer>
@@ -53,15 +54,19 @@ private:
 }  // namespace
 
 extern "C" Q_DECL_EXPORT const char* VeloControlProgId() {
-    return "zar.Player.1";
+    return ControlIdentity::kProgId;
 }
 
 extern "C" Q_DECL_EXPORT const char* VeloControlClassId() {
-    return "{DF24D5A5-5F13-4B79-976C-922C941C505A}";
+    return ControlIdentity::kClassId;
 }
 
 extern "C" Q_DECL_EXPORT PlaybackControl* VeloCreateControl(QWidget* parent) {
     return new RecordingControl(parent);
+}
+
+extern "C" Q_DECL_EXPORT void VeloDestroyControl(PlaybackControl* control) {
+    delete control;
 }
 
 // The calls made so far, oldest first; the test clears it between steps.

@@ -1,6 +1,7 @@
 #include "ZarControl.h"
 
 #include "ZarPlayingView.h"
+#include "playback/ControlIdentity.h"
 
 #include <QFileInfo>
 #include <QStackedWidget>
@@ -98,13 +99,17 @@ QVariant ZarControl::invoke(int dispatchId, const QVariantList& arguments) {
 }
 
 extern "C" Q_DECL_EXPORT const char* VeloControlProgId() {
-    return "zar.Player.1";
+    return ControlIdentity::kProgId;
 }
 
 extern "C" Q_DECL_EXPORT const char* VeloControlClassId() {
-    return "{DF24D5A5-5F13-4B79-976C-922C941C505A}";
+    return ControlIdentity::kClassId;
 }
 
 extern "C" Q_DECL_EXPORT PlaybackControl* VeloCreateControl(QWidget* parent) {
     return new ZarControl(parent);
+}
+
+extern "C" Q_DECL_EXPORT void VeloDestroyControl(PlaybackControl* control) {
+    delete control;
 }
