@@ -2,7 +2,7 @@
 // "group" and "channel", their attributes and child texts, each value turned into UTF-16.
 // Ours and pugixml run on the same generated documents in one process; the ratio of their
 // times is printed per size.
-#include "catalogue/CXmlDoc.h"
+#include "common/CXmlDoc.h"
 
 #include <QString>
 

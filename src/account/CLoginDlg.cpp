@@ -1,12 +1,13 @@
 #include "account/CLoginDlg.h"
 
 #include "account/CFeatureSoonDlg.h"
-#include "account/SavedLogin.h"
+#include "app/SavedLogin.h"
 #include "app/AppContext.h"
+#include "app/ClientSession.h"
 #include "app/ConfigFile.h"
 #include "app/Messages.h"
+#include "platform/Clock.h"
 #include "service/LoginExchange.h"
-#include "service/SessionRecord.h"
 #include "widgets/CCueEdit.h"
 #include "widgets/CSkinButton.h"
 
@@ -17,7 +18,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
-#include <QtConcurrent>
 
 namespace {
 
@@ -39,8 +39,8 @@ QRegion roundedRegion(const QRect& rect, int corner) {
 
 }  // namespace
 
-CLoginDlg::CLoginDlg(AppContext& context, QWidget* notify)
-    : QDialog(notify, Qt::Dialog | Qt::FramelessWindowHint), m_context(context), m_notify(notify) {
+CLoginDlg::CLoginDlg(ClientSession& session, QWidget* notify)
+    : QDialog(notify, Qt::Dialog | Qt::FramelessWindowHint), m_session(session), m_notify(notify) {
     setWindowTitle(QStringLiteral("VELO"));
     m_background.load(QStringLiteral(":/bitmap/279"));
     setFixedSize(410, 200);
@@ -87,28 +87,28 @@ CLoginDlg::CLoginDlg(AppContext& context, QWidget* notify)
     connect(m_register, &QAbstractButton::clicked, this, &CLoginDlg::onRegister);
     connect(m_forgot, &QAbstractButton::clicked, this, &CLoginDlg::onForgotPassword);
     connect(m_password, &QLineEdit::returnPressed, this, &CLoginDlg::onLogin);
-    connect(&m_watcher, &QFutureWatcher<LoginOutcome>::finished, this, &CLoginDlg::onLoginDone);
 
     QString id;
     QString password;
-    if (SavedLogin::LoadSavedLogin(ConfigFile(m_context.m_strExeDir), id, password) == 1) {
+    const AppContext& context = m_session.context();
+    if (SavedLogin::LoadSavedLogin(ConfigFile(context.m_strExeDir), id, password,
+                                   context.clock->now()) == 1) {
         m_id->SetText(id);
         m_password->setText(password);
         m_remember->setChecked(true);
     }
 }
 
-CLoginDlg::~CLoginDlg() {
-    // A login still on its way is dropped: nothing is written for a dialog that is gone.
-    m_watcher.disconnect();
-}
+// A login still on its way when the dialog goes is dropped: nothing is written for a dialog
+// that is gone.
+CLoginDlg::~CLoginDlg() = default;
 
 QString CLoginDlg::message() const {
     return m_message->text();
 }
 
 bool CLoginDlg::busy() const {
-    return m_watcher.isRunning();
+    return m_busy;
 }
 
 void CLoginDlg::paintEvent(QPaintEvent*) {
@@ -124,6 +124,7 @@ void CLoginDlg::showMessage(const QString& text) {
 }
 
 void CLoginDlg::setBusy(bool busy) {
+    m_busy = busy;
     for (QWidget* part : {static_cast<QWidget*>(m_id), static_cast<QWidget*>(m_password),
                           static_cast<QWidget*>(m_login), static_cast<QWidget*>(m_register),
                           static_cast<QWidget*>(m_forgot)}) {
@@ -144,31 +145,20 @@ void CLoginDlg::onLogin() {
     m_pendingId = id;
     m_pendingPassword = password;
     setBusy(true);
-    const QString folder = m_context.m_strExeDir;
-    m_watcher.setFuture(QtConcurrent::run([folder, id, password] {
-        LoginOutcome outcome;
-        outcome.message = LoginExchange::kLoginFailed;
-        outcome.ok = LoginExchange::Login(ConfigFile(folder), id, password, outcome.displayName,
-                                          outcome.message);
-        return outcome;
-    }));
+    m_session.signIn(id, password, this, [this](const LoginExchange::LoginResult& result) { onLoginDone(result); });
 }
 
-void CLoginDlg::onLoginDone() {
+void CLoginDlg::onLoginDone(const LoginExchange::LoginResult& result) {
     setBusy(false);
-    const LoginOutcome outcome = m_watcher.result();
-    if (!outcome.ok) {
-        showMessage(outcome.message);
+    if (!result.ok) {
+        showMessage(result.message);
         return;
     }
-    finishSignIn(m_pendingId, outcome.displayName, m_pendingPassword);
+    // The session has recorded the sign-in by now.
+    finishSignIn(m_pendingId, m_pendingPassword);
 }
 
-void CLoginDlg::finishSignIn(const QString& id, const QString& name, const QString& password) {
-    SetSignedIn(1);
-    SetUserId(id);
-    SetDisplayName(name);
-    SetPassword(password);
+void CLoginDlg::finishSignIn(const QString& id, const QString& password) {
     if (m_notify != nullptr) {
         Messages::WindowMessage refresh(Messages::kRefreshSignIn);
         QCoreApplication::sendEvent(m_notify, &refresh);
@@ -178,13 +168,14 @@ void CLoginDlg::finishSignIn(const QString& id, const QString& name, const QStri
 }
 
 void CLoginDlg::rememberLogin(const QString& id, const QString& password) {
-    const ConfigFile config(m_context.m_strExeDir);
+    const AppContext& context = m_session.context();
+    const ConfigFile config(context.m_strExeDir);
     if (!m_remember->isChecked()) {
         config.writeUserInfo(QString());
         return;
     }
     const ConfigFile::WriteResult written =
-        config.writeUserInfo(SavedLogin::MakeRecord(id, password, QDate::currentDate()));
+        config.writeUserInfo(SavedLogin::MakeRecord(id, password, context.clock->now().date()));
     if (written == ConfigFile::WriteResult::TooLong) {
         // A record that cannot be stored whole is not stored at all, and an older one is
         // forgotten rather than left to sign in someone else.

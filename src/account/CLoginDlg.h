@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QFutureWatcher>
 #include <QPixmap>
 
-struct AppContext;
+class ClientSession;
+namespace LoginExchange {
+struct LoginResult;
+}
 class CCueEdit;
 class CSkinButton;
 class QCheckBox;
@@ -23,8 +25,8 @@ public:
     inline static const QString kCannotRemember =
         QStringLiteral("ID とパスワードが長すぎるため、自動ログインを保存できませんでした。");
 
-    // NOTIFY is told (0x08B1) after every sign-in made here.
-    CLoginDlg(AppContext& context, QWidget* notify);
+    // Signs in through SESSION; NOTIFY is told (0x08B1) after every sign-in made here.
+    CLoginDlg(ClientSession& session, QWidget* notify);
     ~CLoginDlg() override;
 
     // For tests and the owner: the dialog's parts.
@@ -40,22 +42,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct LoginOutcome {
-        bool ok = false;
-        QString displayName;
-        QString message;
-    };
-
     void onLogin();
-    void onLoginDone();
+    void onLoginDone(const LoginExchange::LoginResult& result);
     void onRegister();
     void onForgotPassword();
     void showMessage(const QString& text);
     void setBusy(bool busy);
     void rememberLogin(const QString& id, const QString& password);
-    void finishSignIn(const QString& id, const QString& name, const QString& password);
+    void finishSignIn(const QString& id, const QString& password);
 
-    AppContext& m_context;
+    ClientSession& m_session;
     QWidget* m_notify;
     QPixmap m_background;
     CCueEdit* m_id = nullptr;
@@ -66,7 +62,7 @@ private:
     QCheckBox* m_remember = nullptr;
     CSkinButton* m_login = nullptr;
     QLabel* m_message = nullptr;
-    QFutureWatcher<LoginOutcome> m_watcher;
+    bool m_busy = false;
     QString m_pendingId;
     QString m_pendingPassword;
 };

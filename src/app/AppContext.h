@@ -1,19 +1,35 @@
 #pragma once
 
+#include "platform/WorkerPool.h"
 #include "service/ServiceState.h"
+#include "service/SessionRecord.h"
 
-#include <QPointer>
 #include <QString>
 
-struct ChannelInfo;
-class CSplashScreenDlg;
+#include <memory>
 
-// The application-wide state the windows share: the program folder, what the service exchanges
-// left behind, the channel being played and the playback control's readiness. Everything but the
-// service state is touched only on the GUI thread.
+class Clock;
+struct ChannelInfo;
+
+// What the client's parts share for one run: the program folder, who is signed in, what the
+// service exchanges left behind, the channel being played, the threads for blocking work and the
+// clock. The application owns one; a test builds a fresh one. Everything but the service state is
+// touched on the GUI thread only.
 struct AppContext {
-    QString m_strExeDir;        // program folder, no trailing separator
-    ServiceState service;       // server address, session identity, server IPv4 address
+    explicit AppContext(QString programFolder = {});
+    AppContext(QString programFolder, Clock& clock);
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    QString m_strExeDir;  // program folder, no trailing separator
+    Clock* clock;         // never null
+
+    SessionRecord session;  // GUI thread only; workers get copies of what they need
+    // Server address, session identity, server IPv4 address; guarded, shared with the workers
+    // that use it, so an exchange still running at exit never outlives it.
+    std::shared_ptr<ServiceState> service = std::make_shared<ServiceState>();
+    // Where every blocking exchange runs.
+    WorkerPool workers;
 
     // The channel chosen in the tree and the one playing, with the one before it.
     QString selectedChannelName;
@@ -26,7 +42,7 @@ struct AppContext {
 
     // 1 when the playback control was made with sign-in data and became ready.
     int controlReady = 0;
-
-    // The start-up picture, until the main window is ready.
-    QPointer<CSplashScreenDlg> splash;
+    // The first close of a run starts the ad companion and removes the channel list; later ones
+    // do not. Starts at 1 and never goes back.
+    int closeCounter = 1;
 };

@@ -1,6 +1,7 @@
 #include "app/CPlayerApp.h"
 
 #include "app/CSplashScreenDlg.h"
+#include "app/ClientSession.h"
 #include "mainwnd/CMainDlg.h"
 #include "platform/ControlRegistry.h"
 #include "platform/ProgramFolder.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
-#include <QThreadPool>
 
 #include <clocale>
 
@@ -20,12 +20,13 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("VELO"));
     setQuitOnLastWindowClosed(false);
     m_context.m_strExeDir = ProgramFolder::path();
+    m_session = std::make_unique<ClientSession>(m_context);
 }
 
-CPlayerApp::~CPlayerApp() {
-    // Exchanges still running beside the windows (a pulse, a last sign-out) use the shared
-    // state; they end within their time-outs, and the state must outlive them.
-    QThreadPool::globalInstance()->waitForDone();
+CPlayerApp::~CPlayerApp() = default;
+
+bool CPlayerApp::finishExchanges() {
+    return m_session->waitForExchanges(kExitWaitMs);
 }
 
 void CPlayerApp::RegisterPlaybackControl(const QString& programFolder) {
@@ -56,11 +57,11 @@ int CPlayerApp::InitInstance() {
     }
     // The picture stays and moves while the main window fetches what it needs.
     CSplashScreenDlg splash;
-    m_context.splash = &splash;
     splash.show();
     RegisterPlaybackControl(m_context.m_strExeDir);
 
-    CMainDlg dialog(m_context, m_instance.get());
+    CMainDlg dialog(*m_session, m_instance.get());
+    dialog.setSplash(&splash);
     connect(&dialog, &CMainDlg::startupFinished, &dialog, &QWidget::show);
     connect(&dialog, &QDialog::finished, this, &QCoreApplication::quit);
     dialog.startUp();

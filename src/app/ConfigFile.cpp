@@ -2,7 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
-#include "service/Cipher.h"
+#include "common/Cipher.h"
 
 #include <utility>
 

@@ -1,27 +1,15 @@
 #pragma once
 
+#include "service/ServiceConfig.h"
+
 #include <QString>
 
 // Access to confignew.ini in the program folder, section "VELO". Every value is stored as hex
 // cipher text and comes back decrypted. Nothing is cached: each reader reads its key when it
 // needs it, through a buffer of its own size, so a change made by hand takes effect at the next
 // request.
-class ConfigFile {
+class ConfigFile : public ServiceConfig {
 public:
-    // Buffer sizes, in UTF-16 units, of the readers of each key.
-    enum Buffer : int {
-        kServerUrlForLogin = 256,
-        kServerUrlForTicket = 128,
-        kServerUrlForChannelList = 128,
-        kServerUrlForRegistration = 512,
-        kServerUrlForCaptcha = 512,
-        kServerUrlForRecovery = 256,
-        kUerSetMealBuffer = 256,
-        kTvProgramBuffer = 128,
-        kUserInfoBuffer = 256,
-        kDeploymentBuffer = 256,
-    };
-
     enum class WriteResult { Written, TooLong, Failed };
 
     explicit ConfigFile(QString programFolder);
@@ -34,17 +22,17 @@ public:
     // Encrypts PLAIN with the program key and stores it under KEY (the empty text stays empty).
     WriteResult write(const QString& key, const QString& plain) const;
 
-    QString serverUrl(Buffer reader) const;
-    QString uerSetMeal() const;
-    QString tvProgram() const;
+    QString serverUrl(Buffer reader) const override;
+    QString uerSetMeal() const override;
+    QString tvProgram() const override;
     QString userInfo() const;
     // Stores the remembered login; the empty record forgets an earlier one.
     WriteResult writeUserInfo(const QString& record) const;
 
     // Deployment values of the service; each falls back to a built-in value when absent.
-    QString probeHost(int which) const;    // 1 or 2
-    QString fallbackUrl(int which) const;  // 1 or 2, paired with probeHost(which)
-    QString adServer() const;
+    QString probeHost(int which) const override;    // 1 or 2
+    QString fallbackUrl(int which) const override;  // 1 or 2, paired with probeHost(which)
+    QString adServer() const override;
 
     static QString defaultProbeHost(int which);
     static QString defaultFallbackUrl(int which);

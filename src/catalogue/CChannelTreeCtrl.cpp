@@ -71,6 +71,74 @@ QTreeWidgetItem* CChannelTreeCtrl::InsertChannelItem(QTreeWidgetItem* parent, co
     return item;
 }
 
+void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
+    clear();
+    m_hot = nullptr;
+    m_playing = nullptr;
+    m_popular = nullptr;
+    m_latest = nullptr;
+
+    // One pass sorts the channels by group and the groups by set, so filling costs as much as
+    // the list is long.
+    QHash<int, std::vector<const ChannelInfo*>> channelsOf;
+    for (const auto& channel : lists.channels) {
+        channelsOf[channel->groupIndex].push_back(channel.get());
+    }
+    QHash<int, std::vector<const GroupInfo*>> groupsOf;
+    for (const auto& group : lists.groups) {
+        groupsOf[group->setIndex].push_back(group.get());
+    }
+    const auto makeItem = [](const QString& text) {
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, text);
+        item->setData(0, kFirstBitmapRole, 177);
+        item->setData(0, kSecondBitmapRole, 176);
+        return item;
+    };
+
+    for (const auto& set : lists.groupSets) {
+        QTreeWidgetItem* setItem = InsertChannelItem(nullptr, set->name, 0, 0);
+        for (const GroupInfo* group : groupsOf.value(set->index)) {
+            QTreeWidgetItem* groupItem = InsertChannelItem(setItem, group->name, 0, 0);
+            QList<QTreeWidgetItem*> children;
+            if (group->hasChannels) {
+                const auto found = channelsOf.constFind(group->groupIndex);
+                if (found != channelsOf.constEnd()) {
+                    children.reserve(static_cast<qsizetype>(found->size()));
+                    for (const ChannelInfo* channel : *found) {
+                        QTreeWidgetItem* item = makeItem(ChannelLabel(*channel));
+                        setItemChannel(item, channel);
+                        children.append(item);
+                    }
+                }
+            }
+            // Added at once: one insertion for the whole group, however many channels it has.
+            groupItem->addChildren(children);
+            groupItem->setExpanded(true);
+            if (!group->hasChannels) {
+                InsertChannelItem(groupItem, kEmptyGroupLabel, 177, 176);
+            }
+            if (topLevelItemCount() > 0) {
+                setItem->setExpanded(true);
+                scrollToItem(setItem);
+            }
+            if (groupItem->childCount() > 0) {
+                if (group->name == kPopularGroupName) {
+                    m_popular = groupItem;
+                } else if (group->name == kLatestGroupName) {
+                    m_latest = groupItem;
+                }
+            }
+        }
+    }
+    for (QTreeWidgetItem* item : {m_popular, m_latest}) {
+        if (item != nullptr) {
+            item->setExpanded(true);
+        }
+    }
+    scrollToTop();
+}
+
 void CChannelTreeCtrl::setItemChannel(QTreeWidgetItem* item, const ChannelInfo* channel) {
     item->setData(0, kChannelRole, QVariant::fromValue(static_cast<const void*>(channel)));
 }

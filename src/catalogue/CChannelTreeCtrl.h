@@ -7,6 +7,7 @@
 
 struct AppContext;
 struct ChannelInfo;
+struct ChannelList;
 class CGifDlg;
 class CSkinScrollBar;
 
@@ -30,6 +31,9 @@ public:
     inline static const QColor kHighlightFill{4, 14, 24};
     inline static const QColor kHighlightFrame{30, 51, 68};
     inline static const QColor kPlayingText{104, 176, 48};
+    // The groups that carry animated marks.
+    inline static const QString kPopularGroupName = QStringLiteral("人気チャンネル");
+    inline static const QString kLatestGroupName = QStringLiteral("最新更新");
 
     CChannelTreeCtrl(AppContext& context, QWidget* owner, QWidget* parent);
     ~CChannelTreeCtrl() override;
@@ -38,6 +42,10 @@ public:
     // selected mark (0: none).
     QTreeWidgetItem* InsertChannelItem(QTreeWidgetItem* parent, const QString& text,
                                        int firstBitmap, int secondBitmap);
+    // Fills the list with the group sets, groups and channels of LISTS, in their order: sets and
+    // groups open, channels labelled as the list shows them, the popular and latest groups
+    // found. The records must outlive the items; anything shown before is removed first.
+    void FillChannelTree(const ChannelList& lists);
     // Ties ITEM to the channel it shows, so playing it never depends on its label.
     static void setItemChannel(QTreeWidgetItem* item, const ChannelInfo* channel);
     static const ChannelInfo* itemChannel(const QTreeWidgetItem* item);

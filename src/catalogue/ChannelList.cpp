@@ -1,7 +1,7 @@
 #include "catalogue/ChannelList.h"
 
-#include "catalogue/CXmlDoc.h"
-#include "service/Cipher.h"
+#include "common/CXmlDoc.h"
+#include "common/Cipher.h"
 
 namespace {
 
@@ -81,6 +81,18 @@ const ChannelInfo* FindChannelByName(const ChannelList& lists, const QString& na
         }
     }
     return nullptr;
+}
+
+const ChannelInfo* FindChosenChannel(const ChannelList& lists, const ChannelInfo* chosen,
+                                     const QString& name) {
+    if (chosen != nullptr) {
+        for (const auto& record : lists.channels) {
+            if (record.get() == chosen) {
+                return chosen;
+            }
+        }
+    }
+    return FindChannelByName(lists, name);
 }
 
 QString ChannelLabel(const ChannelInfo& channel) {

@@ -46,6 +46,11 @@ int LoadChannelText(const QByteArray& text, ChannelList& lists);
 // The first channel whose name is exactly NAME, or none.
 const ChannelInfo* FindChannelByName(const ChannelList& lists, const QString& name);
 
+// The channel a list item stands for: CHOSEN when it is one of the records of LISTS, otherwise
+// the first channel named NAME; none when neither is found.
+const ChannelInfo* FindChosenChannel(const ChannelList& lists, const ChannelInfo* chosen,
+                                     const QString& name);
+
 // The text a channel shows in the list: long names are cut and VIP channels marked.
 QString ChannelLabel(const ChannelInfo& channel);
 

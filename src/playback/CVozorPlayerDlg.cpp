@@ -4,17 +4,14 @@
 #include "app/ConfigFile.h"
 #include "app/Messages.h"
 #include "platform/ProgramFolder.h"
+#include "platform/AsyncTask.h"
+#include "platform/Clock.h"
 #include "playback/CDsopocx.h"
 #include "service/KeepAlive.h"
-#include "service/SessionRecord.h"
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
-#include <QThread>
-#include <QtConcurrent>
 
 CVozorPlayerDlg::CVozorPlayerDlg(AppContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_control(std::make_unique<CDsopocx>()) {
@@ -25,15 +22,15 @@ CVozorPlayerDlg::CVozorPlayerDlg(AppContext& context, QWidget* parent)
     m_static1017->hide();
     resize(585, 500);
 
-    if (!GetDisplayName().isEmpty()) {
-        m_context.controlReady = ResetPlayer(true) ? 1 : 0;
+    m_readyTimer = m_context.clock->createTimer([this] { pollReadiness(); });
+    if (!m_context.session.GetDisplayName().isEmpty()) {
+        ResetPlayer(true, [this](bool ready) { m_context.controlReady = ready ? 1 : 0; });
     } else {
         ResetPlayer(false);
         m_context.controlReady = 0;
     }
-    m_pulseTimer.setInterval(kPulsePeriodMs);
-    connect(&m_pulseTimer, &QTimer::timeout, this, &CVozorPlayerDlg::sendPulse);
-    m_pulseTimer.start();
+    m_pulseTimer = m_context.clock->createTimer([this] { sendPulse(); });
+    m_pulseTimer->start(kPulsePeriodMs);
 }
 
 CVozorPlayerDlg::~CVozorPlayerDlg() {
@@ -47,7 +44,10 @@ QRect CVozorPlayerDlg::controlRect() const {
     return QRect(0, 2, width(), std::max(0, height() - 2));
 }
 
-bool CVozorPlayerDlg::ResetPlayer(bool withSignIn) {
+void CVozorPlayerDlg::ResetPlayer(bool withSignIn, std::function<void(bool)> ready) {
+    // A reset still waiting for the control it made is over: that control goes now.
+    m_readyTimer->stop();
+    m_onReady = std::move(ready);
     if (m_control->hasControl()) {
         hide();
         m_control->DestroyControl();
@@ -57,21 +57,41 @@ bool CVozorPlayerDlg::ResetPlayer(bool withSignIn) {
     m_control->SetLanguage(kLanguage);
     if (withSignIn) {
         m_control->SetAuthUrl(KeepAlive::ForceAuthAddress(ConfigFile(m_context.m_strExeDir)));
-        m_control->SetLoginId(GetUserId());
-        m_control->SetLoginPassword(GetPassword());
+        m_control->SetLoginId(m_context.session.GetUserId());
+        m_control->SetLoginPassword(m_context.session.GetPassword());
     }
     m_control->InitPlayer();
     int state = 0;
     m_control->QueryState(1, state);
-    // The control answers at once when it can; a slow one is given five seconds.
-    QElapsedTimer waited;
-    waited.start();
-    while (state != 1 && waited.elapsed() < kReadyWaitMs) {
-        QThread::msleep(10);
-        m_control->QueryState(1, state);
+    if (state == 1) {
+        finishReset(true);
+        return;
     }
+    // A slow control is given five seconds, asked again every few milliseconds.
+    m_readyDeadline = m_context.clock->tickCount() + kReadyWaitMs;
+    m_readyTimer->start(kReadyPollMs);
+}
+
+bool CVozorPlayerDlg::resetPending() const {
+    return m_readyTimer->isActive();
+}
+
+void CVozorPlayerDlg::pollReadiness() {
+    int state = 0;
+    m_control->QueryState(1, state);
+    // The tick count wraps; the difference says how far past the deadline it is.
+    const bool late = static_cast<std::int32_t>(m_context.clock->tickCount() - m_readyDeadline) >= 0;
+    if (state == 1 || late) {
+        m_readyTimer->stop();
+        finishReset(state == 1);
+    }
+}
+
+void CVozorPlayerDlg::finishReset(bool ready) {
     show();
-    return state == 1;
+    if (auto done = std::exchange(m_onReady, {})) {
+        done(ready);
+    }
 }
 
 int CVozorPlayerDlg::playingState() {
@@ -83,8 +103,17 @@ int CVozorPlayerDlg::playingState() {
 void CVozorPlayerDlg::play() {
     m_control->StopPlay();
     if (m_context.controlReady == 0) {
-        m_context.controlReady = ResetPlayer(true) ? 1 : 0;
+        // The channel starts once the new control is ready, or has had its five seconds.
+        ResetPlayer(true, [this](bool ready) {
+            m_context.controlReady = ready ? 1 : 0;
+            startChannel();
+        });
+        return;
     }
+    startChannel();
+}
+
+void CVozorPlayerDlg::startChannel() {
     m_control->SetPlayAddress(m_context.currentAddress);
     m_control->SetChannelName(m_context.currentChannelName);
     m_control->StartPlay();
@@ -92,10 +121,11 @@ void CVozorPlayerDlg::play() {
 
 void CVozorPlayerDlg::sendPulse() {
     // The pulse is an exchange with the server: it runs beside the window, never in it.
-    AppContext* context = &m_context;
+    const std::shared_ptr<ServiceState> service = m_context.service;
     const QString folder = m_context.m_strExeDir;
-    (void)QtConcurrent::run([context, folder] {
-        KeepAlive::SendPulse(ConfigFile(folder), context->service);
+    Clock* clock = m_context.clock;
+    AsyncTask::run(m_context.workers.pool(), [service, folder, clock] {
+        KeepAlive::SendPulse(ConfigFile(folder), *service, *clock);
     });
 }
 

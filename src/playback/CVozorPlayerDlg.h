@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QPixmap>
-#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 struct AppContext;
 class CDsopocx;
+class ClockTimer;
 class QLabel;
 
 // The player pane of the main window: hosts the playback control, plays the channel the main
@@ -18,13 +19,19 @@ class CVozorPlayerDlg : public QWidget {
 public:
     static constexpr int kPulsePeriodMs = 600000;
     static constexpr int kReadyWaitMs = 5000;
+    static constexpr int kReadyPollMs = 10;
     inline static const QString kLanguage = QStringLiteral("ja_JP");
 
     CVozorPlayerDlg(AppContext& context, QWidget* parent);
     ~CVozorPlayerDlg() override;
 
-    // Re-creates and prepares the control; true when it reported ready in time.
-    bool ResetPlayer(bool withSignIn);
+    // Re-creates and prepares the control, then calls READY with true when it reported ready
+    // within five seconds, false when it did not. A control that answers at once is answered at
+    // once; a slow one is asked again on a timer, so the window never waits. A later reset
+    // replaces one still waiting.
+    void ResetPlayer(bool withSignIn, std::function<void(bool ready)> ready = {});
+    // True while a reset waits for the control.
+    bool resetPending() const;
     CDsopocx& control() { return *m_control; }
     // What the control says for selector 2: non-zero while it plays.
     int playingState();
@@ -38,12 +45,18 @@ protected:
 
 private:
     void play();
+    void startChannel();
     void sendPulse();
+    void pollReadiness();
+    void finishReset(bool ready);
     QRect controlRect() const;
 
     AppContext& m_context;
     std::unique_ptr<CDsopocx> m_control;
     QPixmap m_topStrip;
     QLabel* m_static1017 = nullptr;
-    QTimer m_pulseTimer;
+    std::unique_ptr<ClockTimer> m_pulseTimer;
+    std::unique_ptr<ClockTimer> m_readyTimer;
+    std::uint32_t m_readyDeadline = 0;
+    std::function<void(bool)> m_onReady;
 };

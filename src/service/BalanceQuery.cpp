@@ -4,7 +4,6 @@
 #include "platform/UdpSocket.h"
 #include "service/LoginExchange.h"
 #include "service/ServiceState.h"
-#include "service/SessionRecord.h"
 
 namespace BalanceQuery {
 
@@ -58,9 +57,9 @@ bool ParseBalanceAnswer(const QString& reply, int& seconds, Outcome& outcome) {
     return true;
 }
 
-Answer QueryBalance(const ServiceState& state) {
+Answer QueryBalance(const ServiceState& state, const QString& id, const QString& password) {
     Answer answer;
-    const QByteArray request = BalanceRequest(GetUserId(), GetPassword());
+    const QByteArray request = BalanceRequest(id, password);
     if (request.isEmpty()) {
         answer.outcome = Outcome::TooLong;
         return answer;
@@ -87,7 +86,6 @@ Answer QueryBalance(const ServiceState& state) {
     int seconds = 0;
     if (ParseBalanceAnswer(answer.reply, seconds, answer.outcome)) {
         answer.useTime = seconds;
-        SetUseTime(seconds);
     }
     return answer;
 }

@@ -32,8 +32,8 @@ struct Answer {
     int useTime = 0;   // seconds, when answered
 };
 
-// Asks for the remaining time of the signed-in user; an answer updates the session record.
-Answer QueryBalance(const ServiceState& state);
+// Asks for the remaining time of the user with ID and PASSWORD at the server in STATE.
+Answer QueryBalance(const ServiceState& state, const QString& id, const QString& password);
 
 // Reads an answer; true, with SECONDS set, when it carries a value.
 bool ParseBalanceAnswer(const QString& reply, int& seconds, Outcome& outcome);

@@ -1,6 +1,6 @@
 #include "service/ChannelListDownload.h"
 
-#include "app/ConfigFile.h"
+#include "service/ServiceConfig.h"
 #include "platform/ProgramFolder.h"
 #include "service/RequestCore.h"
 #include "service/ServiceState.h"
@@ -9,17 +9,21 @@
 
 namespace ChannelListDownload {
 
-QString ChannelListAddress(const ConfigFile& config, ServiceState& state) {
+QString filePath(const QString& programFolder) {
+    return ProgramFolder::file(programFolder, kFileName);
+}
+
+QString ChannelListAddress(const ServiceConfig& config, ServiceState& state) {
     QString server = state.serverUrl();
     if (server.isEmpty()) {
-        server = config.serverUrl(ConfigFile::kServerUrlForChannelList);
+        server = config.serverUrl(ServiceConfig::kServerUrlForChannelList);
         state.setServerUrl(server);
     }
     return server + QLatin1Char('/') + config.tvProgram() + QStringLiteral("&ack=") +
            RequestCore::encodeQueryValue(state.uuid()) + QStringLiteral("00000001&lang=1");
 }
 
-bool DownloadChannelList(const ConfigFile& config, ServiceState& state,
+bool DownloadChannelList(const ServiceConfig& config, ServiceState& state,
                          const QString& programFolder) {
     HttpRequest::Options options;
     options.connectTimeoutMs = 2000;
@@ -36,7 +40,7 @@ bool DownloadChannelList(const ConfigFile& config, ServiceState& state,
     if (response.body.count('\0') == response.body.size()) {
         return false;  // empty, or nothing but zero bytes
     }
-    QSaveFile file(ProgramFolder::file(programFolder, QStringLiteral("tvchannel.xml")));
+    QSaveFile file(filePath(programFolder));
     if (!file.open(QIODevice::WriteOnly) || file.write(response.body) != response.body.size()) {
         return false;
     }

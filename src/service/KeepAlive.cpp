@@ -1,8 +1,8 @@
 #include "service/KeepAlive.h"
 
-#include "app/ConfigFile.h"
+#include "service/ServiceConfig.h"
 #include "platform/CodePage.h"
-#include "platform/TickCount.h"
+#include "platform/Clock.h"
 #include "service/RequestCore.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
@@ -11,7 +11,7 @@ namespace KeepAlive {
 
 namespace {
 
-PulseResult pulseOnce(ServiceState& state) {
+PulseResult pulseOnce(ServiceState& state, const Clock& clock) {
     PulseResult result = PulseResult::NoAnswer;
     HttpRequest::Options options;  // the library's own connect time-out and tries
     const auto examine = [&](const QByteArray& bodySoFar) {
@@ -26,7 +26,7 @@ PulseResult pulseOnce(ServiceState& state) {
         }
         return true;
     };
-    const QString address = PulseAddress(state, TickCount::now());
+    const QString address = PulseAddress(state, clock.tickCount());
     HttpRequest::get(address, options, examine);
     return result;
 }
@@ -39,17 +39,17 @@ QString PulseAddress(ServiceState& state, std::uint32_t tick) {
            QString::number(static_cast<std::int32_t>(tick));
 }
 
-PulseResult SendPulse(const ConfigFile& config, ServiceState& state) {
-    const PulseResult first = pulseOnce(state);
+PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, const Clock& clock) {
+    const PulseResult first = pulseOnce(state, clock);
     if (first != PulseResult::Rejected) {
         return first;
     }
     // The server no longer knows our identity: ask for a new one and say it once more.
     TicketRequest::RequestTicket(config, state);
-    return pulseOnce(state);
+    return pulseOnce(state, clock);
 }
 
-QString ForceAuthAddress(const ConfigFile& config) {
+QString ForceAuthAddress(const ServiceConfig& config) {
     QString address = config.uerSetMeal() + QStringLiteral("pc/forceauth");
     if (address.startsWith(QLatin1String("http://"))) {
         address.replace(0, 7, QStringLiteral("https://"));

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-class ConfigFile;
+class Clock;
+class ServiceConfig;
 class ServiceState;
 
 // The player's service duties: telling the server every ten minutes that the session identity
@@ -16,11 +17,12 @@ enum class PulseResult { Accepted, Rejected, NoAnswer };
 // The pulse address for tick count TICK, which goes out as a signed number.
 QString PulseAddress(ServiceState& state, std::uint32_t tick);
 
-// One pulse. A rejected pulse renews the session identity and is repeated once.
-PulseResult SendPulse(const ConfigFile& config, ServiceState& state);
+// One pulse, stamped with CLOCK's tick count. A rejected pulse renews the session identity and
+// is repeated once.
+PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, const Clock& clock);
 
 // The forced-authorisation address: the configured base followed by "pc/forceauth", with a
 // leading "http://" turned into "https://".
-QString ForceAuthAddress(const ConfigFile& config);
+QString ForceAuthAddress(const ServiceConfig& config);
 
 }  // namespace KeepAlive

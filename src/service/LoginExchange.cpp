@@ -1,10 +1,9 @@
 #include "service/LoginExchange.h"
 
-#include "app/ConfigFile.h"
-#include "catalogue/CXmlDoc.h"
+#include "service/ServiceConfig.h"
+#include "common/CXmlDoc.h"
 #include "platform/CodePage.h"
 #include "service/RequestCore.h"
-#include "service/SessionRecord.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -26,46 +25,48 @@ int UseTimeSeconds(const QByteArray& milliseconds) {
     return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds)));
 }
 
-bool Login(const ConfigFile& config, const QString& id, const QString& password,
-           QString& displayName, QString& message) {
+LoginResult Login(const ServiceConfig& config, const QString& id, const QString& password) {
+    LoginResult result;
     const RequestCore::FormReply reply = RequestCore::postForm(
-        config.serverUrl(ConfigFile::kServerUrlForLogin), QStringLiteral("/user!login.action?"),
+        config.serverUrl(ServiceConfig::kServerUrlForLogin), QStringLiteral("/user!login.action?"),
         credentials(id, password), 2000, 1);
     if (reply.failure != RequestCore::FormFailure::None) {
-        message = reply.message;
-        return false;
+        result.message = reply.message;
+        return result;
     }
     if (reply.body.isEmpty()) {
-        message = kWrongIdOrPassword;
-        return false;
+        result.message = kWrongIdOrPassword;
+        return result;
     }
     if (reply.body.front() == '\0') {
-        message = kNoLoginInfo;
-        return false;
+        result.message = kNoLoginInfo;
+        return result;
     }
 
     CXmlDoc doc;
     doc.Parse(reply.body);
     if (!doc.FindSibling("Result") || !doc.Enter() || !doc.FindSibling("Status")) {
-        message = kWrongIdOrPassword;
-        return false;
+        result.message = kWrongIdOrPassword;
+        return result;
     }
     const QByteArray status = doc.GetText();
     if (status == "1") {
-        displayName = doc.FindSibling("UserName") ? CodePage::fromAnsi(doc.GetText()) : id;
+        result.ok = true;
+        result.message.clear();
+        result.displayName = doc.FindSibling("UserName") ? CodePage::fromAnsi(doc.GetText()) : id;
         if (doc.FindSibling("UseTime")) {
-            SetUseTime(UseTimeSeconds(doc.GetText()));
+            result.useTime = UseTimeSeconds(doc.GetText());
         }
-        return true;
+        return result;
     }
-    message = status == "2" ? kSignedInElsewhere : kWrongIdOrPassword;
-    return false;
+    result.message = status == "2" ? kSignedInElsewhere : kWrongIdOrPassword;
+    return result;
 }
 
-bool Logout(const ConfigFile& config) {
+bool Logout(const ServiceConfig& config, const QString& id, const QString& password) {
     const RequestCore::FormReply reply = RequestCore::postForm(
-        config.serverUrl(ConfigFile::kServerUrlForLogin), QStringLiteral("/user!logout.action?"),
-        credentials(GetUserId(), GetPassword()), 1000, 1);
+        config.serverUrl(ServiceConfig::kServerUrlForLogin), QStringLiteral("/user!logout.action?"),
+        credentials(id, password), 1000, 1);
     if (reply.failure != RequestCore::FormFailure::None) {
         return false;
     }

@@ -2,10 +2,12 @@
 
 #include <QString>
 
-class ConfigFile;
+#include <optional>
 
-// Signing in and out with the service's web server. Neither changes the signed-in flag: the
-// caller sets it after a successful login and clears it after signing out.
+class ServiceConfig;
+
+// Signing in and out with the service's web server. Both only talk to the server: the caller
+// records the outcome in the session record.
 namespace LoginExchange {
 
 inline const QString kLoginFailed = QStringLiteral("ログインに失敗しました!");
@@ -16,15 +18,20 @@ inline const QString kSignedInElsewhere =
 inline const QString kWrongIdOrPassword =
     QStringLiteral("VELO IDまたはパスワードが正しくありません、もう一度試してください!");
 
-// Checks ID and PASSWORD. On success DISPLAYNAME is the account's name (the ID when the reply
-// has none) and the session record's use time is updated. On failure MESSAGE is set for the
-// user; the caller presets it.
-bool Login(const ConfigFile& config, const QString& id, const QString& password,
-           QString& displayName, QString& message);
+// What a login exchange came to.
+struct LoginResult {
+    bool ok = false;
+    QString message = kLoginFailed;  // for the user, when it failed
+    QString displayName;             // the account's name (the ID when the reply has none)
+    std::optional<int> useTime;      // remaining viewing time in seconds, when the reply said
+};
 
-// Tells the server that the signed-in user leaves, with the session record's ID and password.
-// False only when the server could not be reached or its reply began with an empty line.
-bool Logout(const ConfigFile& config);
+// Checks ID and PASSWORD with the server.
+LoginResult Login(const ServiceConfig& config, const QString& id, const QString& password);
+
+// Tells the server that the user with ID and PASSWORD leaves. False only when the server could
+// not be reached or its reply began with an empty line.
+bool Logout(const ServiceConfig& config, const QString& id, const QString& password);
 
 // The remaining time, in seconds, of a "UseTime" value in milliseconds.
 int UseTimeSeconds(const QByteArray& milliseconds);

@@ -1,89 +1,57 @@
 #include "service/SessionRecord.h"
 
-#include <mutex>
-
-namespace {
-
-struct SessionRecord {
-    std::mutex mutex;
-    int signedIn = 0;
-    int useTime = 0;
-    QString userId;
-    QString displayName;
-    QString password;
-};
-
-SessionRecord& record() {
-    static SessionRecord instance;
-    return instance;
+QString SessionRecord::visible(const QString& field) const {
+    return m_signedIn == 1 ? field : QString();
 }
 
-QString readField(QString SessionRecord::*field) {
-    SessionRecord& r = record();
-    const std::lock_guard lock(r.mutex);
-    return r.signedIn == 1 ? r.*field : QString();
-}
-
-bool writeField(QString SessionRecord::*field, const QString& value) {
-    SessionRecord& r = record();
-    const std::lock_guard lock(r.mutex);
-    if (r.signedIn != 1) {
+bool SessionRecord::store(QString& field, const QString& value) {
+    if (m_signedIn != 1) {
         return false;
     }
-    r.*field = value;
+    field = value;
     return true;
 }
 
-}  // namespace
-
-int IsSignedIn() {
-    SessionRecord& r = record();
-    const std::lock_guard lock(r.mutex);
-    return r.signedIn;
+int SessionRecord::IsSignedIn() const {
+    return m_signedIn;
 }
 
-void SetSignedIn(int signedIn) {
-    SessionRecord& r = record();
-    const std::lock_guard lock(r.mutex);
-    r.signedIn = signedIn;
+void SessionRecord::SetSignedIn(int signedIn) {
+    m_signedIn = signedIn;
 }
 
-bool HasUseTime() {
-    return GetUseTime() > 0;
+bool SessionRecord::HasUseTime() const {
+    return m_useTime > 0;
 }
 
-int GetUseTime() {
-    SessionRecord& r = record();
-    const std::lock_guard lock(r.mutex);
-    return r.useTime;
+int SessionRecord::GetUseTime() const {
+    return m_useTime;
 }
 
-void SetUseTime(int seconds) {
-    SessionRecord& r = record();
-    const std::lock_guard lock(r.mutex);
-    r.useTime = seconds;
+void SessionRecord::SetUseTime(int seconds) {
+    m_useTime = seconds;
 }
 
-QString GetUserId() {
-    return readField(&SessionRecord::userId);
+QString SessionRecord::GetUserId() const {
+    return visible(m_userId);
 }
 
-QString GetDisplayName() {
-    return readField(&SessionRecord::displayName);
+QString SessionRecord::GetDisplayName() const {
+    return visible(m_displayName);
 }
 
-QString GetPassword() {
-    return readField(&SessionRecord::password);
+QString SessionRecord::GetPassword() const {
+    return visible(m_password);
 }
 
-bool SetUserId(const QString& userId) {
-    return writeField(&SessionRecord::userId, userId);
+bool SessionRecord::SetUserId(const QString& userId) {
+    return store(m_userId, userId);
 }
 
-bool SetDisplayName(const QString& displayName) {
-    return writeField(&SessionRecord::displayName, displayName);
+bool SessionRecord::SetDisplayName(const QString& displayName) {
+    return store(m_displayName, displayName);
 }
 
-bool SetPassword(const QString& password) {
-    return writeField(&SessionRecord::password, password);
+bool SessionRecord::SetPassword(const QString& password) {
+    return store(m_password, password);
 }

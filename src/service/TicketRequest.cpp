@@ -1,6 +1,6 @@
 #include "service/TicketRequest.h"
 
-#include "app/ConfigFile.h"
+#include "service/ServiceConfig.h"
 #include "platform/CodePage.h"
 #include "platform/IcmpEcho.h"
 #include "platform/TickCount.h"
@@ -60,7 +60,7 @@ bool ProbeHost(ServiceState& state, const QByteArray& host,
     return IcmpEcho::ping(address, kEchoData, kEchoTimeoutMs, tcpPorts).answered;
 }
 
-bool CheckServer(const ConfigFile& config, ServiceState& state, QString& address) {
+bool CheckServer(const ServiceConfig& config, ServiceState& state, QString& address) {
     if (address.isEmpty()) {
         return false;
     }
@@ -81,14 +81,14 @@ bool CheckServer(const ConfigFile& config, ServiceState& state, QString& address
     return false;
 }
 
-bool RequestTicket(const ConfigFile& config, ServiceState& state) {
+bool RequestTicket(const ServiceConfig& config, ServiceState& state) {
     std::minstd_rand random(TickCount::now());
     const int r = static_cast<int>(random() % 255);
     const QString number = MakeRequestNumber(r);
 
     // Every request starts again from the configured server: a fallback chosen earlier is
     // forgotten.
-    QString address = config.serverUrl(ConfigFile::kServerUrlForTicket);
+    QString address = config.serverUrl(ServiceConfig::kServerUrlForTicket);
     state.setServerUrl(address);
     const QString path = QStringLiteral("auth.action?um=%1&pwd=%2&type=1&ack=").arg(QString(), QString());
     if (!CheckServer(config, state, address)) {

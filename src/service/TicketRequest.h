@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-class ConfigFile;
+class ServiceConfig;
 class ServiceState;
 
 // The session identity: before asking for it the client makes sure the configured server
@@ -18,10 +18,10 @@ QString MakeRequestNumber(int r);
 
 // Asks for a session identity. True when the server granted one; the identity it sent is kept
 // in STATE (also when it refused).
-bool RequestTicket(const ConfigFile& config, ServiceState& state);
+bool RequestTicket(const ServiceConfig& config, ServiceState& state);
 
 // Makes sure a reachable server is in ADDRESS, replacing it with a fallback when needed.
-bool CheckServer(const ConfigFile& config, ServiceState& state, QString& address);
+bool CheckServer(const ServiceConfig& config, ServiceState& state, QString& address);
 
 // Resolves HOST, keeps its IPv4 address in STATE and sends it one echo request. Where echo
 // requests are not allowed, a connection attempt to one of TCPPORTS stands for the echo.

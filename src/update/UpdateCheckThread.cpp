@@ -1,5 +1,6 @@
 #include "update/UpdateCheckThread.h"
 
+#include "ProgramVersion.h"
 #include "platform/UdpSocket.h"
 #include "service/ServiceState.h"
 #include "update/DatagramReply.h"
@@ -25,8 +26,8 @@ QString decodeReply(QByteArray datagram) {
 
 }  // namespace
 
-UpdateCheckThread::UpdateCheckThread(const ServiceState& state)
-    : m_state(state), m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+UpdateCheckThread::UpdateCheckThread(std::shared_ptr<const ServiceState> state)
+    : m_state(std::move(state)), m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 UpdateCheckThread::~UpdateCheckThread() {
     if (m_stopFd >= 0) {
@@ -35,7 +36,7 @@ UpdateCheckThread::~UpdateCheckThread() {
 }
 
 QByteArray UpdateCheckThread::query() {
-    return QByteArray("^001|1#1.6.0.7|cn$") + '\0';
+    return QByteArray("^001|1#") + kProgramVersion + QByteArray("|cn$") + '\0';
 }
 
 void UpdateCheckThread::stop() {
@@ -65,7 +66,7 @@ UpdateCheckThread::End UpdateCheckThread::run(const Reactions& reactions) {
     }
     UdpSocket socket;
     const auto send = [&] {
-        const bool sent = socket.sendTo(query(), m_state.serverIp(), kPort);
+        const bool sent = socket.sendTo(query(), m_state->serverIp(), kPort);
         if (sent) {
             ++m_sent;
         }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class ServiceState;
 
@@ -31,7 +32,8 @@ public:
 
     enum class End { Answered, Declined, SocketFailed, Stopped };
 
-    explicit UpdateCheckThread(const ServiceState& state);
+    // STATE says where the service is; the check keeps it alive while it runs.
+    explicit UpdateCheckThread(std::shared_ptr<const ServiceState> state);
     ~UpdateCheckThread();
     UpdateCheckThread(const UpdateCheckThread&) = delete;
     UpdateCheckThread& operator=(const UpdateCheckThread&) = delete;
@@ -47,13 +49,14 @@ public:
     // (empty when none came).
     static QString askOnce(const ServiceState& state, int waitMs);
 
+    // The query datagram: the program's version, framed, with its closing zero byte.
     static QByteArray query();
 
 private:
     // Waits up to MS; false when stopped meanwhile.
     bool pause(int ms);
 
-    const ServiceState& m_state;
+    std::shared_ptr<const ServiceState> m_state;
     Timing m_timing;
     int m_stopFd = -1;
     std::atomic<bool> m_stopped{false};

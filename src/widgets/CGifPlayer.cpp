@@ -1,6 +1,6 @@
 #include "widgets/CGifPlayer.h"
 
-#include "widgets/GifLayout.h"
+#include "common/GifLayout.h"
 
 #include <QFile>
 #include <QMetaObject>

@@ -1,11 +1,12 @@
 #include "account/CLoginDlg.h"
 
-#include "account/SavedLogin.h"
+#include "app/SavedLogin.h"
 #include "app/AppContext.h"
 #include "app/ConfigFile.h"
 #include "app/Messages.h"
 #include "service/LoginExchange.h"
-#include "service/SessionRecord.h"
+#include "app/ClientSession.h"
+#include "support/ManualClock.h"
 #include "support/MessageCounter.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
@@ -26,7 +27,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_service.running());
         m_context.m_strExeDir = m_service.programFolder();
-        SetSignedIn(0);
+        m_context.session.SetSignedIn(0);
     }
     ConfigFile config() const { return ConfigFile(m_service.programFolder()); }
     void signIn(CLoginDlg& dialog, const QString& id, const QString& password, bool remember) {
@@ -37,15 +38,17 @@ protected:
         QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
     }
 
+    ManualClock m_clock;
     RefService m_service;
-    AppContext m_context;
+    AppContext m_context{QString(), m_clock};
+    ClientSession m_session{m_context};
     MessageCounter m_owner{Messages::kRefreshSignIn};
 };
 
 }  // namespace
 
 TEST_F(CLoginDlgTest, EmptyFieldsAreRefusedWithoutAskingTheServer) {
-    CLoginDlg dialog(m_context, &m_owner);
+    CLoginDlg dialog(m_session, &m_owner);
     EXPECT_EQ(dialog.idEdit()->text(), QStringLiteral(" ")) << "the cue is one blank";
     dialog.passwordEdit()->setText(QStringLiteral("pw"));
     dialog.loginButton()->click();
@@ -58,10 +61,10 @@ TEST_F(CLoginDlgTest, EmptyFieldsAreRefusedWithoutAskingTheServer) {
 }
 
 TEST_F(CLoginDlgTest, RefusalShowsTheExchangesMessageAndKeepsTheFields) {
-    CLoginDlg dialog(m_context, &m_owner);
+    CLoginDlg dialog(m_session, &m_owner);
     signIn(dialog, QStringLiteral("demo@velo.example"), QStringLiteral("wrong"), true);
     EXPECT_EQ(dialog.message(), LoginExchange::kWrongIdOrPassword);
-    EXPECT_EQ(IsSignedIn(), 0);
+    EXPECT_EQ(m_context.session.IsSignedIn(), 0);
     EXPECT_EQ(dialog.idEdit()->GetText(), QStringLiteral("demo@velo.example"));
     EXPECT_EQ(m_owner.count, 0);
     signIn(dialog, QStringLiteral("busy@velo.example"), QStringLiteral("busy1234"), false);
@@ -69,22 +72,24 @@ TEST_F(CLoginDlgTest, RefusalShowsTheExchangesMessageAndKeepsTheFields) {
 }
 
 TEST_F(CLoginDlgTest, SignInFillsTheRecordTellsTheOwnerAndRemembers) {
-    CLoginDlg dialog(m_context, &m_owner);
+    CLoginDlg dialog(m_session, &m_owner);
     dialog.show();
     signIn(dialog, QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), true);
-    EXPECT_EQ(IsSignedIn(), 1);
-    EXPECT_EQ(GetUserId(), QStringLiteral("demo@velo.example"));
-    EXPECT_EQ(GetDisplayName(), QStringLiteral("デモユーザー"));
-    EXPECT_EQ(GetPassword(), QStringLiteral("demo1234"));
+    EXPECT_EQ(m_context.session.IsSignedIn(), 1);
+    EXPECT_EQ(m_context.session.GetUserId(), QStringLiteral("demo@velo.example"));
+    EXPECT_EQ(m_context.session.GetDisplayName(), QStringLiteral("デモユーザー"));
+    EXPECT_EQ(m_context.session.GetPassword(), QStringLiteral("demo1234"));
     EXPECT_EQ(m_owner.count, 1);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(config().userInfo(),
               SavedLogin::MakeRecord(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"),
-                                     QDate::currentDate()));
+                                     m_clock.now().date()))
+        << "the record is dated by the client's clock";
+    EXPECT_EQ(m_context.session.GetUseTime(), 36000);
 
     // The next dialog comes up filled in.
-    CLoginDlg next(m_context, &m_owner);
+    CLoginDlg next(m_session, &m_owner);
     EXPECT_EQ(next.idEdit()->GetText(), QStringLiteral("demo@velo.example"));
     EXPECT_EQ(next.passwordEdit()->text(), QStringLiteral("demo1234"));
     EXPECT_TRUE(next.rememberBox()->isChecked());
@@ -92,21 +97,21 @@ TEST_F(CLoginDlgTest, SignInFillsTheRecordTellsTheOwnerAndRemembers) {
     // Signing in with the box cleared forgets it.
     signIn(next, QStringLiteral("taro@velo.example"), QStringLiteral("taro5678"), false);
     EXPECT_EQ(config().userInfo(), QString());
-    CLoginDlg empty(m_context, &m_owner);
+    CLoginDlg empty(m_session, &m_owner);
     EXPECT_EQ(empty.idEdit()->GetText(), QString());
     EXPECT_FALSE(empty.rememberBox()->isChecked());
-    SetSignedIn(0);
+    m_context.session.SetSignedIn(0);
 }
 
 TEST_F(CLoginDlgTest, RememberedLoginExpiresAfterThirtyDays) {
-    const QDate today = QDate::currentDate();
+    const QDate saved = m_clock.now().date();
     config().writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("old@velo.example"),
-                                                  QStringLiteral("pw"), today.addDays(-29)));
-    CLoginDlg recent(m_context, &m_owner);
+                                                  QStringLiteral("pw"), saved));
+    m_clock.setNow(m_clock.now().addDays(29));
+    CLoginDlg recent(m_session, &m_owner);
     EXPECT_EQ(recent.idEdit()->GetText(), QStringLiteral("old@velo.example"));
-    config().writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("old@velo.example"),
-                                                  QStringLiteral("pw"), today.addDays(-30)));
-    CLoginDlg expired(m_context, &m_owner);
+    m_clock.setNow(m_clock.now().addDays(1));
+    CLoginDlg expired(m_session, &m_owner);
     EXPECT_EQ(expired.idEdit()->GetText(), QString());
     EXPECT_FALSE(expired.rememberBox()->isChecked());
 }
@@ -118,7 +123,7 @@ TEST_F(CLoginDlgTest, LoginTooLongToRememberIsForgottenAndSaidSo) {
                      "<Result><Status>1</Status><UserName>Long</UserName></Result>");
     config().writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("x@y.jp"), QStringLiteral("p"),
                                                   QDate::currentDate()));
-    CLoginDlg dialog(m_context, &m_owner);
+    CLoginDlg dialog(m_session, &m_owner);
     QString said;
     UiFixture::whenModalOpens([&said](QWidget* modal) {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
@@ -128,7 +133,7 @@ TEST_F(CLoginDlgTest, LoginTooLongToRememberIsForgottenAndSaidSo) {
     });
     signIn(dialog, id, password, true);
     EXPECT_EQ(said, CLoginDlg::kCannotRemember);
-    EXPECT_EQ(IsSignedIn(), 1);
+    EXPECT_EQ(m_context.session.IsSignedIn(), 1);
     EXPECT_EQ(config().userInfo(), QString()) << "an older record must not stay";
-    SetSignedIn(0);
+    m_context.session.SetSignedIn(0);
 }

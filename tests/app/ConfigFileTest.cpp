@@ -1,7 +1,7 @@
 #include "app/ConfigFile.h"
 
 #include "platform/IniFile.h"
-#include "service/Cipher.h"
+#include "common/Cipher.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "catalogue/ChannelList.h"
 
-#include "service/Cipher.h"
+#include "common/Cipher.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // Decrypts arbitrary text, and checks that any plain text short enough to be stored survives a
 // round trip through the hex cipher text.
-#include "service/Cipher.h"
+#include "common/Cipher.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The GIF block walker over arbitrary bytes: every frame it finds lies inside the data, and each
 // can be cut out as a standalone GIF that walks to exactly one frame.
-#include "widgets/GifLayout.h"
+#include "common/GifLayout.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Parses arbitrary bytes as a document and walks every element, text and attribute the way the
 // channel-list loader and the reply readers do.
-#include "catalogue/CXmlDoc.h"
+#include "common/CXmlDoc.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,15 +1,17 @@
 #include "mainwnd/CMainDlg.h"
 
 #include "account/CLoginDlg.h"
-#include "account/SavedLogin.h"
+#include "app/SavedLogin.h"
 #include "app/AppContext.h"
 #include "app/ConfigFile.h"
 #include "app/Messages.h"
 #include "catalogue/CChannelTreeCtrl.h"
+#include "catalogue/ChannelList.h"
 #include "mainwnd/CClientArea.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "playback/CVozorPlayerDlg.h"
-#include "service/SessionRecord.h"
+#include "app/ClientSession.h"
+#include "support/ManualClock.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "widgets/CSkinButton.h"
@@ -29,10 +31,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_service.running());
         m_context.m_strExeDir = m_service.programFolder();
-        SetSignedIn(0);
-        SetUseTime(0);
+        m_context.session.SetSignedIn(0);
+        m_context.session.SetUseTime(0);
     }
-    void TearDown() override { SetSignedIn(0); }
 
     // Starts the window and waits for its start-up to finish; the result says whether the
     // channel list came.
@@ -43,12 +44,12 @@ protected:
         EXPECT_TRUE(finished.wait(20000));
         return !finished.isEmpty() && finished.front().front().toBool();
     }
-    static void signInAs(const QString& id, const QString& password, int useTime) {
-        SetSignedIn(1);
-        SetUserId(id);
-        SetDisplayName(id);
-        SetPassword(password);
-        SetUseTime(useTime);
+    void signInAs(const QString& id, const QString& password, int useTime) {
+        m_context.session.SetSignedIn(1);
+        m_context.session.SetUserId(id);
+        m_context.session.SetDisplayName(id);
+        m_context.session.SetPassword(password);
+        m_context.session.SetUseTime(useTime);
     }
     static QList<QTreeWidgetItem*> items(QTreeWidget* tree) {
         QList<QTreeWidgetItem*> all;
@@ -77,15 +78,17 @@ protected:
     }
     QStringList playCalls() const { return m_ui.controlCalls().filter(QRegularExpression("^(11|21|100)( |$)")); }
 
+    ManualClock m_clock;
     UiFixture m_ui;
     RefService m_service;
-    AppContext m_context;
+    AppContext m_context{QString(), m_clock};
+    ClientSession m_session{m_context};
 };
 
 }  // namespace
 
 TEST_F(CMainDlgTest, StartUpFillsTheListFromTheService) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     EXPECT_EQ(dialog.windowTitle(), CMainDlg::kTitle);
     EXPECT_EQ(dialog.size(), QSize(800, 530));
@@ -113,7 +116,7 @@ TEST_F(CMainDlgTest, StartUpFillsTheListFromTheService) {
 
 TEST_F(CMainDlgTest, MissingListShowsTheRetryNoticeAndTheRetryFillsTheList) {
     m_service.script(QStringLiteral("/tvprogram.action"), QStringLiteral("reply"), {}, 500);
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     EXPECT_FALSE(start(dialog));
     EXPECT_TRUE(dialog.retryPending());
     ASSERT_NE(dialog.retryNotice(), nullptr);
@@ -136,8 +139,8 @@ TEST_F(CMainDlgTest, MissingListShowsTheRetryNoticeAndTheRetryFillsTheList) {
 TEST_F(CMainDlgTest, RememberedLoginSignsInAtStart) {
     ConfigFile(m_service.programFolder())
         .writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("demo@velo.example"),
-                                              QStringLiteral("demo1234"), QDate::currentDate()));
-    CMainDlg dialog(m_context);
+                                              QStringLiteral("demo1234"), m_clock.now().date()));
+    CMainDlg dialog(m_session);
     QSignalSpy signedIn(&dialog, &CMainDlg::autoSignInFinished);
     start(dialog);
     if (signedIn.isEmpty()) {
@@ -149,7 +152,7 @@ TEST_F(CMainDlgTest, RememberedLoginSignsInAtStart) {
 }
 
 TEST_F(CMainDlgTest, PlayWhileSignedOutAsksToSignInAndCancellingPlaysNothing) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     QTreeWidgetItem* channel = itemWhere(dialog.tree(), [](QTreeWidgetItem* i) {
         return CChannelTreeCtrl::itemChannel(i) != nullptr;
@@ -172,7 +175,7 @@ TEST_F(CMainDlgTest, PlayWhileSignedOutAsksToSignInAndCancellingPlaysNothing) {
 }
 
 TEST_F(CMainDlgTest, NoViewingTimeLeftWarnsOnceAndPlaysNothing) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     signInAs(QStringLiteral("empty@velo.example"), QStringLiteral("empty1234"), 0);
     m_ui.clearControlCalls();
@@ -194,7 +197,7 @@ TEST_F(CMainDlgTest, NoViewingTimeLeftWarnsOnceAndPlaysNothing) {
 }
 
 TEST_F(CMainDlgTest, ShortenedOrMarkedLabelsStillPlayTheirChannel) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
     for (const QString& ending : {QStringLiteral(".."), QStringLiteral("  VIP")}) {
@@ -216,7 +219,7 @@ TEST_F(CMainDlgTest, ShortenedOrMarkedLabelsStillPlayTheirChannel) {
 }
 
 TEST_F(CMainDlgTest, PlaceholderMatchesNoChannelAndPlaysNothing) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
     QTreeWidgetItem* placeholder = itemWhere(
@@ -237,17 +240,17 @@ TEST_F(CMainDlgTest, CloseSequenceRunsItsOnceOnlyStepsOnce) {
     companion.close();
     companion.setPermissions(companion.permissions() | QFileDevice::ExeOwner);
 
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     ASSERT_TRUE(QFile::exists(QDir(folder).filePath(QStringLiteral("tvchannel.xml"))));
     signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
-    ASSERT_EQ(CMainDlg::closeCount(), 1);
+    ASSERT_EQ(dialog.closeCount(), 1);
 
     QSignalSpy finished(&dialog, &CMainDlg::closeSequenceFinished);
     dialog.close();
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(IsSignedIn(), 0);
+    EXPECT_EQ(m_context.session.IsSignedIn(), 0);
     EXPECT_EQ(m_service.requests(QStringLiteral("/user!logout.action")), 1);
     EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("tvchannel.xml"))));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
@@ -256,11 +259,11 @@ TEST_F(CMainDlgTest, CloseSequenceRunsItsOnceOnlyStepsOnce) {
     QFile list(QDir(folder).filePath(QStringLiteral("tvchannel.xml")));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.close();
-    CMainDlg again(m_context);
+    CMainDlg again(m_session);
     QSignalSpy finishedAgain(&again, &CMainDlg::closeSequenceFinished);
     again.runCloseSequence();
     ASSERT_EQ(finishedAgain.size(), 1);
-    QTest::qWait(300);
+    EXPECT_EQ(again.closeCount(), 2);
     QFile log(marker);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll().count('\n'), 1);
@@ -269,7 +272,7 @@ TEST_F(CMainDlgTest, CloseSequenceRunsItsOnceOnlyStepsOnce) {
 }
 
 TEST_F(CMainDlgTest, SidePanelHidesAndShowsByTheRules) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     const int playerWidth = dialog.player()->width();
     dialog.hideButton()->click();
@@ -289,7 +292,7 @@ TEST_F(CMainDlgTest, SidePanelHidesAndShowsByTheRules) {
 }
 
 TEST_F(CMainDlgTest, SidePanelWhileMaximisedWidensThePlayer) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     dialog.setWindowState(Qt::WindowMaximized);
     QCoreApplication::processEvents();
@@ -305,10 +308,10 @@ TEST_F(CMainDlgTest, SidePanelWhileMaximisedWidensThePlayer) {
 }
 
 TEST_F(CMainDlgTest, LongDisplayNameIsCutToFitTheStatusLine) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     dialog.startUp();
-    SetSignedIn(1);
-    SetDisplayName(QStringLiteral("とても長い表示名のユーザーさんです本当に長い"));
+    m_context.session.SetSignedIn(1);
+    m_context.session.SetDisplayName(QStringLiteral("とても長い表示名のユーザーさんです本当に長い"));
     dialog.refreshStatus();
     const QString shown = dialog.statusLine()->text();
     EXPECT_TRUE(shown.startsWith(CMainDlg::kWelcome));
@@ -318,7 +321,7 @@ TEST_F(CMainDlgTest, LongDisplayNameIsCutToFitTheStatusLine) {
 }
 
 TEST_F(CMainDlgTest, EscapeAndEnterDoNotCloseTheWindow) {
-    CMainDlg dialog(m_context);
+    CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QTest::keyClick(&dialog, Qt::Key_Return);

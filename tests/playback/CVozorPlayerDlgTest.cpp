@@ -3,7 +3,6 @@
 #include "app/AppContext.h"
 #include "app/Messages.h"
 #include "playback/CDsopocx.h"
-#include "service/SessionRecord.h"
 #include "support/UiFixture.h"
 
 #include <QApplication>
@@ -17,12 +16,11 @@ class CVozorPlayerDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_context.m_strExeDir = m_folder.path();
-        SetSignedIn(1);
-        SetUserId(QStringLiteral("demo@velo.example"));
-        SetDisplayName(QStringLiteral("デモ"));
-        SetPassword(QStringLiteral("demo1234"));
+        m_context.session.SetSignedIn(1);
+        m_context.session.SetUserId(QStringLiteral("demo@velo.example"));
+        m_context.session.SetDisplayName(QStringLiteral("デモ"));
+        m_context.session.SetPassword(QStringLiteral("demo1234"));
     }
-    void TearDown() override { SetSignedIn(0); }
     void message(CVozorPlayerDlg& player, int type, qintptr w = 0, qintptr l = 0) {
         Messages::WindowMessage event(type, w, l);
         QApplication::sendEvent(&player, &event);
@@ -78,12 +76,12 @@ TEST_F(CVozorPlayerDlgTest, PlayRequestWithParametersIsIgnored) {
 }
 
 TEST_F(CVozorPlayerDlgTest, ControlMadeWithoutSignInIsMadeAgainBeforePlaying) {
-    SetSignedIn(0);  // nobody signed in: no display name
+    m_context.session.SetSignedIn(0);  // nobody signed in: no display name
     CVozorPlayerDlg player(m_context, nullptr);
     EXPECT_EQ(m_ui.controlCalls(), initialisation(false));
     EXPECT_EQ(m_context.controlReady, 0);
 
-    SetSignedIn(1);
+    m_context.session.SetSignedIn(1);
     m_ui.clearControlCalls();
     m_context.currentAddress = QStringLiteral("zar://a");
     m_context.currentChannelName = QStringLiteral("A");

@@ -1,7 +1,6 @@
 #include "service/BalanceQuery.h"
 
 #include "service/ServiceState.h"
-#include "service/SessionRecord.h"
 #include "support/RefService.h"
 
 #include <QElapsedTimer>
@@ -20,20 +19,20 @@ protected:
         ASSERT_TRUE(m_service.running());
         m_state.setServerIp(m_service.address());
         signIn(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"));
-        SetUseTime(-7);
     }
-    void TearDown() override { SetSignedIn(0); }
-    static void signIn(const QString& id, const QString& password) {
-        SetSignedIn(1);
-        SetUserId(id);
-        SetPassword(password);
+    void signIn(const QString& id, const QString& password) {
+        m_id = id;
+        m_password = password;
     }
+    BalanceQuery::Answer query() const { return BalanceQuery::QueryBalance(m_state, m_id, m_password); }
     void scriptAnswer(const QByteArray& datagram) {
         m_service.script(QStringLiteral("udp:002"), QStringLiteral("reply"), datagram);
     }
 
     RefService m_service;
     ServiceState m_state;
+    QString m_id;
+    QString m_password;
 };
 
 }  // namespace
@@ -76,41 +75,42 @@ TEST(BalanceQueryAnswer, ReadsTheValueOnlyFromAPositiveFramedAnswer) {
     }
 }
 
-TEST_F(BalanceQueryTest, AnswerUpdatesTheUseTime) {
-    const BalanceQuery::Answer answer = BalanceQuery::QueryBalance(m_state);
+TEST_F(BalanceQueryTest, AnswerCarriesTheUseTime) {
+    const BalanceQuery::Answer answer = query();
     EXPECT_EQ(answer.outcome, BalanceQuery::Outcome::Answered) << answer.reply.toStdString();
-    EXPECT_EQ(GetUseTime(), 36000);
+    EXPECT_EQ(answer.useTime, 36000);
     EXPECT_EQ(m_service.lastDatagram(QStringLiteral("002")),
               QStringLiteral("^002|1#demo@velo.example|demo1234$"));
 
     signIn(QStringLiteral("empty@velo.example"), QStringLiteral("empty1234"));
-    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Answered);
-    EXPECT_EQ(GetUseTime(), 0);
-    EXPECT_FALSE(HasUseTime());
+    const BalanceQuery::Answer empty = query();
+    EXPECT_EQ(empty.outcome, BalanceQuery::Outcome::Answered);
+    EXPECT_EQ(empty.useTime, 0);
 }
 
 TEST_F(BalanceQueryTest, SeparatorsInThePasswordTravelEscaped) {
     signIn(QStringLiteral("pipe@velo.example"), QStringLiteral("a|b#c"));
-    BalanceQuery::QueryBalance(m_state);
+    query();
     EXPECT_EQ(m_service.lastDatagram(QStringLiteral("002")),
               QStringLiteral("^002|1#pipe@velo.example|a%7Cb%23c$"));
 }
 
-TEST_F(BalanceQueryTest, FailuresLeaveTheUseTimeAlone) {
+TEST_F(BalanceQueryTest, FailuresCarryNoUseTime) {
     scriptAnswer("^0$");
-    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::NoValue);
+    EXPECT_EQ(query().outcome, BalanceQuery::Outcome::NoValue);
     scriptAnswer("no frame");
-    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Malformed);
+    EXPECT_EQ(query().outcome, BalanceQuery::Outcome::Malformed);
     m_service.script(QStringLiteral("udp:002"), QStringLiteral("garbage"));
-    EXPECT_NE(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Answered);
+    EXPECT_NE(query().outcome, BalanceQuery::Outcome::Answered);
     m_service.script(QStringLiteral("udp:002"), QStringLiteral("silence"));
-    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::NoAnswer);
-    EXPECT_EQ(GetUseTime(), -7);
+    const BalanceQuery::Answer silent = query();
+    EXPECT_EQ(silent.outcome, BalanceQuery::Outcome::NoAnswer);
+    EXPECT_EQ(silent.useTime, 0);
 
     // Too long to send: nothing goes out.
     const int before = m_service.datagrams(QStringLiteral("002"));
     signIn(QString(300, QLatin1Char('i')), QString(300, QLatin1Char('p')));
-    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::TooLong);
+    EXPECT_EQ(query().outcome, BalanceQuery::Outcome::TooLong);
     EXPECT_EQ(m_service.datagrams(QStringLiteral("002")), before);
 }
 
@@ -121,7 +121,7 @@ TEST_F(BalanceQueryTest, TakenLocalPortFailsTheQuery) {
     local.sin_family = AF_INET;
     local.sin_port = htons(BalanceQuery::kLocalPort);
     ASSERT_EQ(::bind(other, reinterpret_cast<const sockaddr*>(&local), sizeof local), 0);
-    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::SendFailed);
+    EXPECT_EQ(query().outcome, BalanceQuery::Outcome::SendFailed);
     ::close(other);
-    EXPECT_EQ(BalanceQuery::QueryBalance(m_state).outcome, BalanceQuery::Outcome::Answered);
+    EXPECT_EQ(query().outcome, BalanceQuery::Outcome::Answered);
 }

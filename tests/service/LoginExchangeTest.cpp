@@ -2,7 +2,6 @@
 
 #include "app/ConfigFile.h"
 #include "service/RequestCore.h"
-#include "service/SessionRecord.h"
 #include "support/RefService.h"
 
 #include <QUrlQuery>
@@ -13,15 +12,14 @@ namespace {
 
 class LoginExchangeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_service.running());
-        SetUseTime(-1);
-    }
+    void SetUp() override { ASSERT_TRUE(m_service.running()); }
 
     bool login(const QString& id, const QString& password) {
-        m_name.clear();
-        m_message = LoginExchange::kLoginFailed;
-        return LoginExchange::Login(config(), id, password, m_name, m_message);
+        const LoginExchange::LoginResult result = LoginExchange::Login(config(), id, password);
+        m_name = result.displayName;
+        m_message = result.message;
+        m_useTime = result.useTime;
+        return result.ok;
     }
     ConfigFile config() const { return ConfigFile(m_service.programFolder()); }
     void scriptLogin(const QByteArray& body, int status = 0) {
@@ -32,16 +30,17 @@ protected:
     RefService m_service;
     QString m_name;
     QString m_message;
+    std::optional<int> m_useTime;
 };
 
 }  // namespace
 
-TEST_F(LoginExchangeTest, AcceptedLoginGivesTheNameAndStoresTheUseTime) {
+TEST_F(LoginExchangeTest, AcceptedLoginGivesTheNameAndTheUseTime) {
     ASSERT_TRUE(login(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234")))
         << m_message.toStdString();
     EXPECT_EQ(m_name, QStringLiteral("デモユーザー"));
-    EXPECT_EQ(GetUseTime(), 36000);
-    EXPECT_EQ(m_message, LoginExchange::kLoginFailed) << "success leaves the message alone";
+    EXPECT_EQ(m_useTime, 36000);
+    EXPECT_TRUE(m_message.isEmpty()) << "success has nothing to tell the user";
 }
 
 TEST_F(LoginExchangeTest, UseTimeIsMillisecondsTruncatedTowardZero) {
@@ -53,7 +52,7 @@ TEST_F(LoginExchangeTest, UseTimeIsMillisecondsTruncatedTowardZero) {
         scriptLogin("<Result><Status>1</Status><UserName>x</UserName><UseTime>" + c.value +
                     "</UseTime></Result>");
         ASSERT_TRUE(login(QStringLiteral("a@b.c"), QStringLiteral("pw")));
-        EXPECT_EQ(GetUseTime(), c.seconds) << c.value.constData();
+        EXPECT_EQ(m_useTime, c.seconds) << c.value.constData();
     }
     EXPECT_EQ(LoginExchange::UseTimeSeconds("9223372036854775807"),
               static_cast<int>(static_cast<std::uint32_t>(9223372036854775LL)));
@@ -69,11 +68,10 @@ TEST_F(LoginExchangeTest, NameFollowsTheForwardOnlyReadingOfTheReply) {
     ASSERT_TRUE(login(QStringLiteral("id@x.jp"), QStringLiteral("pw")));
     EXPECT_EQ(m_name, QStringLiteral("id@x.jp"));
 
-    SetUseTime(77);
     scriptLogin("<Result><Status>1</Status><UseTime>5000</UseTime><UserName>n</UserName></Result>");
     ASSERT_TRUE(login(QStringLiteral("id@x.jp"), QStringLiteral("pw")));
     EXPECT_EQ(m_name, QStringLiteral("n"));
-    EXPECT_EQ(GetUseTime(), 77);
+    EXPECT_FALSE(m_useTime.has_value());
 }
 
 TEST_F(LoginExchangeTest, EveryRefusalHasItsMessage) {
@@ -162,7 +160,7 @@ TEST_F(LoginExchangeTest, ReplyIsReadWholeButBounded) {
                 "</UserName><UseTime>120000</UseTime></Result>");
     ASSERT_TRUE(login(QStringLiteral("a@b.c"), QStringLiteral("pw")));
     EXPECT_EQ(m_name.size(), 1500);
-    EXPECT_EQ(GetUseTime(), 120);
+    EXPECT_EQ(m_useTime, 120);
 
     // A reply over 64 KiB is not ours to read.
     scriptLogin("<Result><Status>1</Status><UserName>" + QByteArray(70000, 'n') +
@@ -172,10 +170,9 @@ TEST_F(LoginExchangeTest, ReplyIsReadWholeButBounded) {
 }
 
 TEST_F(LoginExchangeTest, LogoutFailsOnlyWhenUnreachableOrOnAnEmptyFirstLine) {
-    SetSignedIn(1);
-    SetUserId(QStringLiteral("demo@velo.example"));
-    SetPassword(QStringLiteral("demo1234"));
-    EXPECT_TRUE(LoginExchange::Logout(config()));
+    const QString id = QStringLiteral("demo@velo.example");
+    const QString password = QStringLiteral("demo1234");
+    EXPECT_TRUE(LoginExchange::Logout(config(), id, password));
     const QJsonObject params =
         m_service.lastRequest(QStringLiteral("/user!logout.action")).value("params").toObject();
     EXPECT_EQ(params.value("um").toString(), QStringLiteral("demo@velo.example"));
@@ -194,11 +191,10 @@ TEST_F(LoginExchangeTest, LogoutFailsOnlyWhenUnreachableOrOnAnEmptyFirstLine) {
     };
     for (const auto& c : cases) {
         m_service.script(QStringLiteral("/user!logout.action"), QStringLiteral("reply"), c.body);
-        EXPECT_EQ(LoginExchange::Logout(config()), c.result) << c.body.constData();
+        EXPECT_EQ(LoginExchange::Logout(config(), id, password), c.result) << c.body.constData();
     }
     m_service.script(QStringLiteral("/user!logout.action"), QStringLiteral("drop"));
-    EXPECT_FALSE(LoginExchange::Logout(config()));
+    EXPECT_FALSE(LoginExchange::Logout(config(), id, password));
     m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://127.0.0.2:1"));
-    EXPECT_FALSE(LoginExchange::Logout(config()));
-    SetSignedIn(0);
+    EXPECT_FALSE(LoginExchange::Logout(config(), id, password));
 }

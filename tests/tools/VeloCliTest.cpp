@@ -1,4 +1,4 @@
-#include "service/Cipher.h"
+#include "common/Cipher.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -49,7 +49,7 @@ class UpdateCheckThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_service.running());
-        m_state.setServerIp(m_service.address());
+        m_state->setServerIp(m_service.address());
         m_check.setTiming({10, 500, 10});
     }
     UpdateCheckThread::End run() {
@@ -58,7 +58,7 @@ protected:
     }
 
     RefService m_service;
-    ServiceState m_state;
+    std::shared_ptr<ServiceState> m_state = std::make_shared<ServiceState>();
     UpdateCheckThread m_check{m_state};
     QString m_balloon;
     int m_mandatory = 0;

@@ -1,7 +1,7 @@
 #include "DemoData.h"
 
 #include "XmlText.h"
-#include "service/Cipher.h"
+#include "common/Cipher.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

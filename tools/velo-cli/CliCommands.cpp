@@ -1,18 +1,19 @@
 #include "CliCommands.h"
 
 #include "app/ConfigFile.h"
+#include "app/SavedLogin.h"
+#include "catalogue/ChannelList.h"
+#include "common/Cipher.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
-#include "catalogue/ChannelList.h"
-#include "platform/CodePage.h"
 #include "service/BalanceQuery.h"
 #include "service/ChannelListDownload.h"
-#include "service/Cipher.h"
 #include "service/KeepAlive.h"
 #include "service/LoginExchange.h"
 #include "service/RequestCore.h"
 #include "service/ServiceState.h"
-#include "service/SessionRecord.h"
 #include "service/TicketRequest.h"
 #include "update/DatagramReply.h"
 #include "update/UpdateCheckThread.h"
@@ -37,7 +38,9 @@ const char* const kUsage =
     "  config get KEY [--dir DIR]        decrypted value of KEY in DIR/confignew.ini\n"
     "  config set KEY VALUE [--dir DIR]  encrypt VALUE and store it under KEY\n"
     "  cipher encrypt|decrypt HEXBYTES   run the block cipher over whole blocks\n"
-    "  login ID PASSWORD                 sign in; prints the display name and use time\n"
+    "  login ID PASSWORD [--remember]    sign in; prints the display name and use time;\n"
+    "                                    --remember stores the login for the client's\n"
+    "                                    automatic sign-in (30 days)\n"
     "  logout ID PASSWORD                sign out\n"
     "  ticket                            probe the server and ask for a session identity\n"
     "  channels                          ticket, channel-list download, and the list\n"
@@ -358,19 +361,33 @@ bool CliCommands::resolveServer(const ConfigFile& config, ServiceState& state) {
     return reachable;
 }
 
-int CliCommands::login(const QStringList& args) {
+int CliCommands::login(QStringList args) {
+    const bool remember = args.removeAll(QStringLiteral("--remember")) > 0;
     QString error;
     if (!needArgs(args, {"ID", "PASSWORD"}, error)) {
         return badInput(error);
     }
     const ConfigFile config(configFolder());
-    QString name;
-    QString message = LoginExchange::kLoginFailed;
-    if (!LoginExchange::Login(config, args[0], args[1], name, message)) {
-        return failed(message);
+    const LoginExchange::LoginResult result = LoginExchange::Login(config, args[0], args[1]);
+    if (!result.ok) {
+        return failed(result.message);
     }
-    m_out << "signed in: " << name << Qt::endl;
-    m_out << "use time: " << GetUseTime() << " s" << Qt::endl;
+    m_out << "signed in: " << result.displayName << Qt::endl;
+    m_out << "use time: " << result.useTime.value_or(0) << " s" << Qt::endl;
+    if (remember) {
+        // The same record the sign-in dialog keeps, dated today.
+        const QString record =
+            SavedLogin::MakeRecord(args[0], args[1], Clock::system().now().date());
+        switch (config.writeUserInfo(record)) {
+            case ConfigFile::WriteResult::Written:
+                m_out << "remembered for automatic sign-in" << Qt::endl;
+                break;
+            case ConfigFile::WriteResult::TooLong:
+                return failed(QStringLiteral("ID and password are too long to be remembered"));
+            case ConfigFile::WriteResult::Failed:
+                return failed(QStringLiteral("cannot write %1").arg(config.filePath()));
+        }
+    }
     return kOk;
 }
 
@@ -379,10 +396,7 @@ int CliCommands::logout(const QStringList& args) {
     if (!needArgs(args, {"ID", "PASSWORD"}, error)) {
         return badInput(error);
     }
-    SetSignedIn(1);
-    SetUserId(args[0]);
-    SetPassword(args[1]);
-    if (!LoginExchange::Logout(ConfigFile(configFolder()))) {
+    if (!LoginExchange::Logout(ConfigFile(configFolder()), args[0], args[1])) {
         return failed(QStringLiteral("logout failed: the server could not be reached or refused"));
     }
     m_out << "signed out" << Qt::endl;
@@ -420,7 +434,7 @@ int CliCommands::channels(const QStringList& args) {
     if (!ChannelListDownload::DownloadChannelList(config, state, folder)) {
         return failed(QStringLiteral("channel list download failed"));
     }
-    const QString path = ProgramFolder::file(folder, QStringLiteral("tvchannel.xml"));
+    const QString path = ChannelListDownload::filePath(folder);
     m_out << "saved: " << path << Qt::endl;
     ChannelList lists;
     if (LoadChannelFile(path, lists) == 0) {
@@ -456,7 +470,7 @@ int CliCommands::pulse(const QStringList& args) {
     const ConfigFile config(configFolder());
     ServiceState state;
     state.setServerUrl(config.serverUrl(ConfigFile::kServerUrlForTicket));
-    const KeepAlive::PulseResult result = KeepAlive::SendPulse(config, state);
+    const KeepAlive::PulseResult result = KeepAlive::SendPulse(config, state, Clock::system());
     printState(state);
     switch (result) {
         case KeepAlive::PulseResult::Accepted:
@@ -484,10 +498,7 @@ int CliCommands::balance(const QStringList& args) {
         printState(state);
         return failed(QStringLiteral("the server does not answer"));
     }
-    SetSignedIn(1);
-    SetUserId(args[0]);
-    SetPassword(args[1]);
-    const BalanceQuery::Answer answer = BalanceQuery::QueryBalance(state);
+    const BalanceQuery::Answer answer = BalanceQuery::QueryBalance(state, args[0], args[1]);
     m_out << "server address: " << ipText(state.serverIp()) << Qt::endl;
     if (!answer.reply.isEmpty()) {
         m_out << "reply: " << answer.reply << Qt::endl;

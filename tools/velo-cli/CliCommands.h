@@ -26,7 +26,7 @@ private:
     int help();
 
     // Exchanges with the service, each with the configuration of the program folder.
-    int login(const QStringList& args);
+    int login(QStringList args);
     int logout(const QStringList& args);
     int ticket(const QStringList& args);
     int channels(const QStringList& args);

@@ -1,5 +1,5 @@
-#include "service/Cipher.h"
-#include "service/CipherTables.h"
+#include "common/Cipher.h"
+#include "common/CipherTables.h"
 
 #include <QRandomGenerator>
 

@@ -1,4 +1,4 @@
-#include "catalogue/CXmlDoc.h"
+#include "common/CXmlDoc.h"
 
 #include <QFile>
 #include <QTemporaryDir>

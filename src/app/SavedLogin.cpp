@@ -1,4 +1,4 @@
-#include "account/SavedLogin.h"
+#include "app/SavedLogin.h"
 
 #include "app/ConfigFile.h"
 

@@ -1,4 +1,4 @@
-#include "widgets/GifLayout.h"
+#include "common/GifLayout.h"
 
 #include "GifEncoder.h"
 

@@ -1,7 +1,7 @@
-#include "service/Cipher.h"
+#include "common/Cipher.h"
 
 #include "platform/CodePage.h"
-#include "service/CipherTables.h"
+#include "common/CipherTables.h"
 
 #include <array>
 #include <cstring>

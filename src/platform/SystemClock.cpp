@@ -1,0 +1,41 @@
+#include "platform/SystemClock.h"
+
+#include "platform/TickCount.h"
+
+#include <QTimer>
+
+namespace {
+
+class QtClockTimer : public ClockTimer {
+public:
+    QtClockTimer(std::function<void()> fire, bool singleShot) {
+        m_timer.setSingleShot(singleShot);
+        QObject::connect(&m_timer, &QTimer::timeout, [fire = std::move(fire)] { fire(); });
+    }
+    void start(int intervalMs) override { m_timer.start(intervalMs); }
+    void stop() override { m_timer.stop(); }
+    bool isActive() const override { return m_timer.isActive(); }
+    int interval() const override { return m_timer.interval(); }
+
+private:
+    QTimer m_timer;
+};
+
+}  // namespace
+
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
+
+std::uint32_t SystemClock::tickCount() const {
+    return TickCount::now();
+}
+
+std::unique_ptr<ClockTimer> SystemClock::createTimer(std::function<void()> fire, bool singleShot) {
+    return std::make_unique<QtClockTimer>(std::move(fire), singleShot);
+}
+
+Clock& Clock::system() {
+    static SystemClock clock;
+    return clock;
+}
