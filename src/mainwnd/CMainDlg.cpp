@@ -26,7 +26,6 @@
 
 namespace {
 
-const QColor kStatusColour(255, 188, 0);
 const QColor kEdge(0x45, 0x45, 0x45);
 
 }  // namespace
@@ -35,29 +34,19 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
     : CSkinnedWindow(session.context().m_strExeDir, parent),
       m_session(session),
       m_context(session.context()),
-      m_instance(instance) {
+      m_instance(instance),
+      m_side(session.context(), this, clientArea()) {
     setAboutItem(kAboutItem);
-    QWidget* client = clientArea();
-    m_tree = new CChannelTreeCtrl(m_context, this, client);
-    m_hide = new CSkinButton(client);
-    m_show = new CSkinButton(client);
-    m_status = new QLabel(client);
-    QPalette orange = m_status->palette();
-    orange.setColor(QPalette::WindowText, kStatusColour);
-    m_status->setPalette(orange);
-    m_signIn = new CSkinButton(client);
-    m_ad = new QWidget(client);  // holds the advertisement window's place
-
-    connect(m_hide, &QAbstractButton::clicked, this, &CMainDlg::hideSidePanel);
-    connect(m_show, &QAbstractButton::clicked, this, &CMainDlg::showSidePanel);
-    connect(m_signIn, &QAbstractButton::clicked, this, &CMainDlg::onSignInButton);
+    connect(hideButton(), &QAbstractButton::clicked, this, &CMainDlg::hideSidePanel);
+    connect(showButton(), &QAbstractButton::clicked, this, &CMainDlg::showSidePanel);
+    connect(signInButton(), &QAbstractButton::clicked, this, &CMainDlg::onSignInButton);
 
     connect(&m_session, &ClientSession::autoSignInFinished, this, [this](bool signedIn) {
         refreshStatus();
         emit autoSignInFinished(signedIn);
     });
     connect(&m_session, &ClientSession::signOutFinished, this, [this] {
-        m_signIn->setEnabled(true);
+        signInButton()->setEnabled(true);
         refreshStatus();
     });
     connect(&m_session, &ClientSession::channelListFetched, this, &CMainDlg::onChannelList);
@@ -88,9 +77,7 @@ void CMainDlg::startUp() {
         m_instance->listen();
         connect(m_instance, &SingleInstance::raiseRequested, this, &CMainDlg::restoreAndRaise);
     }
-    m_hide->setToolTip(kHideTip);
-    m_show->setToolTip(kShowTip);
-    placeControls();
+    m_side.placeControls();
     refreshStatus();
     m_session.startAutoSignIn();
     if (m_player == nullptr) {
@@ -98,28 +85,14 @@ void CMainDlg::startUp() {
         m_player->setGeometry(2, 0, 585, 500);
         m_player->show();
     }
-    m_ad->setGeometry(590, 475, kSidePanelWidth, 70);
-    m_ad->show();
-    m_tree->SetExpandImages(129, 130, 0xFF00FF);
-    m_tree->SetBackground(131);
+    tree()->SetExpandImages(129, 130, 0xFF00FF);
+    tree()->SetBackground(131);
     m_session.fetchChannelList(false);
 }
 
-void CMainDlg::placeControls() {
-    m_hide->setGeometry(580, 198, 6, 9);
-    m_hide->SetBitmaps(156, 155, 157, 157);
-    m_show->setGeometry(580, 198, 6, 9);
-    m_show->SetBitmaps(159, 158, 160, 160);
-    m_status->setGeometry(700, 8, 164, 16);
-    m_signIn->setGeometry(745, 4, 52, 22);
-    m_hide->raise();
-    m_hide->show();
-    m_show->hide();
-}
-
 void CMainDlg::continueStartUp(bool loaded) {
-    m_tree->CreateGroupMarks();
-    layoutTree();
+    tree()->CreateGroupMarks();
+    m_side.layoutTree();
     if (m_splash) {
         m_splash->CloseSplash();
     }
@@ -128,30 +101,8 @@ void CMainDlg::continueStartUp(bool loaded) {
     emit startupFinished(loaded);
 }
 
-QString CMainDlg::shortenedStatus(const QString& text) const {
-    const QFontMetrics metrics(m_status->font());
-    const int room = m_status->width();
-    if (metrics.horizontalAdvance(text) <= room) {
-        return text;
-    }
-    // Cut until the whole text, its "..." included, fits the line.
-    QString cut = text;
-    while (!cut.isEmpty() && metrics.horizontalAdvance(cut + QStringLiteral("...")) > room) {
-        cut.chop(1);
-    }
-    return cut + QStringLiteral("...");
-}
-
 void CMainDlg::refreshStatus() {
-    const SessionRecord& record = m_session.record();
-    if (record.IsSignedIn() != 0) {
-        m_status->setText(shortenedStatus(kWelcome + record.GetDisplayName()));
-        m_signIn->SetBitmaps(276, 275, 277, 275);
-    } else {
-        m_status->setText(kPleaseSignIn);
-        m_signIn->SetBitmaps(273, 272, 274, 272);
-    }
-    update(m_status->geometry());
+    m_side.refreshStatus(m_session.record());
 }
 
 void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, bool retry) {
@@ -169,9 +120,7 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
     }
     if (result.downloaded) {
         if (filled == 1) {
-            if (m_retry != nullptr) {
-                m_retry->stop();
-            }
+            placeRetryNotice(false);
             m_retryPending = false;
         }
     } else {
@@ -201,50 +150,21 @@ int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
     }
     // The records the tree items point at are replaced: a choice made before no longer counts.
     m_context.selectedChannel = nullptr;
-    m_tree->FillChannelTree(*lists);
+    tree()->FillChannelTree(*lists);
     m_lists = std::move(lists);
     return 1;
-}
-
-void CMainDlg::placeRetryNotice(bool show) {
-    if (m_retry == nullptr) {
-        m_retry = new CTVProgramDlg(clientArea(), this);
-    }
-    if (!show) {
-        m_retry->stop();
-        return;
-    }
-    const QRect area = m_tree->geometry();
-    const int fifth = area.height() / 5;
-    m_retry->setGeometry(area.x() + 1, area.y() + fifth, area.width() - 2, fifth);
-    if (m_retryAllowed) {
-        m_retry->startCountdown();
-    }
-}
-
-void CMainDlg::layoutTree() {
-    const QRect client = clientArea()->rect();
-    const int top = client.top() + 31;
-    const QRect strip(client.right() + 1 - 210, top, 207, client.bottom() + 1 - 72 - top);
-    m_tree->setGeometry(strip);
-    update(strip);
 }
 
 void CMainDlg::layoutClient() {
     const int cx = clientArea()->width();
     const int cy = clientArea()->height();
-    m_hide->setGeometry(cx - 217, cy / 2 - 40, 6, 9);
-    m_show->setGeometry(cx - 8, cy / 2 - 40, 6, 9);
-    m_status->setGeometry(cx - 209, 8, 164, 16);
-    m_signIn->setGeometry(cx - 55, 4, 52, 22);
     if (m_player != nullptr) {
-        m_player->setGeometry(2, 0, cx - 219 + (m_tree->isHidden() ? 210 : 0), cy - 3);
+        m_player->setGeometry(2, 0, cx - 219 + (tree()->isHidden() ? 210 : 0), cy - 3);
     }
-    layoutTree();
+    m_side.layout(cx, cy);
     if (m_retryPending) {
         placeRetryNotice(true);
     }
-    m_ad->setGeometry(cx - 210, cy - 73, kSidePanelWidth, 70);
     clientArea()->update();
 }
 
@@ -288,9 +208,8 @@ void CMainDlg::hideSidePanel() {
     if (m_sideHidden) {
         return;
     }
-    m_hide->hide();
-    m_tree->hide();
-    m_ad->hide();
+    // The list's strip goes to the player: a maximised window keeps its size, another shrinks.
+    m_side.setShown(false);
     if (isMaximized()) {
         if (m_player != nullptr) {
             m_player->resize(m_player->width() + kSidePanelWidth, m_player->height());
@@ -298,13 +217,10 @@ void CMainDlg::hideSidePanel() {
     } else {
         resize(width() - kSidePanelWidth, height());
     }
-    m_show->show();
     update();
     m_sideHidden = true;
-    m_status->hide();
-    m_signIn->hide();
-    if (m_retryPending && m_retry != nullptr) {
-        m_retry->stop();
+    if (m_retryPending) {
+        placeRetryNotice(false);
         m_retryAllowed = false;
     }
 }
@@ -316,17 +232,12 @@ void CMainDlg::showSidePanel() {
     if (isMaximized() && m_player != nullptr) {
         m_player->resize(m_player->width() - kSidePanelWidth, m_player->height());
     }
-    m_tree->show();
-    m_ad->show();
+    m_side.setShown(true);
     if (!isMaximized()) {
         resize(width() + kSidePanelWidth, height());
     }
-    m_show->hide();
-    m_hide->show();
     update();
     m_sideHidden = false;
-    m_status->show();
-    m_signIn->show();
     if (m_retryPending) {
         m_retryAllowed = true;
         placeRetryNotice(true);
@@ -349,21 +260,21 @@ void CMainDlg::stopPlayback() {
 void CMainDlg::onSignInButton() {
     if (m_session.record().IsSignedIn() != 0) {
         stopPlayback();
-        m_signIn->setEnabled(false);
+        signInButton()->setEnabled(false);
         m_session.signOut();
         return;
     }
     if (runLoginDialog()) {
         m_session.startUseTimeTimer();
     } else {
-        m_tree->ClearPlayingItem();
+        tree()->ClearPlayingItem();
     }
     refreshStatus();
 }
 
 void CMainDlg::onPlaySelected() {
     if (m_session.record().IsSignedIn() == 0 && !runLoginDialog()) {
-        m_tree->ClearPlayingItem();
+        tree()->ClearPlayingItem();
         return;
     }
     m_session.startUseTimeTimer();

@@ -2,6 +2,7 @@
 
 #include "app/CSplashScreenDlg.h"
 #include "app/ClientSession.h"
+#include "mainwnd/CSidePanel.h"
 #include "mainwnd/CSkinnedWindow.h"
 
 #include <QMessageBox>
@@ -13,11 +14,7 @@
 
 struct AppContext;
 struct ChannelList;
-class CChannelTreeCtrl;
-class CSkinButton;
-class CTVProgramDlg;
 class CVozorPlayerDlg;
-class QLabel;
 class SingleInstance;
 
 // The main window: the player pane, the channel list in the side panel, the sign-in status and
@@ -28,14 +25,12 @@ class CMainDlg : public CSkinnedWindow {
 
 public:
     inline static const QString kTitle = QStringLiteral("VELOライブテレビクライアント");
-    inline static const QString kWelcome = QStringLiteral("いらっしゃい:");
-    inline static const QString kPleaseSignIn = QStringLiteral("ログインしてください!");
+    inline static const QString& kWelcome = CSidePanel::kWelcome;
+    inline static const QString& kPleaseSignIn = CSidePanel::kPleaseSignIn;
     inline static const QString kNoBalance = QStringLiteral(
         "お客様のIDにバランスが不足します、適時チャージ後に再登録してください ");
-    inline static const QString kHideTip = QStringLiteral("側面を隠されます");
-    inline static const QString kShowTip = QStringLiteral("側面を表示します");
     inline static const QString kAboutItem = QStringLiteral("关于 Lumavox(&A)...");
-    static constexpr int kSidePanelWidth = 208;
+    static constexpr int kSidePanelWidth = CSidePanel::kWidth;
     static constexpr int kRetryPauseMs = 1000;
 
     CMainDlg(ClientSession& session, SingleInstance* instance = nullptr,
@@ -60,14 +55,14 @@ public:
 
     // The window's parts, for the application and for tests.
     ClientSession& session() const { return m_session; }
-    CChannelTreeCtrl* tree() const { return m_tree; }
+    CChannelTreeCtrl* tree() const { return m_side.tree(); }
     CVozorPlayerDlg* player() const { return m_player; }
-    QLabel* statusLine() const { return m_status; }
-    CSkinButton* signInButton() const { return m_signIn; }
-    CSkinButton* hideButton() const { return m_hide; }
-    CSkinButton* showButton() const { return m_show; }
-    QWidget* adWindow() const { return m_ad; }
-    CTVProgramDlg* retryNotice() const { return m_retry; }
+    QLabel* statusLine() const { return m_side.statusLine(); }
+    CSkinButton* signInButton() const { return m_side.signInButton(); }
+    CSkinButton* hideButton() const { return m_side.hideButton(); }
+    CSkinButton* showButton() const { return m_side.showButton(); }
+    QWidget* adWindow() const { return m_side.adWindow(); }
+    CTVProgramDlg* retryNotice() const { return m_side.retryNotice(); }
     QMessageBox* useTimeMessage() const { return m_useTimeBox; }
     const ChannelList* channelLists() const { return m_lists.get(); }
     bool sideHidden() const { return m_sideHidden; }
@@ -96,19 +91,16 @@ protected:
     void closeFromCaption() override;
 
 private:
-    void placeControls();
-    void layoutTree();
     void onChannelList(const ClientSession::ChannelListResult& result, bool retry);
     int fillTree(std::unique_ptr<ChannelList> lists, int sets);
     void continueStartUp(bool loaded);
-    void placeRetryNotice(bool show);
+    void placeRetryNotice(bool show) { m_side.placeRetryNotice(show, m_retryAllowed, this); }
     void onSignInButton();
     void onPlaySelected();
     void showUseTimeMessage();
     bool runLoginDialog();
     void restoreAndRaise();
     void stopPlayback();
-    QString shortenedStatus(const QString& text) const;
 
     // Places kept for what later releases bring: the tray icon, the update balloon and prompt,
     // the advertisement download and window.
@@ -121,14 +113,8 @@ private:
     AppContext& m_context;
     SingleInstance* m_instance;
     QPointer<CSplashScreenDlg> m_splash;
-    CChannelTreeCtrl* m_tree = nullptr;
-    CSkinButton* m_hide = nullptr;
-    CSkinButton* m_show = nullptr;
-    QLabel* m_status = nullptr;
-    CSkinButton* m_signIn = nullptr;
+    CSidePanel m_side;
     CVozorPlayerDlg* m_player = nullptr;
-    QWidget* m_ad = nullptr;
-    CTVProgramDlg* m_retry = nullptr;
     QPointer<QMessageBox> m_useTimeBox;
     QPixmap m_divider;
     QPixmap m_header;

@@ -1,0 +1,110 @@
+#include "mainwnd/CSidePanel.h"
+
+#include "catalogue/CChannelTreeCtrl.h"
+#include "mainwnd/CTVProgramDlg.h"
+#include "service/SessionRecord.h"
+#include "widgets/CSkinButton.h"
+
+#include <QLabel>
+
+namespace {
+
+const QColor kStatusColour(255, 188, 0);
+
+}  // namespace
+
+CSidePanel::CSidePanel(AppContext& context, QWidget* owner, QWidget* client)
+    : m_client(client),
+      m_tree(new CChannelTreeCtrl(context, owner, client)),
+      m_hide(new CSkinButton(client)),
+      m_show(new CSkinButton(client)),
+      m_status(new QLabel(client)),
+      m_signIn(new CSkinButton(client)),
+      m_ad(new QWidget(client)) {
+    QPalette orange = m_status->palette();
+    orange.setColor(QPalette::WindowText, kStatusColour);
+    m_status->setPalette(orange);
+}
+
+void CSidePanel::placeControls() {
+    m_hide->setToolTip(kHideTip);
+    m_show->setToolTip(kShowTip);
+    m_hide->setGeometry(580, 198, 6, 9);
+    m_hide->SetBitmaps(156, 155, 157, 157);
+    m_show->setGeometry(580, 198, 6, 9);
+    m_show->SetBitmaps(159, 158, 160, 160);
+    m_status->setGeometry(700, 8, 164, 16);
+    m_signIn->setGeometry(745, 4, 52, 22);
+    m_hide->raise();
+    m_hide->show();
+    m_show->hide();
+    m_ad->setGeometry(590, 475, kWidth, 70);
+    m_ad->show();
+}
+
+void CSidePanel::layout(int cx, int cy) {
+    m_hide->setGeometry(cx - 217, cy / 2 - 40, 6, 9);
+    m_show->setGeometry(cx - 8, cy / 2 - 40, 6, 9);
+    m_status->setGeometry(cx - 209, 8, 164, 16);
+    m_signIn->setGeometry(cx - 55, 4, 52, 22);
+    layoutTree();
+    m_ad->setGeometry(cx - 210, cy - 73, kWidth, 70);
+}
+
+void CSidePanel::layoutTree() {
+    const QRect client = m_client->rect();
+    const int top = client.top() + 31;
+    const QRect strip(client.right() + 1 - 210, top, 207, client.bottom() + 1 - 72 - top);
+    m_tree->setGeometry(strip);
+    m_client->update(strip);
+}
+
+void CSidePanel::setShown(bool shown) {
+    m_tree->setVisible(shown);
+    m_ad->setVisible(shown);
+    m_hide->setVisible(shown);
+    m_show->setVisible(!shown);
+    m_status->setVisible(shown);
+    m_signIn->setVisible(shown);
+}
+
+QString CSidePanel::shortenedStatus(const QString& text) const {
+    const QFontMetrics metrics(m_status->font());
+    const int room = m_status->width();
+    if (metrics.horizontalAdvance(text) <= room) {
+        return text;
+    }
+    // Cut until the whole text, its "..." included, fits the line.
+    QString cut = text;
+    while (!cut.isEmpty() && metrics.horizontalAdvance(cut + QStringLiteral("...")) > room) {
+        cut.chop(1);
+    }
+    return cut + QStringLiteral("...");
+}
+
+void CSidePanel::refreshStatus(const SessionRecord& record) {
+    if (record.IsSignedIn() != 0) {
+        m_status->setText(shortenedStatus(kWelcome + record.GetDisplayName()));
+        m_signIn->SetBitmaps(276, 275, 277, 275);
+    } else {
+        m_status->setText(kPleaseSignIn);
+        m_signIn->SetBitmaps(273, 272, 274, 272);
+    }
+    m_client->update(m_status->geometry());
+}
+
+void CSidePanel::placeRetryNotice(bool show, bool allowed, QWidget* notify) {
+    if (m_retry == nullptr) {
+        m_retry = new CTVProgramDlg(m_client, notify);
+    }
+    if (!show) {
+        m_retry->stop();
+        return;
+    }
+    const QRect area = m_tree->geometry();
+    const int fifth = area.height() / 5;
+    m_retry->setGeometry(area.x() + 1, area.y() + fifth, area.width() - 2, fifth);
+    if (allowed) {
+        m_retry->startCountdown();
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+struct AppContext;
+class CChannelTreeCtrl;
+class CSkinButton;
+class CTVProgramDlg;
+class QLabel;
+class QWidget;
+class SessionRecord;
+
+// The main window's side panel: the channel list, the buttons that hide and show the panel, the
+// sign-in status line and button, the advertisement's place, and the retry notice laid over the
+// list. Its parts are children of the window's client area, placed in its coordinates; the
+// window decides when the panel shows and what it says.
+class CSidePanel {
+public:
+    static constexpr int kWidth = 208;
+    inline static const QString kWelcome = QStringLiteral("いらっしゃい:");
+    inline static const QString kPleaseSignIn = QStringLiteral("ログインしてください!");
+    inline static const QString kHideTip = QStringLiteral("側面を隠されます");
+    inline static const QString kShowTip = QStringLiteral("側面を表示します");
+
+    // OWNER receives the list's play requests; CLIENT is the area the parts live on.
+    CSidePanel(AppContext& context, QWidget* owner, QWidget* client);
+
+    CChannelTreeCtrl* tree() const { return m_tree; }
+    CSkinButton* hideButton() const { return m_hide; }
+    CSkinButton* showButton() const { return m_show; }
+    QLabel* statusLine() const { return m_status; }
+    CSkinButton* signInButton() const { return m_signIn; }
+    QWidget* adWindow() const { return m_ad; }
+    CTVProgramDlg* retryNotice() const { return m_retry; }
+
+    // The parts at their first places, with their faces and tips.
+    void placeControls();
+    // The parts for a client area of CX by CY.
+    void layout(int cx, int cy);
+    // The list's strip: right of the player, below the header, above the advertisement.
+    void layoutTree();
+    // Shows or hides the list, the advertisement, the status line and the sign-in button, and
+    // swaps the hide and show buttons.
+    void setShown(bool shown);
+    // The status line and the sign-in button's face for RECORD.
+    void refreshStatus(const SessionRecord& record);
+    // Lays the retry notice over the list, counting down when ALLOWED; or stops it.
+    void placeRetryNotice(bool show, bool allowed, QWidget* notify);
+
+private:
+    QString shortenedStatus(const QString& text) const;
+
+    QWidget* m_client;
+    CChannelTreeCtrl* m_tree;
+    CSkinButton* m_hide;
+    CSkinButton* m_show;
+    QLabel* m_status;
+    CSkinButton* m_signIn;
+    QWidget* m_ad;  // holds the advertisement window's place
+    CTVProgramDlg* m_retry = nullptr;
+};
