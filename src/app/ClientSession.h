@@ -105,3 +105,4 @@ private:
     std::unique_ptr<UpdateCheckThread> m_updateCheck;
     QThread m_updateThread;
 };
+Q_DECLARE_METATYPE(ClientSession::ChannelListResult)

@@ -38,6 +38,15 @@ bool UdpSocket::bind(std::uint32_t address, std::uint16_t port) {
     return true;
 }
 
+std::uint16_t UdpSocket::localPort() const {
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        return 0;
+    }
+    return ntohs(local.sin_port);
+}
+
 bool UdpSocket::sendTo(const QByteArray& datagram, std::uint32_t address, std::uint16_t port) {
     if (m_fd < 0) {
         return false;

@@ -23,6 +23,8 @@ public:
     QByteArray receive(int maxBytes, std::uint32_t* fromAddress = nullptr,
                        std::uint16_t* fromPort = nullptr);
     bool isOpen() const { return m_fd >= 0; }
+    // The port the socket is bound to (the one the system chose for port 0); 0 when unbound.
+    std::uint16_t localPort() const;
     void close();
     int descriptor() const { return m_fd; }
 

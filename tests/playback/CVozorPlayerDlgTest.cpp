@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/Messages.h"
 #include "playback/CDsopocx.h"
+#include "support/ManualClock.h"
 #include "support/UiFixture.h"
 
 #include <QApplication>
@@ -38,9 +39,10 @@ protected:
         return calls;
     }
 
+    ManualClock m_clock;
     UiFixture m_ui;
     QTemporaryDir m_folder;
-    AppContext m_context;
+    AppContext m_context{QString(), m_clock};
 };
 
 }  // namespace
@@ -114,4 +116,40 @@ TEST_F(CVozorPlayerDlgTest, WithoutARegisteredControlCallsDoNothing) {
     int untouched = 42;
     player.control().QueryState(2, untouched);
     EXPECT_EQ(untouched, 42);
+}
+
+TEST_F(CVozorPlayerDlgTest, ASlowControlIsAskedAgainOnATimerWhileTheWindowGoesOn) {
+    m_ui.setControlSlowness(3);
+    CVozorPlayerDlg player(m_context, nullptr);
+    EXPECT_TRUE(player.resetPending()) << "the window returned without waiting";
+    EXPECT_EQ(m_context.controlReady, 0);
+    m_clock.advance(CVozorPlayerDlg::kReadyPollMs * 2);
+    EXPECT_TRUE(player.resetPending());
+    m_clock.advance(CVozorPlayerDlg::kReadyPollMs);
+    EXPECT_FALSE(player.resetPending());
+    EXPECT_EQ(m_context.controlReady, 1);
+    EXPECT_EQ(m_ui.controlCalls().count(QStringLiteral("105 int:1")), 4);
+}
+
+TEST_F(CVozorPlayerDlgTest, AControlThatNeverGetsReadyHasFiveSecondsThenTheChannelStartsAnyway) {
+    m_context.session.SetSignedIn(0);
+    CVozorPlayerDlg player(m_context, nullptr);
+    m_context.session.SetSignedIn(1);
+    m_ui.setControlSlowness(-1);
+    m_ui.clearControlCalls();
+    m_context.currentAddress = QStringLiteral("zar://a");
+    m_context.currentChannelName = QStringLiteral("A");
+    message(player, Messages::kPlayCurrent);
+    EXPECT_TRUE(player.resetPending());
+    EXPECT_FALSE(player.isVisible()) << "hidden while the new control gets ready";
+    m_clock.advance(CVozorPlayerDlg::kReadyWaitMs - CVozorPlayerDlg::kReadyPollMs);
+    EXPECT_FALSE(m_ui.controlCalls().contains(QStringLiteral("100")));
+    m_clock.advance(CVozorPlayerDlg::kReadyPollMs);
+    EXPECT_FALSE(player.resetPending());
+    const QStringList calls = m_ui.controlCalls();
+    ASSERT_GE(calls.size(), 3);
+    EXPECT_EQ(calls.mid(calls.size() - 3),
+              (QStringList{QStringLiteral("11 QString:zar://a"), QStringLiteral("21 QString:A"),
+                           QStringLiteral("100")}));
+    EXPECT_EQ(m_context.controlReady, 0) << "the next play request makes the control again";
 }

@@ -14,9 +14,16 @@ QStringList& log() {
     return entries;
 }
 
+// How many readiness questions a new control answers with "not yet" (-1: it never gets ready).
+int& slowness() {
+    static int queries = 0;
+    return queries;
+}
+
 class RecordingControl : public PlaybackControl {
 public:
-    explicit RecordingControl(QWidget* parent) : m_widget(new QWidget(parent)) {
+    explicit RecordingControl(QWidget* parent)
+        : m_widget(new QWidget(parent)), m_notReadyFor(slowness()) {
         log().append(QStringLiteral("create"));
     }
     ~RecordingControl() override {
@@ -39,6 +46,12 @@ public:
             m_playing = false;
         } else if (dispatchId == kQueryState) {
             const int selector = arguments.value(0).toInt();
+            if (selector == 1 && m_ready && m_notReadyFor != 0) {
+                if (m_notReadyFor > 0) {
+                    --m_notReadyFor;
+                }
+                return static_cast<qint32>(0);
+            }
             return static_cast<qint32>(selector == 1 ? (m_ready ? 1 : 0) : (m_playing ? 1 : 0));
         }
         return {};
@@ -49,6 +62,7 @@ private:
     QPointer<QWidget> m_widget;
     bool m_ready = false;
     bool m_playing = false;
+    int m_notReadyFor;
 };
 
 }  // namespace
@@ -72,4 +86,9 @@ extern "C" Q_DECL_EXPORT void VeloDestroyControl(PlaybackControl* control) {
 // The calls made so far, oldest first; the test clears it between steps.
 extern "C" Q_DECL_EXPORT QStringList* RecordingControlLog() {
     return &log();
+}
+
+// Makes the controls created from now on slow to get ready.
+extern "C" Q_DECL_EXPORT void RecordingControlSetSlowness(int queries) {
+    slowness() = queries;
 }

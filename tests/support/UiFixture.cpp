@@ -19,7 +19,17 @@ UiFixture::UiFixture() : m_previousData(qgetenv("XDG_DATA_HOME")) {
 }
 
 UiFixture::~UiFixture() {
+    setControlSlowness(0);
     qputenv("XDG_DATA_HOME", m_previousData);
+}
+
+void UiFixture::setControlSlowness(int queries) const {
+    using SlownessFunction = void (*)(int);
+    const auto set = reinterpret_cast<SlownessFunction>(
+        const_cast<QLibrary&>(m_recording).resolve("RecordingControlSetSlowness"));
+    if (set != nullptr) {
+        set(queries);
+    }
 }
 
 QStringList UiFixture::controlCalls() const {

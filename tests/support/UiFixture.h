@@ -16,6 +16,9 @@ public:
     // The calls the recording control received, oldest first.
     QStringList controlCalls() const;
     void clearControlCalls() const;
+    // Controls created from now on answer the readiness question QUERIES times with "not yet"
+    // (-1: always).
+    void setControlSlowness(int queries) const;
 
     // Runs ACT on the next modal dialog that opens, from inside its event loop.
     static void whenModalOpens(std::function<void(QWidget*)> act);

@@ -102,8 +102,12 @@ TEST_F(UpdateCheckThreadTest, SilenceAndNonsenseAreAskedAgain) {
 TEST_F(UpdateCheckThreadTest, StopEndsTheWaitAtOnce) {
     m_check.setTiming({10, 60000, 1000});
     m_service.script(QStringLiteral("udp:001"), QStringLiteral("silence"), {}, 0, 0, 10);
+    // Stopped once the query is out and the check sits in its wait for the reply.
     std::thread stopper([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (m_check.queriesSent() == 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
         m_check.stop();
     });
     // Without the stop the check would sit out its minute and then be told "no".
