@@ -3,6 +3,7 @@
 # opens there; without one it runs under Xvfb, and once its window shows the signed-in status and
 # the channel list a screenshot is saved and its path printed.
 # usage: scripts/client-demo.sh BUILDDIR [SCREENSHOT]
+# VELO_SERVICE_ADDRESS picks the loopback address the service listens on (default 127.0.0.2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "$1" && pwd)
@@ -12,7 +13,8 @@ pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT
 
-"$build/tools/refservice/refservice" --listen 127.0.0.2:0 --data "$work/service" \
+"$build/tools/refservice/refservice" --listen "${VELO_SERVICE_ADDRESS:-127.0.0.2}:0" \
+    --data "$work/service" \
     >"$work/service.out" 2>"$work/service.log" &
 pids+=($!)
 for _ in $(seq 100); do

@@ -1,5 +1,6 @@
 // The images of the skinned window: the frame files of the skin folder, the splash, the list's
 // scroll bar, the retry notice and the animations.
+#include "ProgramVersion.h"
 #include "ImageSet.h"
 #include "Painting.h"
 
@@ -200,7 +201,7 @@ void splashBackground(QImage& image) {
     p.setPen(QColor(70, 90, 104));
     p.setFont(font(9));
     p.drawText(QRect(0, 150, 292, 16), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("Version 1.6.0.7"));
+               QStringLiteral("Version ") + QLatin1String(kProgramVersion));
 }
 
 // A bar with a light running along it.
