@@ -1,5 +1,8 @@
 #include "support/RefService.h"
 
+#include "app/ConfigFile.h"
+#include "app/SavedLogin.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -44,6 +47,22 @@ TEST_F(VeloCliService, SignsInAndOut) {
 
     EXPECT_EQ(velo({"logout", "demo@velo.example", "demo1234"}).exitCode, 0);
     EXPECT_EQ(velo({"login", "only-an-id"}).exitCode, 2);
+}
+
+TEST_F(VeloCliService, LoginRemembersWhatTheClientSignsInWithAtStart) {
+    const ConfigFile config(m_service.programFolder());
+    // A refused login remembers nothing.
+    EXPECT_EQ(velo({"login", "demo@velo.example", "nope", "--remember"}).exitCode, 1);
+    EXPECT_TRUE(config.userInfo().isEmpty());
+
+    const CliResult in = velo({"login", "--remember", "demo@velo.example", "demo1234"});
+    ASSERT_EQ(in.exitCode, 0) << in.err.toStdString();
+    QString id;
+    QString password;
+    ASSERT_EQ(SavedLogin::LoadSavedLogin(config, id, password, QDateTime::currentDateTime()), 1)
+        << config.userInfo().toStdString();
+    EXPECT_EQ(id, QStringLiteral("demo@velo.example"));
+    EXPECT_EQ(password, QStringLiteral("demo1234"));
 }
 
 TEST_F(VeloCliService, TicketAndChannelList) {
