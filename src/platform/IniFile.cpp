@@ -66,25 +66,47 @@ QList<IniFile::Line> IniFile::splitLines(const QByteArray& content) {
     return lines;
 }
 
+IniFile::Contents IniFile::readFile(const QString& path, QByteArray& content) {
+    content.clear();
+    if (!QFileInfo::exists(path)) {
+        return Contents::Missing;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
+        return Contents::Unusable;
+    }
+    // Read one byte past the limit: a file that grows while it is read is caught as well.
+    content = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || content.size() > kMaxFileBytes) {
+        content.clear();
+        return Contents::Unusable;
+    }
+    return Contents::Read;
+}
+
 QString IniFile::readString(const QString& path, QStringView section, QStringView key,
                             const QString& defaultValue, int bufferChars) {
+    QByteArray content;
+    readFile(path, content);  // a missing or unusable file reads as empty
+    return valueIn(content, section, key, defaultValue, bufferChars);
+}
+
+QString IniFile::valueIn(const QByteArray& content, QStringView section, QStringView key,
+                         const QString& defaultValue, int bufferChars) {
     if (bufferChars <= 0) {
         return {};
     }
     QString result = defaultValue;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        bool inSection = false;
-        for (const Line& line : splitLines(file.readAll())) {
-            if (line.kind == Line::Section) {
-                if (inSection) {
-                    break;  // only the first section of that name counts
-                }
-                inSection = sameName(line.name, section);
-            } else if (inSection && line.kind == Line::Key && sameName(line.name, key)) {
-                result = line.value;
-                break;
+    bool inSection = false;
+    for (const Line& line : splitLines(content)) {
+        if (line.kind == Line::Section) {
+            if (inSection) {
+                break;  // only the first section of that name counts
             }
+            inSection = sameName(line.name, section);
+        } else if (inSection && line.kind == Line::Key && sameName(line.name, key)) {
+            result = line.value;
+            break;
         }
     }
     if (result.size() > bufferChars - 1) {
@@ -95,25 +117,35 @@ QString IniFile::readString(const QString& path, QStringView section, QStringVie
 
 bool IniFile::writeString(const QString& path, QStringView section, QStringView key,
                           QStringView value) {
+    QByteArray content;
+    // Never replace a file that could not be read whole: its other lines would be lost.
+    if (readFile(path, content) == Contents::Unusable) {
+        return false;
+    }
+    const std::optional<QByteArray> joined = withValue(content, section, key, value);
+    if (!joined) {
+        return false;
+    }
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    if (save.write(*joined) != joined->size()) {
+        save.cancelWriting();
+        return false;
+    }
+    return save.commit();
+}
+
+std::optional<QByteArray> IniFile::withValue(const QByteArray& content, QStringView section,
+                                             QStringView key, QStringView value) {
     const QString sectionName = section.trimmed().toString();
     const QString keyName = key.trimmed().toString();
     if (sectionName.isEmpty() || keyName.isEmpty() || hasLineBreak(sectionName) ||
         hasLineBreak(keyName) || hasLineBreak(value) || sectionName.contains(QLatin1Char(']')) ||
         keyName.contains(QLatin1Char('=')) || keyName.startsWith(QLatin1Char(';')) ||
         keyName.startsWith(QLatin1Char('['))) {
-        return false;
-    }
-
-    QByteArray content;
-    if (QFileInfo::exists(path)) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return false;  // never replace a file we could not read: its other lines would be lost
-        }
-        content = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            return false;
-        }
+        return std::nullopt;
     }
 
     const bool crlf = content.contains("\r\n");
@@ -173,14 +205,5 @@ bool IniFile::writeString(const QString& path, QStringView section, QStringView 
         out.append(QByteArray());
     }
 
-    QSaveFile save(path);
-    if (!save.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    const QByteArray joined = out.join('\n');
-    if (save.write(joined) != joined.size()) {
-        save.cancelWriting();
-        return false;
-    }
-    return save.commit();
+    return out.join('\n');
 }

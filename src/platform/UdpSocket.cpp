@@ -25,8 +25,6 @@ bool UdpSocket::bind(std::uint32_t address, std::uint16_t port) {
     if (m_fd < 0) {
         return false;
     }
-    const int on = 1;
-    ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = address;
@@ -36,6 +34,25 @@ bool UdpSocket::bind(std::uint32_t address, std::uint16_t port) {
         return false;
     }
     return true;
+}
+
+std::uint32_t UdpSocket::sourceAddressFor(std::uint32_t destination) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return 0;
+    }
+    // Connecting a datagram socket sends nothing; it only makes the system choose the route.
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = destination;
+    to.sin_port = htons(9);
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    const bool found =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0;
+    ::close(fd);
+    return found ? local.sin_addr.s_addr : 0;
 }
 
 std::uint16_t UdpSocket::localPort() const {
@@ -75,17 +92,21 @@ bool UdpSocket::waitReadable(int timeoutMs) {
     }
 }
 
-QByteArray UdpSocket::receive(int maxBytes, std::uint32_t* fromAddress, std::uint16_t* fromPort) {
+std::optional<QByteArray> UdpSocket::receive(int maxBytes, std::uint32_t* fromAddress,
+                                             std::uint16_t* fromPort) {
     if (m_fd < 0 || maxBytes <= 0) {
-        return {};
+        return std::nullopt;
     }
     QByteArray buffer(maxBytes, '\0');
     sockaddr_in from{};
     socklen_t fromLength = sizeof from;
-    const ssize_t received = ::recvfrom(m_fd, buffer.data(), static_cast<std::size_t>(maxBytes), 0,
-                                        reinterpret_cast<sockaddr*>(&from), &fromLength);
-    if (received <= 0) {
-        return {};
+    ssize_t received = -1;
+    do {
+        received = ::recvfrom(m_fd, buffer.data(), static_cast<std::size_t>(maxBytes), 0,
+                              reinterpret_cast<sockaddr*>(&from), &fromLength);
+    } while (received < 0 && errno == EINTR);
+    if (received < 0) {
+        return std::nullopt;
     }
     buffer.truncate(received);
     if (fromAddress != nullptr) {

@@ -3,10 +3,11 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <optional>
 
-// A UDP socket over IPv4 for the service's datagram queries. The client's local ports are fixed,
-// so the socket is bound with address reuse: a service on the same machine, or a query still
-// closing, does not keep the port from the next one. Closed when destroyed.
+// A UDP socket over IPv4 for the service's datagram queries. The client's local ports are fixed
+// and bound without address reuse, so no other program can share them and read the replies.
+// Closed when destroyed.
 class UdpSocket {
 public:
     UdpSocket() = default;
@@ -19,14 +20,19 @@ public:
     bool sendTo(const QByteArray& datagram, std::uint32_t address, std::uint16_t port);
     // Waits up to TIMEOUTMS for a datagram; false on time-out or error.
     bool waitReadable(int timeoutMs);
-    // One datagram, cut to MAXBYTES; empty on error.
-    QByteArray receive(int maxBytes, std::uint32_t* fromAddress = nullptr,
-                       std::uint16_t* fromPort = nullptr);
+    // One datagram, cut to MAXBYTES (possibly empty); none when the socket failed.
+    std::optional<QByteArray> receive(int maxBytes, std::uint32_t* fromAddress = nullptr,
+                                      std::uint16_t* fromPort = nullptr);
     bool isOpen() const { return m_fd >= 0; }
     // The port the socket is bound to (the one the system chose for port 0); 0 when unbound.
     std::uint16_t localPort() const;
     void close();
     int descriptor() const { return m_fd; }
+
+    // The local address the system sends from to reach DESTINATION (both in network byte
+    // order); 0 when there is no route. Binding to it rather than to any address lets the
+    // client's fixed ports live beside a service on another address of the same machine.
+    static std::uint32_t sourceAddressFor(std::uint32_t destination);
 
 private:
     int m_fd = -1;

@@ -5,6 +5,8 @@
 #include "service/LoginExchange.h"
 #include "service/ServiceState.h"
 
+#include <chrono>
+
 namespace BalanceQuery {
 
 namespace {
@@ -64,30 +66,47 @@ Answer QueryBalance(const ServiceState& state, const QString& id, const QString&
         answer.outcome = Outcome::TooLong;
         return answer;
     }
+    // Address 0 would reach this machine: the password goes nowhere but to the service.
+    const std::uint32_t server = state.serverIp();
+    if (server == 0) {
+        answer.outcome = Outcome::NoServer;
+        return answer;
+    }
     UdpSocket socket;
-    if (!socket.bind(0, kLocalPort) || !socket.sendTo(request, state.serverIp(), kServicePort)) {
+    if (!socket.bind(UdpSocket::sourceAddressFor(server), kLocalPort) ||
+        !socket.sendTo(request, server, kServicePort)) {
         answer.outcome = Outcome::SendFailed;
         return answer;
     }
-    if (!socket.waitReadable(kAnswerWaitMs)) {
-        answer.outcome = Outcome::NoAnswer;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerWaitMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !socket.waitReadable(static_cast<int>(left.count()))) {
+            answer.outcome = Outcome::NoAnswer;
+            return answer;
+        }
+        std::uint32_t from = 0;
+        std::uint16_t fromPort = 0;
+        std::optional<QByteArray> datagram = socket.receive(kAnswerBytes - 1, &from, &fromPort);
+        if (!datagram) {
+            answer.outcome = Outcome::NoAnswer;
+            return answer;
+        }
+        if (from != server || fromPort != kServicePort || datagram->isEmpty()) {
+            continue;  // not the service's answer
+        }
+        const qsizetype zero = datagram->indexOf('\0');
+        if (zero >= 0) {
+            datagram->truncate(zero);
+        }
+        answer.reply = CodePage::fromAnsi(*datagram);
+        int seconds = 0;
+        if (ParseBalanceAnswer(answer.reply, seconds, answer.outcome)) {
+            answer.useTime = seconds;
+        }
         return answer;
     }
-    QByteArray datagram = socket.receive(kAnswerBytes - 1);
-    if (datagram.isEmpty()) {
-        answer.outcome = Outcome::NoAnswer;
-        return answer;
-    }
-    const qsizetype zero = datagram.indexOf('\0');
-    if (zero >= 0) {
-        datagram.truncate(zero);
-    }
-    answer.reply = CodePage::fromAnsi(datagram);
-    int seconds = 0;
-    if (ParseBalanceAnswer(answer.reply, seconds, answer.outcome)) {
-        answer.useTime = seconds;
-    }
-    return answer;
 }
 
 }  // namespace BalanceQuery

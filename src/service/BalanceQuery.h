@@ -24,7 +24,8 @@ QString EscapeField(const QString& field);
 // when it would be too long to send.
 QByteArray BalanceRequest(const QString& id, const QString& password);
 
-enum class Outcome { Answered, TooLong, SendFailed, NoAnswer, Malformed, NoValue };
+// NoServer: the service host's address is not known yet, so nothing was sent.
+enum class Outcome { Answered, TooLong, NoServer, SendFailed, NoAnswer, Malformed, NoValue };
 
 struct Answer {
     Outcome outcome = Outcome::NoAnswer;
@@ -32,7 +33,9 @@ struct Answer {
     int useTime = 0;   // seconds, when answered
 };
 
-// Asks for the remaining time of the user with ID and PASSWORD at the server in STATE.
+// Asks for the remaining time of the user with ID and PASSWORD at the server in STATE. Only an
+// answer from the service host's port 35000 counts; other datagrams are ignored while the
+// second of waiting lasts.
 Answer QueryBalance(const ServiceState& state, const QString& id, const QString& password);
 
 // Reads an answer; true, with SECONDS set, when it carries a value.

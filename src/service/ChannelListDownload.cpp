@@ -19,8 +19,9 @@ QString ChannelListAddress(const ServiceConfig& config, ServiceState& state) {
         server = config.serverUrl(ServiceConfig::kServerUrlForChannelList);
         state.setServerUrl(server);
     }
-    return server + QLatin1Char('/') + config.tvProgram() + QStringLiteral("&ack=") +
-           RequestCore::encodeQueryValue(state.uuid()) + QStringLiteral("00000001&lang=1");
+    return RequestCore::addressUrl(server, config.tvProgram() + QStringLiteral("&ack=") +
+                                               RequestCore::encodeQueryValue(state.uuid()) +
+                                               QStringLiteral("00000001&lang=1"));
 }
 
 bool DownloadChannelList(const ServiceConfig& config, ServiceState& state,
@@ -30,8 +31,11 @@ bool DownloadChannelList(const ServiceConfig& config, ServiceState& state,
     options.connectAttempts = 1;
     options.totalTimeoutMs = 120000;
     options.maxBody = kMaxChannelListBytes;
-    const HttpRequest::Response response =
-        HttpRequest::get(ChannelListAddress(config, state), options);
+    const QString address = ChannelListAddress(config, state);
+    if (address.isEmpty()) {
+        return false;  // no usable server address: nothing is asked
+    }
+    const HttpRequest::Response response = HttpRequest::get(address, options);
     // An error page is not a channel list, and a reply cut short is not the whole list.
     if (response.failure != HttpRequest::Failure::None || response.status < 200 ||
         response.status > 299) {

@@ -14,7 +14,8 @@ QString filePath(const QString& programFolder);
 // Longest channel list accepted.
 inline constexpr qsizetype kMaxChannelListBytes = 32 * 1024 * 1024;
 
-// The address of the channel list for the session identity in STATE.
+// The address of the channel list for the session identity in STATE; empty when the server
+// address is unusable.
 QString ChannelListAddress(const ServiceConfig& config, ServiceState& state);
 
 // Fetches the channel list with the session identity and stores it byte for byte as

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -27,8 +28,10 @@ size_t onData(char* data, size_t size, size_t count, void* user) {
         transfer->tooLarge = true;
         return 0;  // ends the transfer
     }
+    const qsizetype newFrom = transfer->body.size();
     transfer->body.append(data, static_cast<qsizetype>(bytes));
-    if (transfer->examine != nullptr && *transfer->examine && !(*transfer->examine)(transfer->body)) {
+    if (transfer->examine != nullptr && *transfer->examine &&
+        !(*transfer->examine)(transfer->body, newFrom)) {
         transfer->stopped = true;
         return 0;
     }
@@ -43,6 +46,11 @@ struct ListDeleter {
 };
 
 }  // namespace
+
+qsizetype HttpRequest::findNew(const QByteArray& body, qsizetype newFrom, QByteArrayView tag) {
+    const qsizetype from = std::max<qsizetype>(0, newFrom - tag.size() + 1);
+    return body.indexOf(tag, from);
+}
 
 HttpRequest::Response HttpRequest::get(const QString& url, const Options& options,
                                        const Examiner& examine) {

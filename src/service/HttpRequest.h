@@ -33,8 +33,14 @@ public:
         bool stopped = false;   // the examiner had seen enough
     };
 
-    // Looks at the reply body received so far; false stops the transfer (not a failure).
-    using Examiner = std::function<bool(const QByteArray& bodySoFar)>;
+    // Looks at the reply body received so far, whose bytes from NEWFROM on arrived just now;
+    // false stops the transfer (not a failure). Looking only at what is new (with an overlap
+    // for a tag split between two writes) keeps a reply that dribbles in byte by byte linear.
+    using Examiner = std::function<bool(const QByteArray& bodySoFar, qsizetype newFrom)>;
+
+    // Where TAG first occurs in BODY, searching only where it could have been completed by the
+    // bytes from NEWFROM on; -1 when not there.
+    static qsizetype findNew(const QByteArray& body, qsizetype newFrom, QByteArrayView tag);
 
     static Response get(const QString& url, const Options& options, const Examiner& examine = {});
     static Response post(const QString& url, const QByteArray& body, const Options& options);

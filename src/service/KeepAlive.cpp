@@ -12,31 +12,39 @@ namespace KeepAlive {
 namespace {
 
 PulseResult pulseOnce(ServiceState& state, const Clock& clock) {
-    PulseResult result = PulseResult::NoAnswer;
     HttpRequest::Options options;  // the library's own connect time-out and tries
-    const auto examine = [&](const QByteArray& bodySoFar) {
-        const QString text = CodePage::fromAnsi(bodySoFar);
-        if (text.contains(QLatin1String("<Result>1</Result>"))) {
-            result = PulseResult::Accepted;
-            return false;
-        }
-        if (text.contains(QLatin1String("<Result>-1</Result>"))) {
-            result = PulseResult::Rejected;
-            // A later part of the reply may still accept it.
-        }
-        return true;
-    };
+    PulseReplyReader reader;
     const QString address = PulseAddress(state, clock.tickCount());
-    HttpRequest::get(address, options, examine);
-    return result;
+    if (!address.isEmpty()) {
+        HttpRequest::get(address, options, [&reader](const QByteArray& body, qsizetype newFrom) {
+            return reader.feed(body, newFrom);
+        });
+    }
+    return reader.result();
 }
 
 }  // namespace
 
+// The tags are plain ASCII: found in the reply's bytes as they are in its text, looking only
+// where the newest part could have completed one.
+bool PulseReplyReader::feed(const QByteArray& body, qsizetype newFrom) {
+    if (HttpRequest::findNew(body, newFrom, "<Result>1</Result>") >= 0) {
+        m_result = PulseResult::Accepted;
+        return false;
+    }
+    if (HttpRequest::findNew(body, newFrom, "<Result>-1</Result>") >= 0) {
+        m_result = PulseResult::Rejected;
+        // A later part of the reply may still accept it.
+    }
+    return true;
+}
+
 QString PulseAddress(ServiceState& state, std::uint32_t tick) {
-    return state.serverUrl() + QStringLiteral("/pulse.action?uuid=") +
-           RequestCore::encodeQueryValue(state.uuid()) + QStringLiteral("&tmp=") +
-           QString::number(static_cast<std::int32_t>(tick));
+    return RequestCore::addressUrl(state.serverUrl(),
+                                   QStringLiteral("pulse.action?uuid=") +
+                                       RequestCore::encodeQueryValue(state.uuid()) +
+                                       QStringLiteral("&tmp=") +
+                                       QString::number(static_cast<std::int32_t>(tick)));
 }
 
 PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, const Clock& clock) {

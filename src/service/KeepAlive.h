@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -14,7 +15,20 @@ namespace KeepAlive {
 
 enum class PulseResult { Accepted, Rejected, NoAnswer };
 
-// The pulse address for tick count TICK, which goes out as a signed number.
+// Reads a pulse reply as it arrives: accepted at the first "<Result>1</Result>"; rejected when
+// "<Result>-1</Result>" came and no acceptance followed.
+class PulseReplyReader {
+public:
+    // BODY is the reply so far, its bytes from NEWFROM on just arrived. False once accepted.
+    bool feed(const QByteArray& body, qsizetype newFrom);
+    PulseResult result() const { return m_result; }
+
+private:
+    PulseResult m_result = PulseResult::NoAnswer;
+};
+
+// The pulse address for tick count TICK, which goes out as a signed number; empty when the
+// server address is unusable.
 QString PulseAddress(ServiceState& state, std::uint32_t tick);
 
 // One pulse, stamped with CLOCK's tick count. A rejected pulse renews the session identity and

@@ -34,17 +34,22 @@ LoginResult Login(const ServiceConfig& config, const QString& id, const QString&
         result.message = reply.message;
         return result;
     }
-    if (reply.body.isEmpty()) {
+    return ReadLoginReply(reply.body, id);
+}
+
+LoginResult ReadLoginReply(const QByteArray& body, const QString& id) {
+    LoginResult result;
+    if (body.isEmpty()) {
         result.message = kWrongIdOrPassword;
         return result;
     }
-    if (reply.body.front() == '\0') {
+    if (body.front() == '\0') {
         result.message = kNoLoginInfo;
         return result;
     }
 
     CXmlDoc doc;
-    doc.Parse(reply.body);
+    doc.Parse(body);
     if (!doc.FindSibling("Result") || !doc.Enter() || !doc.FindSibling("Status")) {
         result.message = kWrongIdOrPassword;
         return result;

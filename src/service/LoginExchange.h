@@ -26,6 +26,9 @@ struct LoginResult {
     std::optional<int> useTime;      // remaining viewing time in seconds, when the reply said
 };
 
+// What a login reply BODY says for ID: the reply is read as a whole once it has arrived.
+LoginResult ReadLoginReply(const QByteArray& body, const QString& id);
+
 // Checks ID and PASSWORD with the server.
 LoginResult Login(const ServiceConfig& config, const QString& id, const QString& password);
 

@@ -2,36 +2,99 @@
 
 #include <QUrl>
 
+#include <curl/curl.h>
+
+#include <memory>
+
 namespace RequestCore {
 
-QString hostOf(const QString& address, int* port) {
-    QString host = address.toLower();
-    const qsizetype scheme = host.indexOf(QLatin1String("http://"));
-    if (scheme >= 0) {
-        host = host.mid(scheme + 7);
-    }
-    if (port != nullptr) {
-        *port = 0;
-    }
-    const qsizetype colon = host.indexOf(QLatin1Char(':'));
-    if (colon >= 0) {
-        if (port != nullptr) {
-            // Read as far as it is a number, the way a decimal reader does.
-            qsizetype end = colon + 1;
-            while (end < host.size() && host[end].isDigit()) {
-                ++end;
-            }
-            *port = host.mid(colon + 1, end - colon - 1).toInt();
+namespace {
+
+bool isPlainHost(const QString& host) {
+    for (const QChar c : host) {
+        const char16_t u = c.unicode();
+        const bool plain = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+                           (u >= '0' && u <= '9') || u == '.' || u == '-' || u == '_';
+        if (!plain) {
+            return false;
         }
-        host = host.left(colon);
     }
-    return host;
+    return true;
 }
 
-QString formServerBase(const QString& serverUrl) {
-    int port = 0;
-    const QString host = hostOf(serverUrl, &port);
-    return QStringLiteral("http://%1:%2").arg(host).arg(port > 0 ? port : 80);
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+}  // namespace
+
+AddressProblem readServerAddress(const QString& address, ServerAddress& server) {
+    QString rest = address.toLower();
+    server = ServerAddress();
+    if (rest.startsWith(QLatin1String("https://"))) {
+        server.scheme = QStringLiteral("https");
+        rest = rest.mid(8);
+    } else if (const qsizetype scheme = rest.indexOf(QLatin1String("http://")); scheme >= 0) {
+        rest = rest.mid(scheme + 7);
+    }
+    const qsizetype colon = rest.indexOf(QLatin1Char(':'));
+    server.host = colon >= 0 ? rest.left(colon) : rest;
+    if (colon >= 0) {
+        // Read as far as it is a number, the way a decimal reader does.
+        qsizetype end = colon + 1;
+        while (end < rest.size() && end - colon <= 5 && rest[end].isDigit()) {
+            ++end;
+        }
+        server.port = rest.mid(colon + 1, end - colon - 1).toInt();
+    }
+    if (server.host.isEmpty()) {
+        return AddressProblem::NoHost;
+    }
+    if (!isPlainHost(server.host) || server.port > 65535) {
+        return AddressProblem::Unsafe;
+    }
+    return AddressProblem::None;
+}
+
+QString buildUrl(const ServerAddress& server, const QString& pathWithQuery) {
+    const qsizetype mark = pathWithQuery.indexOf(QLatin1Char('?'));
+    QString path = mark >= 0 ? pathWithQuery.left(mark) : pathWithQuery;
+    const QString query = mark >= 0 ? pathWithQuery.mid(mark + 1) : QString();
+    if (!path.startsWith(QLatin1Char('/'))) {
+        path.prepend(QLatin1Char('/'));
+    }
+    const int port = server.port > 0 ? server.port : (server.scheme == QLatin1String("https") ? 443 : 80);
+    std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    if (!url ||
+        curl_url_set(url.get(), CURLUPART_SCHEME, server.scheme.toUtf8().constData(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_HOST, server.host.toUtf8().constData(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_PORT, QByteArray::number(port).constData(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_PATH, path.toUtf8().constData(), 0) != CURLUE_OK ||
+        (!query.isEmpty() &&
+         curl_url_set(url.get(), CURLUPART_QUERY, query.toUtf8().constData(), 0) != CURLUE_OK)) {
+        return {};
+    }
+    char* text = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_URL, &text, CURLU_NO_DEFAULT_PORT) != CURLUE_OK ||
+        text == nullptr) {
+        return {};
+    }
+    QString built = QString::fromUtf8(text);
+    curl_free(text);
+    // The library drops a query mark with nothing after it; the server is asked exactly for
+    // what the path says.
+    if (mark >= 0 && query.isEmpty()) {
+        built += QLatin1Char('?');
+    }
+    return built;
+}
+
+QString addressUrl(const QString& serverAddress, const QString& pathWithQuery) {
+    ServerAddress server;
+    if (readServerAddress(serverAddress, server) != AddressProblem::None) {
+        return {};
+    }
+    return buildUrl(server, pathWithQuery);
 }
 
 QByteArray plainFormText(const Fields& fields) {
@@ -68,22 +131,32 @@ FormReply postForm(const QString& serverUrl, const QString& objectPath, const Fi
         reply.message = kInputTooLong;
         return reply;
     }
-    const QString base = formServerBase(serverUrl);
+    ServerAddress server;
+    const AddressProblem problem = readServerAddress(serverUrl, server);
     // Without a host there is nothing to connect to.
-    if (base.startsWith(QLatin1String("http://:"))) {
+    if (problem == AddressProblem::NoHost) {
         reply.failure = FormFailure::Connect;
         reply.message = kConnectFailed;
         return reply;
     }
-    const QString path =
-        objectPath.startsWith(QLatin1Char('/')) ? objectPath : QLatin1Char('/') + objectPath;
+    // The form always goes over plain HTTP to the named port, 80 when none is named.
+    server.scheme = QStringLiteral("http");
+    if (server.port == 0) {
+        server.port = 80;
+    }
+    const QString url = problem == AddressProblem::None ? buildUrl(server, objectPath) : QString();
+    if (url.isEmpty()) {
+        reply.failure = FormFailure::Post;
+        reply.message = kPostFailed;
+        return reply;
+    }
 
     HttpRequest::Options options;
     options.connectTimeoutMs = connectTimeoutMs;
     options.connectAttempts = connectAttempts;
     options.contentType = "application/x-www-form-urlencoded";
     const HttpRequest::Response response =
-        HttpRequest::post(base + path, encodedFormText(fields), options);
+        HttpRequest::post(url, encodedFormText(fields), options);
     switch (response.failure) {
         case HttpRequest::Failure::None:
         case HttpRequest::Failure::Receive:
@@ -111,7 +184,13 @@ FormReply postForm(const QString& serverUrl, const QString& objectPath, const Fi
 HttpRequest::Response openAddress(const QString& serverAddress, const QString& pathWithQuery,
                                   HttpRequest::Options options,
                                   const HttpRequest::Examiner& examine) {
-    return HttpRequest::get(serverAddress + QLatin1Char('/') + pathWithQuery, options, examine);
+    const QString url = addressUrl(serverAddress, pathWithQuery);
+    if (url.isEmpty()) {
+        HttpRequest::Response refused;
+        refused.failure = HttpRequest::Failure::BadAddress;
+        return refused;
+    }
+    return HttpRequest::get(url, options, examine);
 }
 
 }  // namespace RequestCore

@@ -35,13 +35,27 @@ struct FormReply {
     QByteArray body;  // the reply, whole (bounded)
 };
 
-// The host of a server address "[http://]host[:port]", lower-cased; PORT gets the port written
-// after it, or 0.
-QString hostOf(const QString& address, int* port = nullptr);
+// A server address taken apart: what an exchange connects to.
+struct ServerAddress {
+    QString scheme = QStringLiteral("http");
+    QString host;  // lower-cased, a plain host name or IPv4 address
+    int port = 0;  // the port written after the host; 0 when none was
+};
 
-// "http://host:port" of a configured server address: lower-cased, anything up to and including
-// "http://" dropped, port 80 unless one follows a ':'.
-QString formServerBase(const QString& serverUrl);
+enum class AddressProblem { None, NoHost, Unsafe };
+
+// Reads a server address "[http://]host[:port]": lower-cased, anything up to and including
+// "http://" dropped ("https://" at the start keeps its scheme), the host is the text before the
+// first ':', the port the digits after it; what follows them is not used. A host holding
+// anything but letters, digits, '.', '-' and '_' is unsafe: it could make the request go
+// elsewhere than it says.
+AddressProblem readServerAddress(const QString& address, ServerAddress& server);
+
+// The URL of PATHWITHQUERY ("path?query", with or without a leading '/') on SERVER, put together
+// by libcurl from its parts; empty when a part is unusable.
+QString buildUrl(const ServerAddress& server, const QString& pathWithQuery);
+// The same for a server address as configured; empty when it is unusable.
+QString addressUrl(const QString& serverAddress, const QString& pathWithQuery);
 
 // The fields as the form text the limit is measured on: "name=value&..." without encoding.
 QByteArray plainFormText(const Fields& fields);
@@ -50,11 +64,13 @@ QByteArray encodedFormText(const Fields& fields);
 // A query value, percent-encoded.
 QString encodeQueryValue(const QString& value);
 
-// POSTs FIELDS to OBJECTPATH on the configured server.
+// POSTs FIELDS to OBJECTPATH on the configured server. An address whose host is unsafe is
+// refused as a failed POST, with nothing sent.
 FormReply postForm(const QString& serverUrl, const QString& objectPath, const Fields& fields,
                    int connectTimeoutMs, int connectAttempts);
 
-// GETs SERVERADDRESS + "/" + PATHWITHQUERY; EXAMINE sees the reply received so far.
+// GETs PATHWITHQUERY from SERVERADDRESS; EXAMINE sees the reply as it grows. An unusable address
+// fails as a bad address, with nothing sent.
 HttpRequest::Response openAddress(const QString& serverAddress, const QString& pathWithQuery,
                                   HttpRequest::Options options,
                                   const HttpRequest::Examiner& examine = {});

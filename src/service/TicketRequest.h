@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class ServiceConfig;
@@ -12,6 +13,26 @@ class ServiceState;
 // The session identity: before asking for it the client makes sure the configured server
 // answers, and switches to a fallback server when it does not.
 namespace TicketRequest {
+
+// Reads a ticket reply as it arrives, part by part: the session identity between the first
+// "<Uuid>" and the first "</Uuid>", and whether the ticket was granted ("<Result>1</Result>")
+// or refused ("<Result>2</Result>" or "3"), whichever comes first.
+class TicketReplyReader {
+public:
+    enum class Outcome { Undecided, Granted, Refused };
+
+    // BODY is the reply so far, its bytes from NEWFROM on just arrived. False once decided.
+    bool feed(const QByteArray& body, qsizetype newFrom);
+    Outcome outcome() const { return m_outcome; }
+    // The identity, once both its tags have arrived.
+    const std::optional<QString>& uuid() const { return m_uuid; }
+
+private:
+    qsizetype m_open = -1;
+    qsizetype m_close = -1;
+    std::optional<QString> m_uuid;
+    Outcome m_outcome = Outcome::Undecided;
+};
 
 // The 28 hex digits that number a ticket request, from R in 0..254.
 QString MakeRequestNumber(int r);

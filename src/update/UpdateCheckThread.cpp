@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <optional>
 
 namespace {
 
@@ -65,29 +67,71 @@ UpdateCheckThread::End UpdateCheckThread::run(const Reactions& reactions) {
         return End::Stopped;
     }
     UdpSocket socket;
+    std::uint32_t server = 0;
+    // False when the socket failed. While the service host's address is not known, nothing is
+    // sent and the check waits as if unanswered.
     const auto send = [&] {
-        const bool sent = socket.sendTo(query(), m_state->serverIp(), kPort);
-        if (sent) {
-            ++m_sent;
+        server = m_state->serverIp();
+        if (server == 0) {
+            return true;
         }
-        return sent;
+        if (!socket.isOpen() && !socket.bind(UdpSocket::sourceAddressFor(server), kPort)) {
+            return false;
+        }
+        if (!socket.sendTo(query(), server, kPort)) {
+            return false;
+        }
+        ++m_sent;
+        return true;
     };
-    if (!socket.bind(0, kPort) || !send()) {
+    if (!send()) {
         return End::SocketFailed;
     }
     for (;;) {
-        pollfd entries[2] = {{socket.descriptor(), POLLIN, 0}, {m_stopFd, POLLIN, 0}};
-        const int ready = ::poll(entries, 2, m_timing.replyWaitMs);
-        if (m_stopped) {
-            return End::Stopped;
-        }
-        if (ready < 0) {
-            if (errno == EINTR) {
+        // Only a reply from the service host's port counts; anything else is read and the wait
+        // goes on for the time it had left.
+        std::optional<QByteArray> reply;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timing.replyWaitMs);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                break;
+            }
+            pollfd entries[2] = {{socket.isOpen() ? socket.descriptor() : -1, POLLIN, 0},
+                                 {m_stopFd, POLLIN, 0}};
+            const int ready = ::poll(entries, 2, static_cast<int>(left.count()));
+            if (m_stopped) {
+                return End::Stopped;
+            }
+            if (ready < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return End::SocketFailed;
+            }
+            if (ready == 0) {
+                break;
+            }
+            if ((entries[0].revents & (POLLERR | POLLNVAL)) != 0) {
+                return End::SocketFailed;
+            }
+            if ((entries[0].revents & POLLIN) == 0) {
                 continue;
             }
-            return End::SocketFailed;
+            std::uint32_t from = 0;
+            std::uint16_t fromPort = 0;
+            std::optional<QByteArray> datagram = socket.receive(kReplyBytes, &from, &fromPort);
+            if (!datagram) {
+                return End::SocketFailed;
+            }
+            if (from == server && fromPort == kPort) {
+                reply = std::move(datagram);
+                break;
+            }
         }
-        if (ready == 0) {
+        if (!reply) {
             // The service is silent: ask again.
             if (!pause(m_timing.resendDelayMs)) {
                 return End::Stopped;
@@ -97,19 +141,11 @@ UpdateCheckThread::End UpdateCheckThread::run(const Reactions& reactions) {
             }
             continue;
         }
-        if ((entries[0].revents & (POLLERR | POLLNVAL)) != 0) {
-            return End::SocketFailed;
-        }
-        if ((entries[0].revents & POLLIN) == 0) {
-            continue;
-        }
-        const QByteArray datagram = socket.receive(kReplyBytes);
         QString text1;
         QString text2;
         int retry = 0;
         int flag = 0;
-        if (DatagramReply::ParseDatagramReply(decodeReply(datagram), text1, text2, retry, flag) ==
-            1) {
+        if (DatagramReply::ParseDatagramReply(decodeReply(*reply), text1, text2, retry, flag) == 1) {
             if (flag == 1) {
                 if (reactions.mandatoryUpdate) {
                     reactions.mandatoryUpdate();
@@ -132,10 +168,27 @@ UpdateCheckThread::End UpdateCheckThread::run(const Reactions& reactions) {
 }
 
 QString UpdateCheckThread::askOnce(const ServiceState& state, int waitMs) {
+    const std::uint32_t server = state.serverIp();
     UdpSocket socket;
-    if (!socket.bind(0, kPort) || !socket.sendTo(query(), state.serverIp(), kPort) ||
-        !socket.waitReadable(waitMs)) {
+    if (server == 0 || !socket.bind(UdpSocket::sourceAddressFor(server), kPort) ||
+        !socket.sendTo(query(), server, kPort)) {
         return {};
     }
-    return decodeReply(socket.receive(kReplyBytes));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !socket.waitReadable(static_cast<int>(left.count()))) {
+            return {};
+        }
+        std::uint32_t from = 0;
+        std::uint16_t fromPort = 0;
+        const std::optional<QByteArray> datagram = socket.receive(kReplyBytes, &from, &fromPort);
+        if (!datagram) {
+            return {};
+        }
+        if (from == server && fromPort == kPort) {
+            return decodeReply(*datagram);
+        }
+    }
 }

@@ -155,3 +155,31 @@ TEST_F(IniFileTest, NonAsciiValuesRoundTrip) {
                                      QStringLiteral("最新更新")));
     EXPECT_EQ(get(QStringLiteral("velo"), QStringLiteral("name")), QStringLiteral("最新更新"));
 }
+
+TEST(IniFileLimits, AFileOverAMebibyteReadsAsMissingAndIsNeverReplaced) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("confignew.ini"));
+    QByteArray content = "[VELO]\nServerUrl=kept\n";
+    content += QByteArray(IniFile::kMaxFileBytes + 1 - content.size(), ';');
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    EXPECT_EQ(IniFile::readString(path, u"VELO", u"ServerUrl", QStringLiteral("default"), 256),
+              QStringLiteral("default"));
+    EXPECT_FALSE(IniFile::writeString(path, u"VELO", u"ServerUrl", u"new"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), content) << "the file is left as it was";
+    file.close();
+
+    // At the limit itself it is still ours.
+    content.chop(1);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+    file.close();
+    EXPECT_EQ(IniFile::readString(path, u"VELO", u"ServerUrl", QString(), 256),
+              QStringLiteral("kept"));
+    EXPECT_TRUE(IniFile::writeString(path, u"VELO", u"ServerUrl", u"new"));
+}

@@ -1,6 +1,8 @@
 #include "service/BalanceQuery.h"
 
 #include "service/ServiceState.h"
+#include "platform/UdpSocket.h"
+#include "support/DatagramForger.h"
 #include "support/RefService.h"
 
 #include <QElapsedTimer>
@@ -124,4 +126,27 @@ TEST_F(BalanceQueryTest, TakenLocalPortFailsTheQuery) {
     EXPECT_EQ(query().outcome, BalanceQuery::Outcome::SendFailed);
     ::close(other);
     EXPECT_EQ(query().outcome, BalanceQuery::Outcome::Answered);
+}
+
+TEST_F(BalanceQueryTest, NoServerAddressYetSendsNothing) {
+    // Address 0 would be delivered to this machine: the password must not go there.
+    UdpSocket local;
+    ASSERT_TRUE(local.bind(htonl(INADDR_LOOPBACK), BalanceQuery::kServicePort));
+    const int before = m_service.datagrams(QStringLiteral("002"));
+    m_state.setServerIp(0);
+    const BalanceQuery::Answer answer = query();
+    EXPECT_EQ(answer.outcome, BalanceQuery::Outcome::NoServer);
+    EXPECT_FALSE(local.waitReadable(200));
+    EXPECT_EQ(m_service.datagrams(QStringLiteral("002")), before);
+}
+
+TEST_F(BalanceQueryTest, OnlyTheServiceHostsAnswerCounts) {
+    // The service answers late; meanwhile another program keeps offering a better answer.
+    m_service.script(QStringLiteral("udp:002"), QStringLiteral("delay"), {}, 0, 400);
+    const std::uint32_t client = UdpSocket::sourceAddressFor(m_service.address());
+    DatagramForger forger("^1|99000000$", client, BalanceQuery::kLocalPort);
+    const BalanceQuery::Answer answer = query();
+    EXPECT_GT(forger.sent(), 0);
+    EXPECT_EQ(answer.outcome, BalanceQuery::Outcome::Answered) << answer.reply.toStdString();
+    EXPECT_EQ(answer.useTime, 36000);
 }

@@ -149,7 +149,8 @@ TEST(VeloCli, InterruptedWriteLeavesTheOldOrTheNewFile) {
     const QString path = dir.filePath(QStringLiteral("confignew.ini"));
     QByteArray old = "[VELO]\nServerUrl=" +
                      EncryptText(QStringLiteral("http://old.example"))->toLatin1() + "\n";
-    for (int i = 0; i < 60000; ++i) {
+    // As large as a configuration file may be, so that a write takes a while.
+    for (int i = 0; old.size() < 1000 * 1000; ++i) {
         old += "; padding line " + QByteArray::number(i) + " keeps the file large\n";
     }
     const auto reset = [&] {

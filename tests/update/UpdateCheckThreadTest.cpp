@@ -1,8 +1,12 @@
 #include "update/UpdateCheckThread.h"
 
 #include "service/ServiceState.h"
+#include "platform/UdpSocket.h"
+#include "support/DatagramForger.h"
 #include "support/RefService.h"
 #include "update/DatagramReply.h"
+
+#include <arpa/inet.h>
 
 #include <gtest/gtest.h>
 
@@ -113,4 +117,31 @@ TEST_F(UpdateCheckThreadTest, StopEndsTheWaitAtOnce) {
     // Without the stop the check would sit out its minute and then be told "no".
     EXPECT_EQ(run(), UpdateCheckThread::End::Stopped);
     stopper.join();
+}
+
+TEST_F(UpdateCheckThreadTest, ForgedRepliesCannotForceAnUpdate) {
+    // The service's "no" comes late; another program keeps sending the mandatory answer.
+    m_check.setTiming({10, 2000, 10});
+    m_service.script(QStringLiteral("udp:001"), QStringLiteral("delay"), {}, 0, 400);
+    const std::uint32_t client = UdpSocket::sourceAddressFor(m_service.address());
+    DatagramForger forger("^1|a|b|1$", client, UpdateCheckThread::kPort);
+    EXPECT_EQ(run(), UpdateCheckThread::End::Declined);
+    EXPECT_GT(forger.sent(), 0);
+    EXPECT_EQ(m_mandatory, 0);
+    EXPECT_EQ(m_check.queriesSent(), 1) << "the forged datagrams did not count as replies";
+}
+
+TEST_F(UpdateCheckThreadTest, WithoutAServerAddressNothingIsSentUntilThereIsOne) {
+    m_state->setServerIp(0);
+    m_check.setTiming({10, 50, 10});
+    std::thread resolver([this] {
+        // The check goes round a few times without an address (not a wait for anything), then
+        // the ticket request resolves the host.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_state->setServerIp(m_service.address());
+    });
+    EXPECT_EQ(run(), UpdateCheckThread::End::Declined);
+    resolver.join();
+    EXPECT_EQ(m_check.queriesSent(), 1) << "nothing went out before the address was known";
+    EXPECT_EQ(m_service.datagrams(QStringLiteral("001")), 1);
 }

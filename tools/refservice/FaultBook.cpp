@@ -7,7 +7,7 @@ std::optional<FaultBook::Action> FaultBook::actionNamed(const QString& name) {
         {"reply", Action::Reply},       {"delay", Action::Delay},
         {"drop", Action::Drop},         {"garbage", Action::Garbage},
         {"truncate", Action::Truncate}, {"split1024", Action::Split1024},
-        {"silence", Action::Silence},
+        {"dribble", Action::Dribble},   {"silence", Action::Silence},
     };
     for (const auto& [text, action] : kNames) {
         if (name == QLatin1String(text)) {

@@ -12,7 +12,7 @@
 // so many requests to that endpoint in the order the scripts were added. Thread-safe.
 class FaultBook {
 public:
-    enum class Action { Reply, Delay, Drop, Garbage, Truncate, Split1024, Silence };
+    enum class Action { Reply, Delay, Drop, Garbage, Truncate, Split1024, Dribble, Silence };
 
     struct Script {
         Action action = Action::Reply;

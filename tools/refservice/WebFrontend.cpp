@@ -199,6 +199,9 @@ void WebFrontend::serve(const ServiceRoutes::Route& route, const httplib::Reques
         case FaultBook::Action::Split1024:
             sendSplit(m_routes.answer(route, request), res);
             return;
+        case FaultBook::Action::Dribble:
+            sendDribble(m_routes.answer(route, request), res);
+            return;
         case FaultBook::Action::Silence:
             break;
     }
@@ -216,7 +219,8 @@ void WebFrontend::addScript(const httplib::Request& req, httplib::Response& res)
     }
     const QString actionName = fields.value(QStringLiteral("action"));
     const auto action = FaultBook::actionNamed(actionName);
-    const bool fits = action && (datagram ? *action != FaultBook::Action::Split1024
+    const bool fits = action && (datagram ? *action != FaultBook::Action::Split1024 &&
+                                                *action != FaultBook::Action::Dribble
                                           : *action != FaultBook::Action::Silence);
     if (!fits) {
         sendText(res, 400,
@@ -352,6 +356,25 @@ void WebFrontend::sendSplit(const ServiceRoutes::Reply& reply, httplib::Response
                 offset = pieceEnd;
             }
             return sink.write(body->data() + offset, body->size() - offset);
+        });
+}
+
+void WebFrontend::sendDribble(const ServiceRoutes::Reply& reply, httplib::Response& res) const {
+    if (reply.body.isEmpty()) {
+        sendReply(reply, res);
+        return;
+    }
+    auto body = std::make_shared<const std::string>(reply.body.toStdString());
+    const ShutdownLatch* shutdown = &m_shutdown;
+    res.status = reply.status;
+    res.set_content_provider(
+        body->size(), reply.contentType.toStdString(),
+        [body, shutdown](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+            if (!sink.write(body->data() + offset, 1)) {
+                return false;
+            }
+            shutdown->sleepFor(std::chrono::milliseconds(2));
+            return true;
         });
 }
 

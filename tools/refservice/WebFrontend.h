@@ -55,6 +55,8 @@ private:
     static void sendReply(const ServiceRoutes::Reply& reply, httplib::Response& res);
     static void sendTruncated(const ServiceRoutes::Reply& reply, httplib::Response& res);
     void sendSplit(const ServiceRoutes::Reply& reply, httplib::Response& res) const;
+    // The reply one byte at a time, a moment apart, as a slow line delivers it.
+    void sendDribble(const ServiceRoutes::Reply& reply, httplib::Response& res) const;
     static QByteArray garbage(qsizetype size);
 
     ServiceRoutes& m_routes;
