@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -86,7 +87,13 @@ CLoginDlg::CLoginDlg(ClientSession& session, QWidget* notify)
     connect(m_login, &QAbstractButton::clicked, this, &CLoginDlg::onLogin);
     connect(m_register, &QAbstractButton::clicked, this, &CLoginDlg::onRegister);
     connect(m_forgot, &QAbstractButton::clicked, this, &CLoginDlg::onForgotPassword);
-    connect(m_password, &QLineEdit::returnPressed, this, &CLoginDlg::onLogin);
+    // Tab goes through the fields, the box and every button, in the order they are read.
+    setTabOrder(m_id, m_password);
+    setTabOrder(m_password, m_remember);
+    setTabOrder(m_remember, m_login);
+    setTabOrder(m_login, m_register);
+    setTabOrder(m_register, m_forgot);
+    setTabOrder(m_forgot, m_close);
 
     QString id;
     QString password;
@@ -109,6 +116,21 @@ QString CLoginDlg::message() const {
 
 bool CLoginDlg::busy() const {
     return m_busy;
+}
+
+void CLoginDlg::keyPressEvent(QKeyEvent* event) {
+    // The login button is the default: Enter signs in, unless another button has the focus,
+    // which then acts as pressed.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<CSkinButton*>(focusWidget())) {
+            button->click();
+        } else {
+            onLogin();
+        }
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CLoginDlg::paintEvent(QPaintEvent*) {

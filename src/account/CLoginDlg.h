@@ -39,6 +39,7 @@ public:
     bool busy() const;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -84,14 +84,20 @@ void ClientSession::startAutoSignIn() {
 void ClientSession::signIn(const QString& id, const QString& password, QObject* receiver,
                            std::function<void(const LoginResult&)> done) {
     const QString folder = m_context.m_strExeDir;
-    QPointer<ClientSession> self(this);
+    QPointer<QObject> asker(receiver);
     AsyncTask::runThenCallback(
-        m_context.workers.pool(), receiver,
+        m_context.workers.pool(), this,
         [folder, id, password] { return LoginExchange::Login(ConfigFile(folder), id, password); },
-        [self, id, password, done = std::move(done)](const LoginResult& result) {
-            if (self) {
-                self->applyLogin(id, password, result);
+        [this, asker, folder, id, password, done = std::move(done)](const LoginResult& result) {
+            if (!asker) {
+                if (result.ok) {
+                    AsyncTask::run(m_context.workers.pool(), [folder, id, password] {
+                        LoginExchange::Logout(ConfigFile(folder), id, password);
+                    });
+                }
+                return;
             }
+            applyLogin(id, password, result);
             if (done) {
                 done(result);
             }

@@ -45,7 +45,8 @@ public:
     void startAutoSignIn();
     // Checks ID and PASSWORD with the server. A successful login is recorded (signed in, with
     // the account's name and viewing time) before DONE is called. When RECEIVER is gone by then,
-    // neither happens.
+    // neither happens, and a login the server granted is signed out again: the service never
+    // holds a session the client does not show.
     void signIn(const QString& id, const QString& password, QObject* receiver,
                 std::function<void(const LoginResult&)> done);
     // Records a sign-in: the flag first, then ID, display name and password.

@@ -9,6 +9,7 @@
 
 #include <QBitmap>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -418,6 +419,42 @@ void CChannelTreeCtrl::contextMenuEvent(QContextMenuEvent* event) {
 
 void CChannelTreeCtrl::wheelEvent(QWheelEvent* event) {
     event->accept();
+}
+
+void CChannelTreeCtrl::keyPressEvent(QKeyEvent* event) {
+    QTreeWidgetItem* item = currentItem();
+    switch (event->key()) {
+        case Qt::Key_Left:
+            if (item != nullptr && item->childCount() > 0 && item->isExpanded()) {
+                clickItem(item);
+            } else if (item != nullptr && item->parent() != nullptr) {
+                setCurrentItem(item->parent());
+            }
+            event->accept();
+            return;
+        case Qt::Key_Right:
+            if (item != nullptr && item->childCount() > 0) {
+                if (!item->isExpanded()) {
+                    clickItem(item);
+                } else {
+                    setCurrentItem(item->child(0));
+                }
+            }
+            event->accept();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // As a double-click does; on a group it opens or closes it.
+            if (item != nullptr && item->childCount() > 0) {
+                clickItem(item);
+            } else {
+                playSelected();
+            }
+            event->accept();
+            return;
+        default:
+            QTreeWidget::keyPressEvent(event);
+    }
 }
 
 void CChannelTreeCtrl::focusInEvent(QFocusEvent* event) {

@@ -15,7 +15,8 @@ class CSkinScrollBar;
 // program. A click on a group opens or closes it; a double-click on a channel, or the play entry
 // of its menu, asks the main window to play it. The playing channel is marked in green, the row
 // under the pointer is highlighted, and the popular and latest groups carry animated marks.
-// The wheel does not scroll the list.
+// The wheel does not scroll the list. From the keyboard: Up and Down move, Left and Right close
+// and open groups (or step to the parent and the first child), Enter plays the chosen channel.
 class CChannelTreeCtrl : public QTreeWidget {
     Q_OBJECT
 
@@ -85,6 +86,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

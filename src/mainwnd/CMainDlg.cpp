@@ -98,6 +98,7 @@ void CMainDlg::continueStartUp(bool loaded) {
     }
     createTrayIcon();
     m_session.startUpdateCheck();
+    m_started = true;
     emit startupFinished(loaded);
 }
 
@@ -310,9 +311,11 @@ void CMainDlg::showUseTimeMessage() {
 }
 
 void CMainDlg::restoreAndRaise() {
-    if (isMinimized()) {
-        showNormal();
+    // A window still starting comes up by itself once it is ready; one that is closing stays gone.
+    if (!m_started || m_closing) {
+        return;
     }
+    restoreFromMinimised();
     show();
     raise();
     activateWindow();

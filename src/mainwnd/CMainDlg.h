@@ -53,6 +53,10 @@ public:
     // sign out. THEN runs when it is complete.
     void runCloseSequence(const std::function<void()>& then = {});
 
+    // What a second start asks: the window restored as it was and brought forward, unless it is
+    // still starting or already closing.
+    void restoreAndRaise();
+
     // The window's parts, for the application and for tests.
     ClientSession& session() const { return m_session; }
     CChannelTreeCtrl* tree() const { return m_side.tree(); }
@@ -99,7 +103,7 @@ private:
     void onPlaySelected();
     void showUseTimeMessage();
     bool runLoginDialog();
-    void restoreAndRaise();
+
     void stopPlayback();
 
     // Places kept for what later releases bring: the tray icon, the update balloon and prompt,
@@ -122,6 +126,7 @@ private:
     bool m_sideHidden = false;
     bool m_retryPending = false;
     bool m_retryAllowed = true;
+    bool m_started = false;
     bool m_closing = false;
     bool m_closeDone = false;
 };

@@ -3,6 +3,7 @@
 #include "mainwnd/CClientArea.h"
 
 #include <QHelpEvent>
+#include <QWindowStateChangeEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -55,6 +56,11 @@ void CSkinnedWindow::mouseMoveEvent(QMouseEvent* event) {
         return;  // the drag timer follows the cursor
     }
     const QPoint at = event->position().toPoint();
+    // A release that never reached the window (it was shown anew meanwhile) ends the press.
+    if (event->buttons() == Qt::NoButton && m_frameState.pressed != SkinFrame::kNoButton) {
+        m_frameState.pressed = SkinFrame::kNoButton;
+        update(captionArea());
+    }
     m_edge = SkinFrame::zoneForPointer(size(), at);
     setCursor(SkinFrame::cursorFor(m_edge));
     if (m_edge == SkinFrame::kCaption) {
@@ -93,15 +99,15 @@ void CSkinnedWindow::mousePressEvent(QMouseEvent* event) {
     if (zone == SkinFrame::kCaption) {
         const SkinFrame::Button button = m_frame->buttonAt(at);
         if (button == SkinFrame::kTopMost) {
-            // This button acts on the press.
-            m_frameState.pressed = button;
-            repaint(captionArea());
-            m_frameState.pressed = SkinFrame::kNoButton;
+            // This button acts on the press; until it is released it shows the pressed face of
+            // the state the press brought.
             if (m_topMost) {
                 cancelTopMost();
             } else {
                 makeTopMost();
             }
+            m_frameState.pressed = button;
+            update(captionArea());
             return;
         }
         if (button != SkinFrame::kNoButton) {
@@ -206,6 +212,26 @@ void CSkinnedWindow::cancelTopMost() {
     if (m_topMost) {
         setTopMostFlag(false);
     }
+}
+
+void CSkinnedWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        m_maximisedBeforeMinimise = (change->oldState() & Qt::WindowMaximized) != 0 ||
+                                    (windowState() & Qt::WindowMaximized) != 0;
+    }
+    QDialog::changeEvent(event);
+}
+
+void CSkinnedWindow::restoreFromMinimised() {
+    if (!isMinimized()) {
+        return;
+    }
+    Qt::WindowStates state = windowState() & ~Qt::WindowMinimized;
+    if (m_maximisedBeforeMinimise) {
+        state |= Qt::WindowMaximized;
+    }
+    setWindowState(state);
 }
 
 bool CSkinnedWindow::event(QEvent* event) {

@@ -38,6 +38,8 @@ public:
     void dragTick(int edge, QPoint cursor);
     // The tooltip the caption shows at POINT (window coordinates), or none.
     QString captionTip(QPoint point) const;
+    // Brings a minimised window back as it was before, maximised or not.
+    void restoreFromMinimised();
 
 protected:
     // The window menu's first item, opened from the caption's icon; none when empty.
@@ -50,6 +52,7 @@ protected:
     virtual void layoutClient() = 0;
 
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -72,4 +75,5 @@ private:
     QPoint m_anchor;
     QTimer m_dragTimer;
     QString m_aboutItem;
+    bool m_maximisedBeforeMinimise = false;
 };

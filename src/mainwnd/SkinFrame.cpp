@@ -201,7 +201,9 @@ void SkinFrame::paint(QPainter& painter, const QSize& size, const State& state,
         return Face::Normal;
     };
     const auto draw = [&](Button button, int x) {
-        const QImage image = load(buttonFile(button, face(button), state.topMost, state.maximised));
+        const QString file = buttonFile(button, face(button), state.topMost, state.maximised);
+        m_painted[button] = file;
+        const QImage image = load(file);
         painter.drawImage(x, 2, image);
         m_buttons[button] = QRect(x, 2, image.width(), image.height());
         return x + image.width();

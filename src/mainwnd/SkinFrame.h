@@ -66,6 +66,8 @@ public:
     QRect buttonRect(Button button) const;
     Button buttonAt(QPoint p) const;
     QRect iconRect() const;
+    // The file a button showed when the frame was last painted.
+    QString paintedFile(Button button) const { return m_painted[button]; }
     // The name of the file a button shows in a state, e.g. "BTN_CLS2".
     static QString buttonFile(Button button, Face face, bool topMost, bool maximised);
 
@@ -76,4 +78,5 @@ private:
     QString m_folder;
     int m_caption = kDefaultCaption;
     QRect m_buttons[5];
+    QString m_painted[5];
 };

@@ -52,17 +52,21 @@ bool SingleInstance::listen() {
     if (m_server != nullptr) {
         return true;
     }
+    // Only the instance that holds the lock may open the socket: another one that was told the
+    // first is still starting must not take the first's place.
+    if (!m_lock || !m_lock->isLocked()) {
+        return false;
+    }
     const QString path = QDir(m_folder).filePath(m_name + QStringLiteral(".socket"));
     // We hold the lock, so a socket file there is left over from a crashed run.
     QLocalServer::removeServer(path);
-    auto* server = new QLocalServer(this);
+    auto server = std::make_unique<QLocalServer>(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(path)) {
-        delete server;
         return false;
     }
-    m_server = server;
-    connect(server, &QLocalServer::newConnection, this, [this] {
+    m_server = server.release();
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {

@@ -29,6 +29,7 @@ public:
 
     Outcome acquire();
     // Opens the socket a later start connects to; the main window calls it when it is shown.
+    // False, and nothing touched, for an instance that does not hold the lock.
     bool listen();
 
 signals:

@@ -11,7 +11,8 @@ QPixmap bitmap(int id) {
 }  // namespace
 
 CSkinButton::CSkinButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, and pressed with Space, but a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
 }
 

@@ -4,7 +4,7 @@
 #include <QPixmap>
 
 // A push button drawn only from bitmaps: a normal face, a face while the pointer is over it, and
-// a pressed face drawn over either. No text, border or focus mark of its own.
+// a pressed face drawn over either. No text, border or focus mark of its own; Tab reaches it.
 class CSkinButton : public QAbstractButton {
     Q_OBJECT
 

@@ -13,7 +13,10 @@
 #include "widgets/CCueEdit.h"
 #include "widgets/CSkinButton.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QJsonObject>
+#include <QSet>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -136,4 +139,61 @@ TEST_F(CLoginDlgTest, LoginTooLongToRememberIsForgottenAndSaidSo) {
     EXPECT_EQ(m_context.session.IsSignedIn(), 1);
     EXPECT_EQ(config().userInfo(), QString()) << "an older record must not stay";
     m_context.session.SetSignedIn(0);
+}
+
+TEST_F(CLoginDlgTest, EnterInEitherFieldSignsInAndTabReachesEveryControl) {
+    CLoginDlg dialog(m_session, &m_owner);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.idEdit()->SetText(QStringLiteral("demo@velo.example"));
+    dialog.passwordEdit()->setText(QStringLiteral("demo1234"));
+    dialog.idEdit()->setFocus();
+    QTest::keyClick(dialog.idEdit(), Qt::Key_Return);
+    EXPECT_TRUE(dialog.busy()) << "Enter in the ID field signs in";
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
+    EXPECT_EQ(m_context.session.IsSignedIn(), 1);
+    m_context.session.SetSignedIn(0);
+
+    CLoginDlg next(m_session, &m_owner);
+    next.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+    next.passwordEdit()->clear();
+    next.passwordEdit()->setFocus();
+    QTest::keyClick(next.passwordEdit(), Qt::Key_Enter);
+    EXPECT_EQ(next.message(), CLoginDlg::kEmptyFields) << "Enter in the password field too";
+
+    // Tab goes round every control, the skin buttons included.
+    next.idEdit()->setFocus();
+    QSet<QWidget*> reached;
+    for (int i = 0; i < 10; ++i) {
+        reached.insert(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (QWidget* control : {static_cast<QWidget*>(next.idEdit()),
+                             static_cast<QWidget*>(next.passwordEdit()),
+                             static_cast<QWidget*>(next.rememberBox()),
+                             static_cast<QWidget*>(next.loginButton()),
+                             static_cast<QWidget*>(next.closeButton())}) {
+        EXPECT_TRUE(reached.contains(control)) << control->metaObject()->className();
+    }
+}
+
+TEST_F(CLoginDlgTest, ClosingWhileTheLoginIsUnderWaySignsTheAccountOutAgain) {
+    m_service.script(QStringLiteral("/user!login.action"), QStringLiteral("delay"), {}, 0, 800);
+    {
+        CLoginDlg dialog(m_session, &m_owner);
+        dialog.idEdit()->SetText(QStringLiteral("demo@velo.example"));
+        dialog.passwordEdit()->setText(QStringLiteral("demo1234"));
+        dialog.loginButton()->click();
+        ASSERT_TRUE(dialog.busy());
+        dialog.closeButton()->click();
+    }
+    // The server granted the login nobody waits for any more; it is taken back.
+    QTRY_COMPARE_WITH_TIMEOUT(m_service.requests(QStringLiteral("/user!logout.action")), 1, 15000);
+    EXPECT_EQ(m_service.requests(QStringLiteral("/user!login.action")), 1);
+    const QJsonObject logout =
+        m_service.lastRequest(QStringLiteral("/user!logout.action")).value("params").toObject();
+    EXPECT_EQ(logout.value("um").toString(), QStringLiteral("demo@velo.example"));
+    EXPECT_EQ(m_context.session.IsSignedIn(), 0);
+    EXPECT_EQ(m_owner.count, 0);
 }

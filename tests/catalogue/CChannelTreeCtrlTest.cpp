@@ -177,3 +177,32 @@ TEST_F(CChannelTreeCtrlTest, GroupMarksSitBesideTheirGroupsAndSwapOnClick) {
     EXPECT_EQ(m_tree.popularMarkGif(), 246);
     EXPECT_EQ(m_tree.latestMarkGif(), 249);
 }
+
+TEST_F(CChannelTreeCtrlTest, TheKeyboardMovesOpensClosesAndPlays) {
+    m_tree.setFocus();
+    m_tree.setCurrentItem(m_group);
+    QTest::keyClick(&m_tree, Qt::Key_Left);
+    EXPECT_FALSE(m_group->isExpanded());
+    QTest::keyClick(&m_tree, Qt::Key_Right);
+    EXPECT_TRUE(m_group->isExpanded());
+    QTest::keyClick(&m_tree, Qt::Key_Right);
+    EXPECT_EQ(m_tree.currentItem(), m_group->child(0)) << "Right on an open group steps into it";
+    QTest::keyClick(&m_tree, Qt::Key_Down);
+    EXPECT_EQ(m_tree.currentItem(), m_group->child(1));
+    QTest::keyClick(&m_tree, Qt::Key_Up);
+    EXPECT_EQ(m_tree.currentItem(), m_group->child(0));
+
+    // Enter plays the chosen channel, as a double-click does.
+    QTest::keyClick(&m_tree, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_owner.count, 1);
+    EXPECT_EQ(m_tree.playingItem(), m_group->child(0));
+    EXPECT_EQ(m_context.selectedChannel, &m_channel);
+
+    // Left on a channel goes back to its group.
+    QTest::keyClick(&m_tree, Qt::Key_Left);
+    EXPECT_EQ(m_tree.currentItem(), m_group);
+    QTest::keyClick(&m_tree, Qt::Key_Enter);
+    EXPECT_FALSE(m_group->isExpanded()) << "Enter on a group opens or closes it";
+    EXPECT_EQ(m_owner.count, 1);
+}

@@ -328,3 +328,28 @@ TEST_F(CMainDlgTest, EscapeAndEnterDoNotCloseTheWindow) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialog.isVisible());
 }
+
+TEST_F(CMainDlgTest, ASecondStartRaisesOnlyAWindowThatIsUpAndNotClosing) {
+    CMainDlg dialog(m_session);
+    // Still starting: the window comes up by itself when it is ready, not earlier.
+    dialog.restoreAndRaise();
+    EXPECT_FALSE(dialog.isVisible());
+    ASSERT_TRUE(start(dialog));
+    dialog.showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isMinimized(), 5000);
+    dialog.restoreAndRaise();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isMinimized(), 5000);
+    EXPECT_TRUE(dialog.isVisible());
+
+    // Closing: the hidden window stays hidden.
+    QSignalSpy finished(&dialog, &CMainDlg::closeSequenceFinished);
+    dialog.close();
+    EXPECT_FALSE(dialog.isVisible());
+    dialog.restoreAndRaise();
+    EXPECT_FALSE(dialog.isVisible());
+    if (finished.isEmpty()) {
+        ASSERT_TRUE(finished.wait(10000));
+    }
+    dialog.restoreAndRaise();
+    EXPECT_FALSE(dialog.isVisible());
+}

@@ -142,6 +142,8 @@ TEST(SkinFrame, PaintsFromTheSkinFolderAndPlacesTheButtons) {
     EXPECT_NE(window.pixel(400, 10), QColor(Qt::magenta).rgb());
     EXPECT_EQ(SkinFrame::buttonFile(SkinFrame::kTopMost, SkinFrame::Face::Pressed, false, false),
               QStringLiteral("BTN_TOP3"));
+    EXPECT_EQ(SkinFrame::buttonFile(SkinFrame::kTopMost, SkinFrame::Face::Pressed, true, false),
+              QStringLiteral("BTN_NOMAL3"));
     EXPECT_EQ(SkinFrame::buttonFile(SkinFrame::kTopMost, SkinFrame::Face::Normal, true, false),
               QStringLiteral("BTN_NOMAL1"));
     EXPECT_EQ(SkinFrame::buttonFile(SkinFrame::kMaximise, SkinFrame::Face::Hover, false, true),

@@ -34,3 +34,18 @@ TEST(SingleInstance, UnusableLockFolderFails) {
     SingleInstance instance(QStringLiteral("VELO"), blocked);
     EXPECT_EQ(instance.acquire(), SingleInstance::Outcome::Failed);
 }
+
+TEST(SingleInstance, AnInstanceToldTheFirstIsStartingNeverTakesItsPlace) {
+    QTemporaryDir runtime;
+    SingleInstance first(QStringLiteral("VELO"), runtime.path());
+    ASSERT_EQ(first.acquire(), SingleInstance::Outcome::First);
+    SingleInstance early(QStringLiteral("VELO"), runtime.path());
+    ASSERT_EQ(early.acquire(), SingleInstance::Outcome::OtherStarting);
+    // The second runs on, and its window would open the socket: it must not.
+    EXPECT_FALSE(early.listen());
+    ASSERT_TRUE(first.listen());
+    QSignalSpy firstRaised(&first, &SingleInstance::raiseRequested);
+    SingleInstance third(QStringLiteral("VELO"), runtime.path());
+    EXPECT_EQ(third.acquire(), SingleInstance::Outcome::OtherHasWindow);
+    EXPECT_TRUE(firstRaised.wait(5000)) << "the first instance is still the one that is found";
+}
