@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EventTrace.h"
 #include "platform/WorkerPool.h"
 #include "service/ServiceState.h"
 #include "service/SessionRecord.h"
@@ -45,4 +46,12 @@ struct AppContext {
     // The first close of a run starts the ad companion and removes the channel list; later ones
     // do not. Starts at 1 and never goes back.
     int closeCounter = 1;
+
+    // Timing lines for the benchmarks, when asked for; none otherwise.
+    std::unique_ptr<EventTrace> trace;
+    void traceEvent(const char* event) const {
+        if (trace) {
+            trace->mark(event);
+        }
+    }
 };

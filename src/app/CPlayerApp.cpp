@@ -14,12 +14,39 @@
 
 #include <clocale>
 
+namespace {
+
+// Marks the first paint of any window of the run, then steps aside.
+class FirstPaintWatch : public QObject {
+public:
+    FirstPaintWatch(const AppContext& context, QObject* parent)
+        : QObject(parent), m_context(context) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            m_context.traceEvent("first-paint");
+        }
+        return false;
+    }
+
+private:
+    const AppContext& m_context;
+};
+
+}  // namespace
+
 CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Numbers in files and libraries are read the C way, whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     setApplicationName(QStringLiteral("VELO"));
     setQuitOnLastWindowClosed(false);
     m_context.m_strExeDir = ProgramFolder::path();
+    m_context.trace = EventTrace::fromEnvironment();
+    if (m_context.trace) {
+        installEventFilter(new FirstPaintWatch(m_context, this));
+    }
     m_session = std::make_unique<ClientSession>(m_context);
 }
 

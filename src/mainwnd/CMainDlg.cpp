@@ -42,6 +42,7 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
     connect(signInButton(), &QAbstractButton::clicked, this, &CMainDlg::onSignInButton);
 
     connect(&m_session, &ClientSession::autoSignInFinished, this, [this](bool signedIn) {
+        m_context.traceEvent(signedIn ? "signed-in" : "not-signed-in");
         refreshStatus();
         emit autoSignInFinished(signedIn);
     });
@@ -99,6 +100,7 @@ void CMainDlg::continueStartUp(bool loaded) {
     createTrayIcon();
     m_session.startUpdateCheck();
     m_started = true;
+    m_context.traceEvent("startup-finished");
     emit startupFinished(loaded);
 }
 
@@ -115,6 +117,7 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
         if (!result.downloaded) {
             placeRetryNotice(true);
             m_retryPending = true;
+            m_context.traceEvent("retry-notice");
         }
         continueStartUp(filled == 1);
         return;
@@ -133,6 +136,7 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
             }
         });
     }
+    m_context.traceEvent(filled == 1 ? "list-retried" : "retry-failed");
     emit channelListRetried(filled == 1);
 }
 
@@ -153,6 +157,7 @@ int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
     m_context.selectedChannel = nullptr;
     tree()->FillChannelTree(*lists);
     m_lists = std::move(lists);
+    m_context.traceEvent("tree-filled");
     return 1;
 }
 
@@ -295,6 +300,7 @@ void CMainDlg::onPlaySelected() {
     m_context.currentAddress = channel->address;
     m_context.currentChannelId = channel->id;
     QCoreApplication::postEvent(m_player, new Messages::WindowMessage(Messages::kPlayCurrent));
+    m_context.traceEvent("play-requested");
 }
 
 void CMainDlg::showUseTimeMessage() {
@@ -342,7 +348,9 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     m_closing = true;
+    m_context.traceEvent("close-started");
     runCloseSequence([this] {
+        m_context.traceEvent("close-finished");
         m_closeDone = true;
         m_session.stopUpdateCheck();
         done(0);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <cstdio>
+
+// Timing lines for the benchmarks, asked for with the environment variable VELO_TRACE. Each
+// line says how many milliseconds after the process started an event happened, and the longest
+// the thread's event loop went without turning since the line before: a 5 ms timer that should
+// fire every 5 ms measures how late it came.
+//   velo-trace <ms> <event> stall-max-ms=<ms>
+class EventTrace : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kTickMs = 5;
+
+    // A trace when the environment asks for one, otherwise none.
+    static std::unique_ptr<EventTrace> fromEnvironment();
+    explicit EventTrace(std::FILE* out = stderr, QObject* parent = nullptr);
+
+    void mark(const char* event);
+    // The longest gap since the last mark, in milliseconds beyond the timer's own interval.
+    qint64 longestStallMs() const { return m_longest; }
+    // Milliseconds since the process started.
+    static qint64 sinceProcessStart();
+
+private:
+    void tick();
+
+    std::FILE* m_out;
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
+};
