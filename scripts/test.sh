@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the main build, the same tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer, and a timed run of each fuzz target. Safe to run again.
-# usage: scripts/test.sh [STAGE...]   stages: build, asan, fuzz (default: all, in that order)
+# usage: scripts/test.sh [STAGE...]   stages: build, asan, tsan, fuzz (default: all, in order)
 # VELO_FUZZ_SECONDS sets the fuzzing time per target (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(build asan fuzz)
+[ ${#stages[@]} -gt 0 ] || stages=(build asan tsan fuzz)
 for stage in "${stages[@]}"; do
     case "$stage" in
-        build|asan|fuzz) ;;
-        *) echo "usage: $0 [build|asan|fuzz]..." >&2; exit 2 ;;
+        build|asan|tsan|fuzz) ;;
+        *) echo "usage: $0 [build|asan|tsan|fuzz]..." >&2; exit 2 ;;
     esac
 done
 
@@ -35,6 +35,16 @@ stage_asan() {
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
         ctest --test-dir build-asan --output-on-failure -j"$jobs"
+}
+
+stage_tsan() {
+    echo "== Thread sanitizer (the core's and the service's tests)"
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELO_TSAN=ON \
+        -DVELO_BENCH=OFF -DVELO_WERROR=ON >/dev/null
+    cmake --build build-tsan -j"$jobs" --target velo_core_tests velo_service_tests velo-cli \
+        refservice
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+        ctest --test-dir build-tsan --output-on-failure -j"$jobs" -L 'core|service'
 }
 
 stage_fuzz() {

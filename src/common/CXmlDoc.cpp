@@ -5,6 +5,7 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -34,15 +35,20 @@ inline bool isBlank(char c) {
 }
 
 // A wanted name without delimiters, quotes or '[' can only match a token of exactly its own bytes,
-// which is found by comparing it with the text directly.
-inline bool isPlainName(const char* name, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i) {
-        const char c = name[i];
+// which is found by comparing it with the text directly. One pass gives its length too.
+inline bool isPlainName(const char* name, std::int32_t& length) {
+    bool plain = true;
+    length = 0;
+    if (name == nullptr) {
+        return true;
+    }
+    for (; name[length] != '\0'; ++length) {
+        const char c = name[length];
         if (kDelimiter[static_cast<unsigned char>(c)] || c == '"' || c == '\'' || c == '[') {
-            return false;
+            plain = false;
         }
     }
-    return true;
+    return plain;
 }
 
 // Positions are 32-bit, so a document must leave room above its last byte.
@@ -218,7 +224,7 @@ inline bool CXmlDoc::elementNameMatches(std::int32_t elem, const char* name,
         // The element's name token starts right after its '<' (it parsed, so it is not quoted):
         // it matches when it is exactly the wanted bytes.
         const std::int32_t end = start + nameLength;
-        return end <= m_length &&
+        return end <= m_length && m_data[start] == name[0] &&
                std::memcmp(m_data + start, name, static_cast<std::size_t>(nameLength)) == 0 &&
                (end == m_length || kDelimiter[static_cast<unsigned char>(m_data[end])]);
     }
@@ -272,6 +278,23 @@ std::int32_t CXmlDoc::skipMarkup(std::int32_t lt) const {
     return -1;
 }
 
+// Markup lies close together: the next few bytes are looked at one by one, and only a longer
+// stretch of text is left to the library's vectorised search.
+inline std::int32_t CXmlDoc::findByte(std::int32_t pos, char c) const {
+    const std::int32_t near = std::min(m_length, pos + 16);
+    for (; pos < near; ++pos) {
+        if (m_data[pos] == c) {
+            return pos;
+        }
+    }
+    if (pos >= m_length) {
+        return -1;
+    }
+    const void* found = std::memchr(m_data + pos, c, static_cast<std::size_t>(m_length - pos));
+    return found != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(found) - m_data)
+                            : -1;
+}
+
 // The table always keeps one free record beyond the last one taken: it grows as soon as the
 // next free index reaches its end.
 inline std::int32_t CXmlDoc::newRecord(std::int32_t parent) {
@@ -318,15 +341,11 @@ bool CXmlDoc::parseDocument() {
         std::int32_t result = newRecord(parent);
         Token slash;
         for (;;) {
-            const void* lessThan =
-                pos < m_length
-                    ? std::memchr(m_data + pos, '<', static_cast<std::size_t>(m_length - pos))
-                    : nullptr;
-            if (lessThan == nullptr) {
+            const std::int32_t lt = findByte(pos, '<');
+            if (lt < 0) {
                 fail(kElementTagNotFound, nullptr);
                 return false;
             }
-            const auto lt = static_cast<std::int32_t>(static_cast<const char*>(lessThan) - m_data);
             m_elems[static_cast<std::size_t>(parent)].nEndL = lt;
             Token name;
             if (!scanToken(lt + 1, name)) {
@@ -352,13 +371,11 @@ bool CXmlDoc::parseDocument() {
                 slash = name;
                 break;
             }
-            const void* greater =
-                std::memchr(m_data + name.next, '>', static_cast<std::size_t>(m_length - name.next));
-            if (greater == nullptr) {
+            const std::int32_t gt = findByte(name.next, '>');
+            if (gt < 0) {
                 fail(kEndOfTagNotFound, nullptr);
                 return false;
             }
-            const auto gt = static_cast<std::int32_t>(static_cast<const char*>(greater) - m_data);
             XmlElem& elem = m_elems[static_cast<std::size_t>(result)];
             elem.nStartL = lt;
             elem.nStartR = gt;
@@ -440,8 +457,8 @@ bool CXmlDoc::parseDocument() {
 }
 
 bool CXmlDoc::FindSibling(const char* name) {
-    const auto nameLength = static_cast<std::int32_t>(name != nullptr ? std::strlen(name) : 0);
-    const bool plain = isPlainName(name, static_cast<std::size_t>(nameLength));
+    std::int32_t nameLength = 0;
+    const bool plain = isPlainName(name, nameLength);
     std::int32_t elem = m_iPos != 0 ? m_elems[static_cast<std::size_t>(m_iPos)].iElemNext
                                     : m_elems[static_cast<std::size_t>(m_iPosParent)].iElemChild;
     while (elem != 0) {
@@ -461,8 +478,8 @@ bool CXmlDoc::FindChild(const char* name) {
     if (m_iPos == 0 && !FindSibling(nullptr)) {
         return false;
     }
-    const auto nameLength = static_cast<std::int32_t>(name != nullptr ? std::strlen(name) : 0);
-    const bool plain = isPlainName(name, static_cast<std::size_t>(nameLength));
+    std::int32_t nameLength = 0;
+    const bool plain = isPlainName(name, nameLength);
     std::int32_t elem = m_iPosChild != 0
                             ? m_elems[static_cast<std::size_t>(m_iPosChild)].iElemNext
                             : m_elems[static_cast<std::size_t>(m_iPos)].iElemChild;
@@ -534,9 +551,17 @@ QString CXmlDoc::stringOf(const Span& span) const {
         return {};
     }
     const QByteArrayView bytes(m_data + span.from, span.length);
-    // Without a reference to decode, the text converts straight from the document.
-    if (span.raw || !bytes.contains('&')) {
+    // Without a reference to decode, the text converts straight from the document; a short one
+    // with references is decoded on the stack first.
+    if (span.raw ||
+        std::memchr(bytes.data(), '&', static_cast<std::size_t>(bytes.size())) == nullptr) {
         return QString::fromUtf8(bytes);
+    }
+    constexpr std::int32_t kOnStack = 512;
+    if (span.length <= kOnStack) {
+        char buffer[kOnStack];
+        const std::int32_t length = decodeInto(span.from, span.from + span.length - 1, buffer);
+        return QString::fromUtf8(QByteArrayView(buffer, length));
     }
     return QString::fromUtf8(decode(span.from, span.from + span.length - 1));
 }
@@ -600,14 +625,19 @@ QByteArray CXmlDoc::decode(std::int32_t from, std::int32_t to) const {
         return {};
     }
     const auto span = static_cast<std::size_t>(to - from + 1);
-    const void* firstAmp = std::memchr(m_data + from, '&', span);
-    if (firstAmp == nullptr) {
+    if (std::memchr(m_data + from, '&', span) == nullptr) {
         return QByteArray(m_data + from, static_cast<qsizetype>(span));
     }
-    // Every reference is at least as long as what it stands for (a character of three UTF-8
-    // bytes needs at least three digits), so the decoded text never outgrows the span.
     QByteArray out(static_cast<qsizetype>(span), Qt::Uninitialized);
-    char* write = out.data();
+    out.truncate(decodeInto(from, to, out.data()));
+    return out;
+}
+
+// Every reference is at least as long as what it stands for (a character of three UTF-8 bytes
+// needs at least three digits), so the decoded text never outgrows the span: OUT must hold
+// TO - FROM + 1 bytes.
+std::int32_t CXmlDoc::decodeInto(std::int32_t from, std::int32_t to, char* out) const {
+    char* write = out;
     std::int32_t i = from;
     while (i <= to) {
         const void* amp = std::memchr(m_data + i, '&', static_cast<std::size_t>(to - i + 1));
@@ -674,6 +704,5 @@ QByteArray CXmlDoc::decode(std::int32_t from, std::int32_t to) const {
         *write++ = '&';
         ++i;
     }
-    out.truncate(write - out.constData());
-    return out;
+    return static_cast<std::int32_t>(write - out);
 }
