@@ -87,6 +87,12 @@ HttpRequest::Response HttpRequest::perform(const QString& url, const QByteArray*
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.totalTimeoutMs));
+        if (options.idleTimeoutMs > 0) {
+            // Less than a byte a second for the whole time counts as nothing arriving.
+            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                             static_cast<long>(std::max(1, options.idleTimeoutMs / 1000)));
+        }
         if (options.connectTimeoutMs > 0) {
             curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                              static_cast<long>(options.connectTimeoutMs));

@@ -13,6 +13,7 @@ public:
         int connectTimeoutMs = 0;       // 0: the library's own
         int connectAttempts = 1;        // tries to connect before giving up
         int totalTimeoutMs = 30000;     // the whole exchange, connection included
+        int idleTimeoutMs = 0;          // a reply that stops arriving for this long fails; 0: none
         qsizetype maxBody = 64 * 1024;  // a longer reply is refused
         QByteArray contentType;         // for POST bodies
     };
