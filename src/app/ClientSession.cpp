@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/ConfigFile.h"
 #include "app/SavedLogin.h"
+#include "ads/AdDownloadThread.h"
 #include "catalogue/ChannelList.h"
 #include "platform/AsyncTask.h"
 #include "platform/Clock.h"
@@ -13,6 +14,8 @@
 #include "service/TicketRequest.h"
 
 #include <QFile>
+
+#include <algorithm>
 #include <QPointer>
 #include <QProcess>
 #include <QTimer>
@@ -47,6 +50,25 @@ void ClientSession::applyLogin(const QString& id, const QString& password,
     if (result.ok) {
         recordSignIn(id, result.displayName, password);
     }
+}
+
+void ClientSession::startAdDownload() {
+    const QString folder = m_context.m_strExeDir;
+    // The session identity as it stands now: usually none yet, which the server accepts.
+    const QString uuid = m_context.service->uuid();
+    AsyncTask::runThenCallback(
+        m_context.workers.pool(), this,
+        [folder, uuid] {
+            std::vector<AdDownload::Fetch> fetched;
+            AdDownload::AdDownloadThread(folder, ConfigFile(folder).adServer(), uuid, &fetched);
+            return std::any_of(fetched.begin(), fetched.end(),
+                               [](const AdDownload::Fetch& fetch) { return fetch.unpacked; });
+        },
+        [this](bool unpacked) {
+            if (unpacked) {
+                emit adsUnpacked();
+            }
+        });
 }
 
 void ClientSession::startAutoSignIn() {

@@ -41,6 +41,10 @@ public:
     AppContext& context() const { return m_context; }
     SessionRecord& record() const;
 
+    // Fetches and unpacks the advertisement archives beside everything else; adsUnpacked
+    // follows when one arrived.
+    void startAdDownload();
+
     // Signs in with the remembered login, if there is one; autoSignInFinished follows.
     void startAutoSignIn();
     // Checks ID and PASSWORD with the server. A successful login is recorded (signed in, with
@@ -88,6 +92,7 @@ public:
 
 signals:
     void autoSignInFinished(bool signedIn);
+    void adsUnpacked();
     void signOutFinished(bool signedOut);
     void channelListFetched(const ClientSession::ChannelListResult& result, bool retry);
     void useTimeExhausted();

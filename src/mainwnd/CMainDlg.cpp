@@ -1,6 +1,7 @@
 #include "mainwnd/CMainDlg.h"
 
 #include "account/CLoginDlg.h"
+#include "ads/CAdvertiseDlg.h"
 #include "app/AppContext.h"
 #include "app/CSplashScreenDlg.h"
 #include "app/Messages.h"
@@ -52,6 +53,8 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
     });
     connect(&m_session, &ClientSession::channelListFetched, this, &CMainDlg::onChannelList);
     connect(&m_session, &ClientSession::useTimeExhausted, this, &CMainDlg::showUseTimeMessage);
+    // A banner unpacked meanwhile shows at once.
+    connect(&m_session, &ClientSession::adsUnpacked, this, [this] { adWindow()->update(); });
     connect(&m_session, &ClientSession::newVersionFound, this, &CMainDlg::showUpdateBalloon);
     connect(&m_session, &ClientSession::mandatoryUpdateFound, this, &CMainDlg::offerUpdate);
 }
@@ -65,7 +68,7 @@ int CMainDlg::closeCount() const {
 }
 
 void CMainDlg::startUp() {
-    startAdDownload();
+    m_session.startAdDownload();
     setWindowIcon(QIcon(QStringLiteral(":/icon/128")));
     m_divider.load(QStringLiteral(":/bitmap/166"));
     m_header.load(QStringLiteral(":/bitmap/271"));

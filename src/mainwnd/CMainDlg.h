@@ -65,7 +65,7 @@ public:
     CSkinButton* signInButton() const { return m_side.signInButton(); }
     CSkinButton* hideButton() const { return m_side.hideButton(); }
     CSkinButton* showButton() const { return m_side.showButton(); }
-    QWidget* adWindow() const { return m_side.adWindow(); }
+    CAdvertiseDlg* adWindow() const { return m_side.adWindow(); }
     CTVProgramDlg* retryNotice() const { return m_side.retryNotice(); }
     QMessageBox* useTimeMessage() const { return m_useTimeBox; }
     const ChannelList* channelLists() const { return m_lists.get(); }
@@ -106,9 +106,7 @@ private:
 
     void stopPlayback();
 
-    // Places kept for what later releases bring: the tray icon, the update balloon and prompt,
-    // the advertisement download and window.
-    void startAdDownload() {}
+    // Places kept for what later releases bring: the tray icon, the update balloon and prompt.
     void createTrayIcon() {}
     void showUpdateBalloon(const QString&) {}
     void offerUpdate() {}

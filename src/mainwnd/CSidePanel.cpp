@@ -1,5 +1,7 @@
 #include "mainwnd/CSidePanel.h"
 
+#include "ads/CAdvertiseDlg.h"
+#include "app/AppContext.h"
 #include "catalogue/CChannelTreeCtrl.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "service/SessionRecord.h"
@@ -20,7 +22,7 @@ CSidePanel::CSidePanel(AppContext& context, QWidget* owner, QWidget* client)
       m_show(new CSkinButton(client)),
       m_status(new QLabel(client)),
       m_signIn(new CSkinButton(client)),
-      m_ad(new QWidget(client)) {
+      m_ad(new CAdvertiseDlg(context.m_strExeDir, client)) {
     QPalette orange = m_status->palette();
     orange.setColor(QPalette::WindowText, kStatusColour);
     m_status->setPalette(orange);

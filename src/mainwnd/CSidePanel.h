@@ -3,6 +3,7 @@
 #include <QString>
 
 struct AppContext;
+class CAdvertiseDlg;
 class CChannelTreeCtrl;
 class CSkinButton;
 class CTVProgramDlg;
@@ -30,7 +31,7 @@ public:
     CSkinButton* showButton() const { return m_show; }
     QLabel* statusLine() const { return m_status; }
     CSkinButton* signInButton() const { return m_signIn; }
-    QWidget* adWindow() const { return m_ad; }
+    CAdvertiseDlg* adWindow() const { return m_ad; }
     CTVProgramDlg* retryNotice() const { return m_retry; }
 
     // The parts at their first places, with their faces and tips.
@@ -56,6 +57,6 @@ private:
     CSkinButton* m_show;
     QLabel* m_status;
     CSkinButton* m_signIn;
-    QWidget* m_ad;  // holds the advertisement window's place
+    CAdvertiseDlg* m_ad;
     CTVProgramDlg* m_retry = nullptr;
 };

@@ -10,10 +10,14 @@
 
 #include <gtest/gtest.h>
 
-RefService::RefService() {
+RefService::RefService(bool adListener) {
     m_process.setProgram(QStringLiteral(VELO_REFSERVICE_PATH));
-    m_process.setArguments({"--listen", QStringLiteral("%1:0").arg(kAddress), "--data",
-                            m_data.path()});
+    QStringList arguments{"--listen", QStringLiteral("%1:0").arg(kAddress), "--data",
+                          m_data.path()};
+    if (adListener) {
+        arguments << "--ad-listen" << QStringLiteral("%1:7006").arg(kAddress);
+    }
+    m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(10000)) {
@@ -35,6 +39,9 @@ RefService::RefService() {
     configure(QStringLiteral("ServerUrl"), serverUrl());
     configure(QStringLiteral("TvProgram"), QString::fromLatin1(kTvProgram));
     configure(QStringLiteral("UerSetMeal"), QStringLiteral("http://127.0.0.2/auth/"));
+    if (adListener) {
+        configure(QStringLiteral("AdServer"), QString::fromLatin1(kAddress));
+    }
 }
 
 RefService::~RefService() {

@@ -15,7 +15,9 @@ public:
     static constexpr const char* kAddress = "127.0.0.2";
     static constexpr const char* kTvProgram = "tvprogram.action?type=pc";
 
-    RefService();
+    // With ADLISTENER, the advertisement server listens too, on the fixed port the client asks,
+    // and the program folder is pointed at it.
+    explicit RefService(bool adListener = false);
     ~RefService();
 
     bool running() const { return m_port != 0; }

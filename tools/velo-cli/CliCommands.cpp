@@ -2,6 +2,8 @@
 
 #include "app/ConfigFile.h"
 #include "app/SavedLogin.h"
+#include "ads/AdArchive.h"
+#include "ads/AdDownloadThread.h"
 #include "catalogue/ChannelList.h"
 #include "common/Cipher.h"
 #include "platform/Clock.h"
@@ -21,6 +23,7 @@
 #include <arpa/inet.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstdint>
@@ -48,6 +51,8 @@ const char* const kUsage =
     "  balance ID PASSWORD               the remaining viewing time, over UDP\n"
     "  update-check [SECONDS]            one update query over UDP (default wait 5 s)\n"
     "  probe HOST                        resolve HOST and send it one echo request\n"
+    "  unzip ARCHIVE FOLDER              unpack an advertisement archive by the client's rules\n"
+    "  ads [--uuid UUID]                 fetch and unpack both advertisement archives\n"
     "  help                              this text\n"
     "--key HEX uses a key of 1 to 16 bytes instead of the program's (1 to 8 bytes: single mode).\n"
     "DIR defaults to the folder of the client executable.\n"
@@ -187,6 +192,8 @@ int CliCommands::run(QStringList args) {
     if (command == QLatin1String("balance")) return balance(args);
     if (command == QLatin1String("update-check")) return updateCheck(args);
     if (command == QLatin1String("probe")) return probe(args);
+    if (command == QLatin1String("unzip")) return unzip(args);
+    if (command == QLatin1String("ads")) return ads(args);
     return badInput(QStringLiteral("unknown command: %1 (try velo-cli help)").arg(command));
 }
 
@@ -567,4 +574,59 @@ int CliCommands::probe(const QStringList& args) {
     }
     m_out << "answered" << Qt::endl;
     return kOk;
+}
+
+int CliCommands::unzip(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {"ARCHIVE", "FOLDER"}, error)) {
+        return badInput(error);
+    }
+    if (!QFileInfo(args[0]).isFile()) {
+        return badInput(QStringLiteral("no archive at %1").arg(args[0]));
+    }
+    const bool opened = AdArchive::UnpackArchive(
+        args[0], QDir(args[1]).absolutePath(), [this](const QString& name, AdArchive::Error outcome) {
+            m_out << name << '\t' << AdArchive::describe(outcome) << Qt::endl;
+        });
+    if (!opened) {
+        AdArchive::Error why = AdArchive::Error::Open;
+        AdArchive::OpenArchive(args[0], &why);
+        return failed(QStringLiteral("cannot open %1: %2").arg(args[0], AdArchive::describe(why)));
+    }
+    return kOk;
+}
+
+int CliCommands::ads(QStringList args) {
+    QString uuid;
+    const qsizetype option = args.indexOf(QStringLiteral("--uuid"));
+    if (option >= 0) {
+        if (option + 1 >= args.size()) {
+            return badInput(QStringLiteral("missing argument after --uuid"));
+        }
+        uuid = args[option + 1];
+        args.remove(option, 2);
+    }
+    QString error;
+    if (!needArgs(args, {}, error)) {
+        return badInput(error);
+    }
+    const QString folder = configFolder();
+    std::vector<AdDownload::Fetch> fetched;
+    AdDownload::AdDownloadThread(folder, ConfigFile(folder).adServer(), uuid, &fetched);
+    bool any = false;
+    for (const AdDownload::Fetch& fetch : fetched) {
+        m_out << "address: " << (fetch.address.isEmpty() ? QStringLiteral("(unusable server)") : fetch.address)
+              << Qt::endl;
+        m_out << "status: " << fetch.status << Qt::endl;
+        if (!fetch.stored) {
+            m_out << "archive: not stored, the previous files stay" << Qt::endl;
+            continue;
+        }
+        any = true;
+        m_out << "archive: stored" << (fetch.unpacked ? "" : ", but it cannot be opened") << Qt::endl;
+        for (const auto& [name, outcome] : fetch.entries) {
+            m_out << "  " << name << '\t' << AdArchive::describe(outcome) << Qt::endl;
+        }
+    }
+    return any ? kOk : failed(QStringLiteral("no advertisement archive arrived"));
 }

@@ -34,6 +34,9 @@ private:
     int balance(const QStringList& args);
     int updateCheck(const QStringList& args);
     int probe(const QStringList& args);
+    // The advertisement archives: one unpacked by hand, or both fetched and unpacked.
+    int unzip(const QStringList& args);
+    int ads(QStringList args);
     bool resolveServer(const ConfigFile& config, ServiceState& state);
     void printState(const ServiceState& state);
 

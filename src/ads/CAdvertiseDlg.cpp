@@ -1,0 +1,40 @@
+#include "ads/CAdvertiseDlg.h"
+
+#include "ads/CMaHtmlView.h"
+#include "platform/ProgramFolder.h"
+
+#include <QPainter>
+
+CAdvertiseDlg::CAdvertiseDlg(const QString& programFolder, QWidget* parent)
+    : QWidget(parent), m_programFolder(programFolder) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(kWidth, kHeight);
+    showBanner();
+}
+
+QString CAdvertiseDlg::pagePath() const {
+    return ProgramFolder::file(m_programFolder, QStringLiteral("Advertise/Fix/index.html"));
+}
+
+void CAdvertiseDlg::showBanner() {
+    if (m_view != nullptr) {
+        return;
+    }
+    m_view = new CMaHtmlView(this);
+    m_view->setGeometry(0, 0, kWidth, kHeight);
+    m_view->OpenURL(pagePath());
+    m_view->show();
+}
+
+void CAdvertiseDlg::paintEvent(QPaintEvent*) {
+    showBanner();
+    QPainter(this).fillRect(rect(), QColor(5, 9, 13));
+    m_view->viewport()->update();
+}
+
+void CAdvertiseDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_view != nullptr) {
+        m_view->setGeometry(rect());
+    }
+}

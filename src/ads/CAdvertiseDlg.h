@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+class CMaHtmlView;
+
+// The banner under the channel list: the program folder's "Advertise/Fix/index.html", shown in a
+// view of its own and looked at again whenever the banner repaints. Without a page it stays an
+// empty dark strip.
+class CAdvertiseDlg : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 208;
+    static constexpr int kHeight = 70;
+
+    CAdvertiseDlg(const QString& programFolder, QWidget* parent);
+
+    CMaHtmlView* view() const { return m_view; }
+    QString pagePath() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showBanner();
+
+    QString m_programFolder;
+    CMaHtmlView* m_view = nullptr;
+};

@@ -1,0 +1,70 @@
+#include "ads/CAdvertiseDlg.h"
+
+#include "ads/CMaHtmlView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CAdvertiseDlgTest : public ::testing::Test {
+protected:
+    void writePage(const QByteArray& html) {
+        const QString path = m_folder.filePath(QStringLiteral("Advertise/Fix/index.html"));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(html);
+        file.close();
+        // A rewrite within the same second must still count as newer.
+        ++m_stamp;
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(m_stamp),
+                                     QFileDevice::FileModificationTime));
+    }
+    // The colour most of the banner shows.
+    static QRgb middle(QWidget& banner) {
+        QCoreApplication::processEvents();
+        return banner.grab().toImage().pixel(banner.width() / 2, banner.height() - 5);
+    }
+
+    QTemporaryDir m_folder;
+    int m_stamp = 0;
+};
+
+}  // namespace
+
+TEST_F(CAdvertiseDlgTest, WithoutAPageTheBannerIsAnEmptyDarkStrip) {
+    CAdvertiseDlg banner(m_folder.path(), nullptr);
+    banner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
+    EXPECT_EQ(banner.size(), QSize(208, 70));
+    EXPECT_EQ(middle(banner), qRgb(5, 9, 13));
+    EXPECT_TRUE(banner.view()->toPlainText().isEmpty());
+}
+
+TEST_F(CAdvertiseDlgTest, ThePageShowsWithItsImageAndARewrittenPageOnTheNextRepaint) {
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(qRgb(220, 0, 0));
+    QDir().mkpath(m_folder.filePath(QStringLiteral("Advertise/Fix/img")));
+    ASSERT_TRUE(red.save(m_folder.filePath(QStringLiteral("Advertise/Fix/img/red.png"))));
+    writePage("<html><body bgcolor=\"#0000c0\"><img src=\"img/red.png\"/>"
+              "<p>新番組スタート</p></body></html>");
+    CAdvertiseDlg banner(m_folder.path(), nullptr);
+    banner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
+    EXPECT_TRUE(banner.view()->toPlainText().contains(QStringLiteral("新番組スタート")));
+    const QImage shot = banner.grab().toImage();
+    EXPECT_EQ(shot.pixel(20, 20), qRgb(220, 0, 0)) << "the image beside the page shows";
+
+    // A newer archive rewrote the page while the banner was up: the next repaint shows it.
+    writePage("<html><body bgcolor=\"#00a000\"><p>ニュース</p></body></html>");
+    banner.update();
+    QTRY_VERIFY_WITH_TIMEOUT(banner.view()->toPlainText().contains(QStringLiteral("ニュース")), 5000);
+    EXPECT_FALSE(banner.view()->refresh()) << "an unchanged page is not loaded again";
+}
