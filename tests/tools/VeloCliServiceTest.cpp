@@ -2,6 +2,9 @@
 
 #include "app/ConfigFile.h"
 #include "app/SavedLogin.h"
+#include "support/ZipWriter.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QProcess>
@@ -63,6 +66,31 @@ TEST_F(VeloCliService, LoginRemembersWhatTheClientSignsInWithAtStart) {
         << config.userInfo().toStdString();
     EXPECT_EQ(id, QStringLiteral("demo@velo.example"));
     EXPECT_EQ(password, QStringLiteral("demo1234"));
+}
+
+TEST(VeloCliAds, FetchesAndUnpacksTheArchivesAndSaysWhatCame) {
+    RefService service(true);
+    ASSERT_TRUE(service.running());
+    QDir().mkpath(QDir(service.dataFolder()).filePath(QStringLiteral("ads")));
+    {
+        ZipWriter writer(QDir(service.dataFolder()).filePath(QStringLiteral("ads/VELO_BOTTOM_AD_JP_F.zip")));
+        ASSERT_TRUE(writer.add("index.html", "<html>banner</html>"));
+        ASSERT_TRUE(writer.add("../escape.txt", "x"));
+        ASSERT_TRUE(writer.close());
+    }
+    QProcess process;
+    process.start(QStringLiteral(VELO_CLI_PATH),
+                  {"--dir", service.programFolder(), "ads", "--uuid", "u-1"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_EQ(process.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("adkey=VELO_BOTTOM_AD_JP_F&uuid=u-1")));
+    EXPECT_TRUE(out.contains(QStringLiteral("status: 200")));
+    EXPECT_TRUE(out.contains(QStringLiteral("status: 404"))) << "the pop-up archive is missing";
+    EXPECT_TRUE(out.contains(QStringLiteral("  index.html\tok")));
+    EXPECT_TRUE(out.contains(QStringLiteral("  escape.txt\tok")));
+    EXPECT_TRUE(QFile::exists(service.programFolder() + QStringLiteral("/Advertise/Fix/escape.txt")));
+    EXPECT_FALSE(QFile::exists(service.programFolder() + QStringLiteral("/Advertise/escape.txt")));
 }
 
 TEST_F(VeloCliService, TicketAndChannelList) {
