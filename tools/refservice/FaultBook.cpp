@@ -7,7 +7,7 @@ std::optional<FaultBook::Action> FaultBook::actionNamed(const QString& name) {
         {"reply", Action::Reply},       {"delay", Action::Delay},
         {"drop", Action::Drop},         {"garbage", Action::Garbage},
         {"truncate", Action::Truncate}, {"split1024", Action::Split1024},
-        {"silence", Action::Silence},
+        {"silence", Action::Silence},   {"pause", Action::Pause},
     };
     for (const auto& [text, action] : kNames) {
         if (name == QLatin1String(text)) {
