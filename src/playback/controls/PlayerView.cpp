@@ -3,6 +3,7 @@
 #include "VideoSurface.h"
 #include "ZarTexts.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -19,6 +20,13 @@ PlayerView::PlayerView(QWidget* parent, const QString& preferredOutput) : QWidge
     picture->installEventFilter(this);
     layout->addWidget(picture);
     setProperty("videoOutput", QString::fromLatin1(m_surface->kind()));
+    // One line for whoever supports the program: which renderer this machine got.
+    static bool said = false;
+    if (!said) {
+        said = true;
+        qInfo("VELO player: %s video output on the %s platform", m_surface->kind(),
+              qPrintable(QGuiApplication::platformName()));
+    }
     setProperty("notice", QString());
     setProperty("framesShown", 0);
     m_surface->setHooks(VideoSurface::Hooks{
