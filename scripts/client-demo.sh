@@ -13,6 +13,8 @@ pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT
 
+# Each channel's clip is made once per machine and kept; later runs find them at once.
+"$build/tools/refservice/refservice" --make-clips
 "$build/tools/refservice/refservice" --listen 127.0.0.2:0 --data "$work/service" \
     >"$work/service.out" 2>"$work/service.log" &
 pids+=($!)

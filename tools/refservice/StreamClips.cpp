@@ -18,12 +18,11 @@ extern char** environ;
 namespace {
 
 // Bumped whenever the pictures change, so an old cache is not used.
-constexpr const char* kClipVersion = "v1";
+constexpr const char* kClipVersion = "v3";
 constexpr const char* kDuration = "4.8";  // a whole number of video and of audio frames
 
 // Test pictures that move by themselves; the channel's hue and clock make each one its own.
-constexpr const char* kSources[] = {"testsrc2", "testsrc", "smptehdbars", "mandelbrot",
-                                    "cellauto", "rgbtestsrc"};
+constexpr const char* kSources[] = {"testsrc2", "testsrc", "gradients", "mandelbrot"};
 
 QString filterEscaped(QString path) {
     return path.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))

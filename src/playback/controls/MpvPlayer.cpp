@@ -191,7 +191,6 @@ void MpvPlayer::handle(const mpv_event& event) {
             }
             if (start->playlist_entry_id == m_entry) {
                 m_entryStarted = true;
-                m_lastHttpStatus = 0;
             }
             return;
         }
@@ -199,11 +198,11 @@ void MpvPlayer::handle(const mpv_event& event) {
             m_entryPlaying = m_entryStarted;
             return;
         case MPV_EVENT_LOG_MESSAGE: {
+            // libmpv hands out its messages ahead of other events, so one about the current
+            // load can come before that load's start: every status since the load counts.
             const auto* message = static_cast<const mpv_event_log_message*>(event.data);
-            if (m_entryStarted) {
-                if (const int status = statusIn(message->text); status != 0) {
-                    m_lastHttpStatus = status;
-                }
+            if (const int status = statusIn(message->text); status != 0) {
+                m_lastHttpStatus = status;
             }
             return;
         }
