@@ -1,6 +1,7 @@
 #include "ZarFixture.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 
@@ -41,6 +42,20 @@ TEST(OpenGlSurfaceTest, PlaysThroughTheOpenGlRenderer) {
     const QImage later = zar.picture();
     EXPECT_GT(colourCount(first), 20);
     EXPECT_GT(differingShare(first, later), 0.01);
+
+    // Full screen moves the picture to a window of its own, which gives it a new GL context:
+    // the picture must come back there and again in the pane.
+    QWidget* picture = zar.control()->widget()->findChild<QWidget*>(QStringLiteral("videoSurface"));
+    ASSERT_NE(picture, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        QKeyEvent f11(QEvent::KeyPress, Qt::Key_F11, Qt::NoModifier);
+        QApplication::sendEvent(picture, &f11);
+        EXPECT_EQ(picture->isWindow(), round == 0);
+        from = zar.frames();
+        EXPECT_TRUE(ZarFixture::waitFor([&] { return zar.frames() >= from + 12; }));
+        EXPECT_NE(zar.state(2), 0);
+        EXPECT_GT(colourCount(picture->grab().toImage()), 20);
+    }
     zar.stop();
     EXPECT_EQ(zar.state(2), 0);
 }

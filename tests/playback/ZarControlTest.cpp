@@ -159,3 +159,16 @@ TEST_F(ZarControlTest, DestroyedWhilePlayingAndMadeAgainItPlays) {
     ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); }));
     EXPECT_TRUE(framesGo());
 }
+
+TEST_F(ZarControlTest, AShortPauseOfTheStreamIsRiddenOutWithoutAReload) {
+    m_zar.create();
+    m_zar.service().script(QStringLiteral("pause"), 0, 1500, 3000);
+    m_zar.play(m_zar.service().streamUrl(kNews), QStringLiteral("VELOニュース24"));
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); }));
+    // Past the pause, the stream goes on live on the same connection.
+    ZarFixture::waitFor([] { return false; }, 6000);
+    EXPECT_TRUE(framesGo(25));
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(m_zar.service().streamRequests(kNews), 1);
+    EXPECT_TRUE(notice().isEmpty());
+}

@@ -23,8 +23,10 @@ LivePlayback::LivePlayback(PlayerView& view, ReconnectWatchdog::Timings timings,
             progress();
         }
     });
+    // The picture has somewhere to go: at first, or again after its GL context was replaced,
+    // when libmpv's video output went with the old one and the channel is loaded anew.
     connect(&m_view, &PlayerView::surfaceReady, this, [this] {
-        if (m_pendingLoad) {
+        if (m_pendingLoad || m_wanted) {
             load();
         }
     });

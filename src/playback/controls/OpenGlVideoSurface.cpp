@@ -86,12 +86,8 @@ bool OpenGlVideoSurface::makeRenderContext() {
         return false;
     }
     mpv_render_context_set_update_callback(m_context, &OpenGlVideoSurface::onUpdate, this);
-    if (m_lostContext) {
-        // The video output went with the old context; the picture comes back on a new one.
-        m_lostContext = false;
-        const char* reload[] = {"video-reload", nullptr};
-        mpv_command_async(m_handle, 0, reload);
-    }
+    // After a lost context libmpv's video output is gone with it: the owner's ready hook
+    // loads again what plays.
     if (m_hooks.ready) {
         m_hooks.ready();
     }
@@ -113,7 +109,6 @@ void OpenGlVideoSurface::initializeGL() {
             makeCurrent();
             freeRenderContext();
             doneCurrent();
-            m_lostContext = m_handle != nullptr;
         }
     }, Qt::DirectConnection);
     makeRenderContext();

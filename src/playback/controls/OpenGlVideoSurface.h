@@ -10,7 +10,8 @@ struct mpv_render_context;
 
 // libmpv's OpenGL renderer into the widget's framebuffer. The render context lives with the
 // widget's GL context: made in initializeGL, freed when that context goes (which happens when the
-// widget moves to another window, as for full screen), and made again after.
+// widget moves to another window, as for full screen), and made again after; libmpv's video
+// output goes with the old one, so the ready hook then asks for the channel to be loaded again.
 class OpenGlVideoSurface : public QOpenGLWidget, public VideoSurface {
     Q_OBJECT
 
@@ -44,5 +45,4 @@ private:
     std::atomic<bool> m_updateQueued{false};
     bool m_frameDue = false;
     bool m_hasPicture = false;
-    bool m_lostContext = false;  // the render context went while a handle was attached
 };
