@@ -65,8 +65,8 @@ class Service {
 public:
     bool start() {
         m_process.setProgram(QStringLiteral(VELO_REFSERVICE_PATH));
-        m_process.setArguments({"--listen", "127.0.0.2:0", "--data", m_data.path(), "--udp-port",
-                                "0"});
+        m_process.setArguments(
+            {"--listen", "127.0.0.2:0", "--data", m_data.path(), "--udp-port", "0"});
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         QByteArray line;
@@ -99,8 +99,9 @@ class MpvCommand {
 public:
     bool start() {
         m_socketPath = m_folder.filePath(QStringLiteral("ipc"));
-        const QString auth = QStringLiteral("Authorization: Basic %1")
-                                 .arg(QString::fromLatin1((kUser + ':' + kPassword).toUtf8().toBase64()));
+        const QString auth =
+            QStringLiteral("Authorization: Basic %1")
+                .arg(QString::fromLatin1((kUser + ':' + kPassword).toUtf8().toBase64()));
         m_process.setProgram(QStringLiteral("mpv"));
         m_process.setArguments({"--no-config", "--idle=yes", "--vo=null", "--untimed", "--ao=null",
                                 "--ytdl=no", "--terminal=no", "--network-timeout=10",
@@ -128,7 +129,8 @@ public:
         m_process.waitForFinished(5000);
     }
     void stop() {
-        m_socket.write(R"({"command":["stop"]})" "\n");
+        m_socket.write(R"({"command":["stop"]})"
+                       "\n");
         m_socket.flush();
     }
     // Milliseconds from the load command to mpv's first video frame of ADDRESS; -1 on failure.
@@ -168,14 +170,15 @@ private:
 
 // The process start to the first video frame: mpv told to show one frame and end.
 double mpvColdStart(const QString& address) {
-    const QString auth = QStringLiteral("Authorization: Basic %1")
-                             .arg(QString::fromLatin1((kUser + ':' + kPassword).toUtf8().toBase64()));
+    const QString auth =
+        QStringLiteral("Authorization: Basic %1")
+            .arg(QString::fromLatin1((kUser + ':' + kPassword).toUtf8().toBase64()));
     QProcess mpv;
     QElapsedTimer took;
     took.start();
-    mpv.start(QStringLiteral("mpv"), {"--no-config", "--vo=null", "--untimed", "--ao=null",
-                                      "--ytdl=no", "--terminal=no", "--frames=1",
-                                      "--http-header-fields=" + auth, address});
+    mpv.start(QStringLiteral("mpv"),
+              {"--no-config", "--vo=null", "--untimed", "--ao=null", "--ytdl=no", "--terminal=no",
+               "--frames=1", "--http-header-fields=" + auth, address});
     return mpv.waitForFinished(kDeadlineMs) ? took.nsecsElapsed() / 1e6 : -1;
 }
 
@@ -195,8 +198,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QLibrary module(QStringLiteral(VELO_ZAR_MODULE));
-    const auto create = reinterpret_cast<VeloCreateControlFunction>(module.resolve(kCreateControlSymbol));
-    const auto destroy = reinterpret_cast<VeloDestroyControlFunction>(module.resolve(kDestroyControlSymbol));
+    const auto create =
+        reinterpret_cast<VeloCreateControlFunction>(module.resolve(kCreateControlSymbol));
+    const auto destroy =
+        reinterpret_cast<VeloDestroyControlFunction>(module.resolve(kDestroyControlSymbol));
     if (create == nullptr || destroy == nullptr) {
         std::fprintf(stderr, "bench_zap: %s\n", qPrintable(module.errorString()));
         return 1;
@@ -247,10 +252,14 @@ int main(int argc, char* argv[]) {
         pause(300);
     }
     turn.stop();
-    const qint64 longestRenderUs =
-        control->widget()->findChild<QObject*>(QStringLiteral("playerView"))->property("longestRenderUs").toLongLong();
-    const QString output =
-        control->widget()->findChild<QObject*>(QStringLiteral("playerView"))->property("videoOutput").toString();
+    const qint64 longestRenderUs = control->widget()
+                                       ->findChild<QObject*>(QStringLiteral("playerView"))
+                                       ->property("longestRenderUs")
+                                       .toLongLong();
+    const QString output = control->widget()
+                               ->findChild<QObject*>(QStringLiteral("playerView"))
+                               ->property("videoOutput")
+                               .toString();
     control->invoke(PlaybackControl::kStopPlay, {});
     destroy(control);
 

@@ -25,7 +25,8 @@ bool glContextAvailable() {
 // Run under Xvfb (Mesa's software renderer) by the PlaybackOpenGl test; skipped elsewhere.
 TEST(OpenGlSurfaceTest, PlaysThroughTheOpenGlRenderer) {
     if (!glContextAvailable()) {
-        GTEST_SKIP() << "no OpenGL context can be made on the " << qPrintable(QGuiApplication::platformName())
+        GTEST_SKIP() << "no OpenGL context can be made on the "
+                     << qPrintable(QGuiApplication::platformName())
                      << " platform; the OpenGL video surface is not tested here";
     }
     ZarFixture zar;

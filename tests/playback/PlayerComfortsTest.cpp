@@ -64,10 +64,12 @@ protected:
     QString note() { return m_zar.pane("note").toString(); }
     bool fullScreen() { return m_zar.pane("pictureFullScreen").toBool(); }
     bool remembered(int volume, bool muted) {
-        return ZarFixture::waitFor([&] {
-            const PlayerSettings saved(m_statePath);
-            return saved.volume() == volume && saved.muted() == muted;
-        }, 5000);
+        return ZarFixture::waitFor(
+            [&] {
+                const PlayerSettings saved(m_statePath);
+                return saved.volume() == volume && saved.muted() == muted;
+            },
+            5000);
     }
 
     ZarFixture m_zar;

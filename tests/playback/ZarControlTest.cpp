@@ -56,9 +56,8 @@ TEST_F(ZarControlTest, PlaysAMovingPictureWhileWantedAndShowsTheLogoAgainAfterSt
     EXPECT_LT(differingShare(logo, m_zar.picture()), 0.01);
     // Nothing comes back by itself once stopped.
     const QJsonObject before = m_zar.service().streams();
-    ASSERT_TRUE(ZarFixture::waitFor([&] {
-        return m_zar.service().streams().value("open").toInt() == 0;
-    }));
+    ASSERT_TRUE(
+        ZarFixture::waitFor([&] { return m_zar.service().streams().value("open").toInt() == 0; }));
     ZarFixture::waitFor([] { return false; }, 1500);
     EXPECT_EQ(m_zar.state(2), 0);
     EXPECT_EQ(m_zar.service().streamRequests(kNews),
@@ -67,7 +66,8 @@ TEST_F(ZarControlTest, PlaysAMovingPictureWhileWantedAndShowsTheLogoAgainAfterSt
 
 TEST_F(ZarControlTest, PlaysALiveHlsChannel) {
     m_zar.create();
-    m_zar.play(m_zar.service().streamUrl(kEconomy, "m3u8"), QStringLiteral("経済ニュースチャンネル"));
+    m_zar.play(m_zar.service().streamUrl(kEconomy, "m3u8"),
+               QStringLiteral("経済ニュースチャンネル"));
     ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); })) << notice().toStdString();
     // Segments keep coming from the sliding playlist well past the first one.
     EXPECT_TRUE(framesGo(60));
@@ -86,7 +86,8 @@ TEST_F(ZarControlTest, QuickChannelSwitchesLeaveOneStreamOfTheLastChannel) {
     ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); })) << notice().toStdString();
     EXPECT_TRUE(ZarFixture::waitFor([&] {
         const QJsonObject streams = m_zar.service().streams();
-        return streams.value("open").toInt() == 1 && streams.value("lastChannel").toInt() == kSports;
+        return streams.value("open").toInt() == 1 &&
+               streams.value("lastChannel").toInt() == kSports;
     })) << QJsonDocument(m_zar.service().streams()).toJson().constData();
     EXPECT_TRUE(framesGo());
 }
@@ -151,9 +152,8 @@ TEST_F(ZarControlTest, DestroyedWhilePlayingAndMadeAgainItPlays) {
     m_zar.play(m_zar.service().streamUrl(kNews), QStringLiteral("VELOニュース24"));
     ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); }));
     m_zar.destroy();
-    EXPECT_TRUE(ZarFixture::waitFor([&] {
-        return m_zar.service().streams().value("open").toInt() == 0;
-    }));
+    EXPECT_TRUE(
+        ZarFixture::waitFor([&] { return m_zar.service().streams().value("open").toInt() == 0; }));
     m_zar.create();
     m_zar.play(m_zar.service().streamUrl(kSports), QStringLiteral("スポーツライブ1"));
     ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); }));

@@ -22,10 +22,10 @@ ZarFixture::~ZarFixture() {
 
 void ZarFixture::create(const QString& id, const QString& password) {
     destroy();
-    const auto make = reinterpret_cast<VeloCreateControlFunction>(
-        m_module.resolve(kCreateControlSymbol));
-    const auto unmake = reinterpret_cast<VeloDestroyControlFunction>(
-        m_module.resolve(kDestroyControlSymbol));
+    const auto make =
+        reinterpret_cast<VeloCreateControlFunction>(m_module.resolve(kCreateControlSymbol));
+    const auto unmake =
+        reinterpret_cast<VeloDestroyControlFunction>(m_module.resolve(kDestroyControlSymbol));
     ASSERT_NE(make, nullptr);
     ASSERT_NE(unmake, nullptr);
     m_control = std::unique_ptr<PlaybackControl, Deleter>(make(&m_host), Deleter{unmake});

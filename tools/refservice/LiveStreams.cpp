@@ -43,10 +43,10 @@ void refuse(httplib::Response& res, int status) {
 // What one endless-stream connection has sent and what is scripted for it.
 struct Connection {
     std::shared_ptr<const TsClip> clip;
-    std::uint64_t next = 0;          // next packet of the endless stream
+    std::uint64_t next = 0;  // next packet of the endless stream
     std::int64_t startedMs = 0;
     std::optional<FaultBook::Script> fault;
-    bool paused = false;             // a scripted pause has been taken
+    bool paused = false;  // a scripted pause has been taken
 };
 
 }  // namespace
@@ -60,12 +60,15 @@ std::int64_t LiveStreams::channelTime() const {
 }
 
 void LiveStreams::install(httplib::Server& server) {
-    server.Get(R"(/live/(\d+)\.ts)",
-               [this](const httplib::Request& req, httplib::Response& res) { serveStream(req, res); });
-    server.Get(R"(/live/(\d+)\.m3u8)", [this](const httplib::Request& req,
-                                             httplib::Response& res) { servePlaylist(req, res); });
-    server.Get(R"(/live/(\d+)/(\d+)\.ts)", [this](const httplib::Request& req,
-                                                 httplib::Response& res) { serveSegment(req, res); });
+    server.Get(R"(/live/(\d+)\.ts)", [this](const httplib::Request& req, httplib::Response& res) {
+        serveStream(req, res);
+    });
+    server.Get(R"(/live/(\d+)\.m3u8)", [this](const httplib::Request& req, httplib::Response& res) {
+        servePlaylist(req, res);
+    });
+    server.Get(
+        R"(/live/(\d+)/(\d+)\.ts)",
+        [this](const httplib::Request& req, httplib::Response& res) { serveSegment(req, res); });
     server.Get("/control/streams", [this](const httplib::Request&, httplib::Response& res) {
         res.set_content(QJsonDocument(snapshot()).toJson().toStdString(),
                         "application/json; charset=utf-8");
@@ -192,8 +195,8 @@ void LiveStreams::serveStream(const httplib::Request& req, httplib::Response& re
             if (!chunk.isEmpty()) {
                 return sink.write(chunk.constData(), static_cast<std::size_t>(chunk.size()));
             }
-            const std::int64_t waitMs =
-                std::clamp<std::int64_t>((clip.timeOf(connection->next) - due) / kTicksPerMs, 1, 40);
+            const std::int64_t waitMs = std::clamp<std::int64_t>(
+                (clip.timeOf(connection->next) - due) / kTicksPerMs, 1, 40);
             shutdown->sleepFor(std::chrono::milliseconds(waitMs));
             return true;
         },
@@ -267,8 +270,9 @@ void LiveStreams::serveSegment(const httplib::Request& req, httplib::Response& r
     const std::uint64_t loop = static_cast<std::uint64_t>(n) / perLoop;
     const std::size_t j = static_cast<std::size_t>(static_cast<std::uint64_t>(n) % perLoop);
     const std::uint64_t begin = loop * clip->packetCount() + joins[j].packet;
-    const std::uint64_t end = j + 1 < joins.size() ? loop * clip->packetCount() + joins[j + 1].packet
-                                                   : (loop + 1) * clip->packetCount();
+    const std::uint64_t end = j + 1 < joins.size()
+                                  ? loop * clip->packetCount() + joins[j + 1].packet
+                                  : (loop + 1) * clip->packetCount();
     QByteArray bytes;
     bytes.reserve(static_cast<qsizetype>((end - begin) * TsClip::kPacketSize));
     for (std::uint64_t i = begin; i < end; ++i) {

@@ -48,7 +48,8 @@ bool run(const std::vector<std::string>& args, const QString& logPath, QString& 
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
-        error = QStringLiteral("cannot run %1 (is it installed?)").arg(QString::fromStdString(args[0]));
+        error =
+            QStringLiteral("cannot run %1 (is it installed?)").arg(QString::fromStdString(args[0]));
         return false;
     }
     int status = 0;
@@ -80,7 +81,10 @@ bool StreamClips::knows(int channel) const {
 }
 
 QString StreamClips::pathOf(int channel) const {
-    return QStringLiteral("%1/%2-%3.ts").arg(m_folder).arg(channel).arg(QLatin1String(kClipVersion));
+    return QStringLiteral("%1/%2-%3.ts")
+        .arg(m_folder)
+        .arg(channel)
+        .arg(QLatin1String(kClipVersion));
 }
 
 std::shared_ptr<const TsClip> StreamClips::clip(int channel, QString& error) {
@@ -152,16 +156,15 @@ bool StreamClips::make(const Channel& channel, QString& error) const {
             .arg(QLatin1String(source))
             .arg(hue)
             .arg(filterEscaped(nameFile), font);
-    const QString audio =
-        QStringLiteral("sine=frequency=%1:sample_rate=48000,volume=0.15").arg(330 + channel.id % 7 * 55);
+    const QString audio = QStringLiteral("sine=frequency=%1:sample_rate=48000,volume=0.15")
+                              .arg(330 + channel.id % 7 * 55);
     const QString partial = target + QStringLiteral(".part");
     const std::vector<std::string> args = {
-        "ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
-        "-f", "lavfi", "-i", video.toStdString(), "-f", "lavfi", "-i", audio.toStdString(),
-        "-t", kDuration, "-map", "0:v", "-map", "1:a",
-        "-c:v", "libx264", "-preset", "veryfast", "-profile:v", "main", "-pix_fmt", "yuv420p",
-        "-g", "25", "-keyint_min", "25", "-sc_threshold", "0", "-b:v", "700k",
-        "-c:a", "aac", "-b:a", "64k", "-ac", "2",
+        "ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+        video.toStdString(), "-f", "lavfi", "-i", audio.toStdString(), "-t", kDuration, "-map",
+        "0:v", "-map", "1:a", "-c:v", "libx264", "-preset", "veryfast", "-profile:v", "main",
+        "-pix_fmt", "yuv420p", "-g", "25", "-keyint_min", "25", "-sc_threshold", "0", "-b:v",
+        "700k", "-c:a", "aac", "-b:a", "64k", "-ac", "2",
         // Tables in front of every frame: any key frame is a place to start.
         "-f", "mpegts", "-mpegts_flags", "+pat_pmt_at_frames",
         QFile::encodeName(partial).toStdString()};

@@ -50,9 +50,9 @@ private:
     int pidSlot(std::uint16_t pid) const;
 
     QByteArray m_bytes;
-    std::vector<std::int64_t> m_times;       // per packet, clip time in 90 kHz ticks
-    std::vector<std::uint8_t> m_ccBefore;    // per packet: payload packets of its PID before it
-    std::vector<std::int8_t> m_slot;         // per packet: its PID's slot in m_pids
+    std::vector<std::int64_t> m_times;     // per packet, clip time in 90 kHz ticks
+    std::vector<std::uint8_t> m_ccBefore;  // per packet: payload packets of its PID before it
+    std::vector<std::int8_t> m_slot;       // per packet: its PID's slot in m_pids
     std::vector<Pid> m_pids;
     std::vector<JoinPoint> m_joins;
     std::int64_t m_period = 0;

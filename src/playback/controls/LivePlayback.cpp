@@ -100,9 +100,8 @@ void LivePlayback::load() {
     QStringList headers;
     if (!m_id.isEmpty()) {
         headers << QStringLiteral("Authorization: Basic %1")
-                       .arg(QString::fromLatin1((m_id + QLatin1Char(':') + m_password)
-                                                    .toUtf8()
-                                                    .toBase64()));
+                       .arg(QString::fromLatin1(
+                           (m_id + QLatin1Char(':') + m_password).toUtf8().toBase64()));
     }
     if (!m_authUrl.isEmpty()) {
         headers << QStringLiteral("X-Velo-Auth-Url: %1").arg(m_authUrl);
@@ -177,9 +176,9 @@ void LivePlayback::stepVolume(int delta) {
     if (m_player) {
         m_player->setVolume(m_volume);
     }
-    m_view.showNote(m_muted ? QStringLiteral("%1 (%2)").arg(ZarTexts::volume(m_volume),
-                                                            ZarTexts::muted())
-                            : ZarTexts::volume(m_volume));
+    m_view.showNote(
+        m_muted ? QStringLiteral("%1 (%2)").arg(ZarTexts::volume(m_volume), ZarTexts::muted())
+                : ZarTexts::volume(m_volume));
     m_saveDelay.start();
 }
 

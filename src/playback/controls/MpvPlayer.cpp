@@ -29,8 +29,9 @@ const char* const kOptions[][2] = {
     {"audio-client-name", "VELO"},
     {"network-timeout", "10"},
     // Short drops of an HTTP stream heal inside libavformat, without a reload.
-    {"stream-lavf-o", "reconnect=1,reconnect_streamed=1,reconnect_on_network_error=1,"
-                      "reconnect_delay_max=2"},
+    {"stream-lavf-o",
+     "reconnect=1,reconnect_streamed=1,reconnect_on_network_error=1,"
+     "reconnect_delay_max=2"},
 };
 
 int statusIn(const char* text) {
@@ -140,7 +141,8 @@ void MpvPlayer::setMuted(bool muted) {
 void MpvPlayer::onWakeup(void* self) {
     auto* player = static_cast<MpvPlayer*>(self);
     if (!player->m_drainQueued.exchange(true)) {
-        QMetaObject::invokeMethod(player, [player] { player->drain(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            player, [player] { player->drain(); }, Qt::QueuedConnection);
     }
 }
 

@@ -51,9 +51,9 @@ private:
 
     mpv_handle* m_handle = nullptr;
     std::atomic<bool> m_drainQueued{false};
-    quint64 m_loadSerial = 0;   // the reply id of the latest load
+    quint64 m_loadSerial = 0;  // the reply id of the latest load
     bool m_replyPending = false;
-    qint64 m_entry = 0;         // its playlist entry, once known
+    qint64 m_entry = 0;  // its playlist entry, once known
     bool m_entryStarted = false;
     bool m_entryPlaying = false;
     int m_lastHttpStatus = 0;

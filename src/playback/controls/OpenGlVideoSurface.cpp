@@ -104,21 +104,24 @@ void OpenGlVideoSurface::freeRenderContext() {
 }
 
 void OpenGlVideoSurface::initializeGL() {
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-        if (m_context != nullptr) {
-            makeCurrent();
-            freeRenderContext();
-            doneCurrent();
-        }
-    }, Qt::DirectConnection);
+    connect(
+        context(), &QOpenGLContext::aboutToBeDestroyed, this,
+        [this] {
+            if (m_context != nullptr) {
+                makeCurrent();
+                freeRenderContext();
+                doneCurrent();
+            }
+        },
+        Qt::DirectConnection);
     makeRenderContext();
 }
 
 void OpenGlVideoSurface::onUpdate(void* self) {
     auto* surface = static_cast<OpenGlVideoSurface*>(self);
     if (!surface->m_updateQueued.exchange(true)) {
-        QMetaObject::invokeMethod(surface, [surface] { surface->takeUpdate(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            surface, [surface] { surface->takeUpdate(); }, Qt::QueuedConnection);
     }
 }
 

@@ -39,7 +39,7 @@ bool PlayerSettings::muted() const {
 QString PlayerSettings::videoOutput() const {
     const QString value = read(QStringLiteral("Video")).toLower();
     return value == QLatin1String("software") || value == QLatin1String("opengl") ? value
-                                                                                    : QString();
+                                                                                  : QString();
 }
 
 bool PlayerSettings::setVolume(int volume) const {

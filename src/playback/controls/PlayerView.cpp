@@ -205,9 +205,9 @@ void PlayerView::paintOverlay(QPainter& p, const QRect& area) {
     }
     if (!m_note.isEmpty() && m_noteAge.isValid()) {
         const qint64 age = m_noteAge.elapsed();
-        const double opacity =
-            age <= kNoteShownMs ? 1.0
-                                : std::max(0.0, 1.0 - double(age - kNoteShownMs) / kNoteFadeMs);
+        const double opacity = age <= kNoteShownMs
+                                   ? 1.0
+                                   : std::max(0.0, 1.0 - double(age - kNoteShownMs) / kNoteFadeMs);
         if (opacity > 0) {
             QFont noteFont = font();
             noteFont.setPixelSize(std::max(14, area.height() / 22));

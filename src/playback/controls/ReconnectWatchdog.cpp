@@ -36,8 +36,8 @@ void ReconnectWatchdog::failed(qint64 now) {
         return;
     }
     ++m_failures;
-    const std::size_t step =
-        std::min<std::size_t>(static_cast<std::size_t>(m_failures - 1), m_timings.backOffMs.size() - 1);
+    const std::size_t step = std::min<std::size_t>(static_cast<std::size_t>(m_failures - 1),
+                                                   m_timings.backOffMs.size() - 1);
     m_retryAt = now + m_timings.backOffMs[step];
     m_state = State::Waiting;
 }

@@ -52,8 +52,8 @@ void SoftwareVideoSurface::detach() {
 void SoftwareVideoSurface::onUpdate(void* self) {
     auto* surface = static_cast<SoftwareVideoSurface*>(self);
     if (!surface->m_updateQueued.exchange(true)) {
-        QMetaObject::invokeMethod(surface, [surface] { surface->takeUpdate(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            surface, [surface] { surface->takeUpdate(); }, Qt::QueuedConnection);
     }
 }
 
@@ -78,8 +78,8 @@ void SoftwareVideoSurface::render() {
     if (m_image.size() != size) {
         const auto stride =
             (static_cast<std::size_t>(size.width()) * 4 + kAlignment - 1) / kAlignment * kAlignment;
-        m_buffer.reset(new unsigned char[stride * static_cast<std::size_t>(size.height()) +
-                                         kAlignment]);
+        m_buffer.reset(
+            new unsigned char[stride * static_cast<std::size_t>(size.height()) + kAlignment]);
         const auto address = reinterpret_cast<std::uintptr_t>(m_buffer.get());
         auto* aligned = m_buffer.get() + (kAlignment - address % kAlignment) % kAlignment;
         m_image = QImage(aligned, size.width(), size.height(), static_cast<qsizetype>(stride),

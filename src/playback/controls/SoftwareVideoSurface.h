@@ -39,6 +39,6 @@ private:
     mpv_render_context* m_context = nullptr;
     std::atomic<bool> m_updateQueued{false};
     std::unique_ptr<unsigned char[]> m_buffer;
-    QImage m_image;        // over m_buffer, aligned as the renderer likes
+    QImage m_image;  // over m_buffer, aligned as the renderer likes
     bool m_hasPicture = false;
 };

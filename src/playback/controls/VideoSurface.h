@@ -18,8 +18,8 @@ class QWidget;
 class VideoSurface {
 public:
     struct Hooks {
-        std::function<void()> frameShown;                          // a new frame is on screen
-        std::function<void()> ready;                               // frames can be drawn now
+        std::function<void()> frameShown;                           // a new frame is on screen
+        std::function<void()> ready;                                // frames can be drawn now
         std::function<void(QPainter&, const QRect&)> paintOverlay;  // notes over the picture
     };
 

@@ -9,7 +9,8 @@ namespace VideoSurfaces {
 VideoSurface* create(QWidget* parent, const QString& preferred) {
     const QString asked = qEnvironmentVariable("VELO_VIDEO_OUTPUT", preferred).toLower();
     const QString platform = QGuiApplication::platformName();
-    const bool noGl = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    const bool noGl =
+        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
     if (asked != QLatin1String("software") && !noGl && OpenGlVideoSurface::available()) {
         return new OpenGlVideoSurface(parent);
     }

@@ -93,9 +93,9 @@ QVariant ZarControl::invoke(int dispatchId, const QVariantList& arguments) {
             m_stack->setCurrentWidget(m_logo);
             return {};
         case kQueryState: {
-            const int selector =
-                !arguments.isEmpty() && arguments[0].typeId() == QMetaType::Int ? arguments[0].toInt()
-                                                                                : 0;
+            const int selector = !arguments.isEmpty() && arguments[0].typeId() == QMetaType::Int
+                                     ? arguments[0].toInt()
+                                     : 0;
             if (selector == 1) {
                 return static_cast<qint32>(m_initialised ? 1 : 0);
             }
