@@ -15,6 +15,7 @@ enum : quint64 { kTimePos = 1 };
 const char* const kOptions[][2] = {
     {"vo", "libmpv"},
     {"hwdec", "no"},
+    {"gpu-hwdec-interop", "no"},
     {"ytdl", "no"},
     {"config", "no"},
     {"load-scripts", "no"},

@@ -29,6 +29,8 @@ OpenGlVideoSurface::OpenGlVideoSurface(QWidget* parent) : QOpenGLWidget(parent) 
 
 OpenGlVideoSurface::~OpenGlVideoSurface() {
     detach();
+    // The base class destroys the context once this object is gone.
+    disconnect(m_contextGoes);
 }
 
 bool OpenGlVideoSurface::available() {
@@ -104,7 +106,8 @@ void OpenGlVideoSurface::freeRenderContext() {
 }
 
 void OpenGlVideoSurface::initializeGL() {
-    connect(
+    disconnect(m_contextGoes);
+    m_contextGoes = connect(
         context(), &QOpenGLContext::aboutToBeDestroyed, this,
         [this] {
             if (m_context != nullptr) {

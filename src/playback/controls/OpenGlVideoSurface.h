@@ -45,4 +45,5 @@ private:
     std::atomic<bool> m_updateQueued{false};
     bool m_frameDue = false;
     bool m_hasPicture = false;
+    QMetaObject::Connection m_contextGoes;
 };
