@@ -77,6 +77,7 @@ void LivePlayback::play(const QString& address, const QString& channel) {
         return;
     }
     m_address = address;
+    m_stopQueued = false;
     m_wanted = true;
     m_everPlayed = false;
     m_refused = false;
@@ -114,8 +115,16 @@ void LivePlayback::stop() {
     m_pendingLoad = false;
     m_tick.stop();
     m_watchdog.cancel();
-    if (m_player) {
-        m_player->stop();
+    // A play request begins with a stop: the stop reaches libmpv only if no channel follows in
+    // the same turn of the event loop, so a zap replaces the stream and keeps the video output.
+    if (m_player && !m_stopQueued) {
+        m_stopQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            if (m_stopQueued && m_player) {
+                m_player->stop();
+            }
+            m_stopQueued = false;
+        });
     }
     m_view.setFullScreen(false);
     m_view.surface().clearPicture();

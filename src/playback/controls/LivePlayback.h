@@ -59,6 +59,7 @@ private:
     QString m_authUrl;
     QString m_address;
     bool m_wanted = false;
+    bool m_stopQueued = false;   // a stop waits for the end of this turn of the event loop
     bool m_pendingLoad = false;  // asked for before the picture had anywhere to go
     bool m_everPlayed = false;   // this channel has shown frames since it was chosen
     bool m_refused = false;      // the last failure was a refusal

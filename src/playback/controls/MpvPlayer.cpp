@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <clocale>
+#include <utility>
 
 namespace {
 
@@ -100,6 +101,7 @@ void MpvPlayer::load(const QString& address, const QStringList& headers) {
     mpv_set_property(m_handle, "http-header-fields", MPV_FORMAT_NODE, &headerNode);
 
     ++m_loadSerial;
+    m_pendingEnd = PendingEnd::None;
     m_replyPending = true;
     m_entry = 0;
     m_entryStarted = false;
@@ -116,6 +118,7 @@ void MpvPlayer::stop() {
     }
     // Whatever the stopped entry still reports belongs to no load of ours.
     ++m_loadSerial;
+    m_pendingEnd = PendingEnd::None;
     m_replyPending = false;
     m_entry = -1;
     m_entryStarted = false;
@@ -155,6 +158,13 @@ void MpvPlayer::drain() {
             break;
         }
         handle(*event);
+    }
+    const PendingEnd end = std::exchange(m_pendingEnd, PendingEnd::None);
+    if (end == PendingEnd::Eof) {
+        emit ended(End::Eof, m_lastHttpStatus);
+    } else if (end == PendingEnd::Error) {
+        const bool refused = m_lastHttpStatus == 401 || m_lastHttpStatus == 403;
+        emit ended(refused ? End::Refused : End::Error, m_lastHttpStatus);
     }
 }
 
@@ -201,8 +211,8 @@ void MpvPlayer::handle(const mpv_event& event) {
             m_entryPlaying = m_entryStarted;
             return;
         case MPV_EVENT_LOG_MESSAGE: {
-            // libmpv hands out its messages ahead of other events, so one about the current
-            // load can come before that load's start: every status since the load counts.
+            // A message can come before or after the start of the load it is about: every
+            // status since the load counts.
             const auto* message = static_cast<const mpv_event_log_message*>(event.data);
             if (const int status = statusIn(message->text); status != 0) {
                 m_lastHttpStatus = status;
@@ -216,11 +226,13 @@ void MpvPlayer::handle(const mpv_event& event) {
             }
             m_entryStarted = false;
             m_entryPlaying = false;
+            // libmpv hands out queued events before its messages: the message with the HTTP
+            // status of a failed load is read after its end, so the end is told once the
+            // queue is empty.
             if (end->reason == MPV_END_FILE_REASON_EOF) {
-                emit ended(End::Eof, m_lastHttpStatus);
+                m_pendingEnd = PendingEnd::Eof;
             } else if (end->reason == MPV_END_FILE_REASON_ERROR) {
-                const bool refused = m_lastHttpStatus == 401 || m_lastHttpStatus == 403;
-                emit ended(refused ? End::Refused : End::Error, m_lastHttpStatus);
+                m_pendingEnd = PendingEnd::Error;
             }
             return;
         }

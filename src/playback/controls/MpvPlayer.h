@@ -57,4 +57,6 @@ private:
     bool m_entryStarted = false;
     bool m_entryPlaying = false;
     int m_lastHttpStatus = 0;
+    enum class PendingEnd { None, Eof, Error };
+    PendingEnd m_pendingEnd = PendingEnd::None;  // the current entry ended in this drain
 };
