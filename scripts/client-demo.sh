@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the client against the reference service in a fresh folder. With a display the client
-# opens there; without one it runs under Xvfb, and once its window shows the signed-in status and
-# the channel list a screenshot is saved and its path printed.
+# opens there; without one it runs under Xvfb: once its window shows the signed-in status and the
+# channel list, the first channel is double-clicked, and once the player pane shows its moving
+# picture a screenshot is saved and its path printed.
 # usage: scripts/client-demo.sh BUILDDIR [SCREENSHOT]
 # VELO_SERVICE_ADDRESS picks the loopback address the service listens on (default 127.0.0.2).
 set -euo pipefail
@@ -13,6 +14,8 @@ pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT
 
+# Each channel's clip is made once per machine and kept; later runs find them at once.
+"$build/tools/refservice/refservice" --make-clips
 "$build/tools/refservice/refservice" --listen "${VELO_SERVICE_ADDRESS:-127.0.0.2}:0" \
     --data "$work/service" \
     >"$work/service.out" 2>"$work/service.log" &
@@ -47,15 +50,38 @@ export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
 "$program/velo" >"$work/client.log" 2>&1 &
 client=$!
 pids+=($client)
+ready=
 for _ in $(seq 60); do
     sleep 0.5
     import -window root "$shot" 2>/dev/null || continue
     if "$build/tools/screencheck/screencheck" "$shot" >"$work/check.txt"; then
+        cat "$work/check.txt"
+        ready=1
+        break
+    fi
+done
+if [ -z "$ready" ]; then
+    cat "$work/check.txt" "$work/client.log" >&2 || true
+    echo "the client did not show its signed-in window with the channel list (last screenshot: $shot)" >&2
+    exit 1
+fi
+
+# The first channel of the list, as a user would: a double-click on its row. The window opens
+# centred, its list 210 pixels from the right edge and its first channel on the third row.
+read -r width height < <(xdpyinfo | sed -n 's/ *dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+x=$(( (width - 800) / 2 + 685 )) y=$(( (height - 530) / 2 + 125 ))
+xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
+for _ in $(seq 40); do
+    sleep 0.5
+    import -window root "$work/first.png" 2>/dev/null || continue
+    sleep 0.6
+    import -window root "$shot" 2>/dev/null || continue
+    if "$build/tools/screencheck/screencheck" --playing "$work/first.png" "$shot" >"$work/check.txt"; then
         cat "$work/check.txt"
         echo "Screenshot: $shot"
         exit 0
     fi
 done
 cat "$work/check.txt" "$work/client.log" >&2 || true
-echo "the client did not show its signed-in window with the channel list (last screenshot: $shot)" >&2
+echo "the double-clicked channel did not play in the player pane (last screenshot: $shot)" >&2
 exit 1

@@ -103,7 +103,7 @@ TEST_F(VeloCliService, TicketAndChannelList) {
     EXPECT_TRUE(channels.out.contains(QStringLiteral("人気チャンネル")));
     EXPECT_TRUE(channels.out.contains(QStringLiteral("最新更新")));
     EXPECT_TRUE(channels.out.contains(QStringLiteral("频道建设中，敬请关注...")));
-    EXPECT_TRUE(channels.out.contains(QStringLiteral("zar://")));
+    EXPECT_TRUE(channels.out.contains(m_service.serverUrl() + QStringLiteral("/live/101.ts")));
     EXPECT_TRUE(QFile::exists(m_service.programFolder() + QStringLiteral("/tvchannel.xml")));
 
     m_service.script(QStringLiteral("/tvprogram.action"), QStringLiteral("reply"), {}, 500);

@@ -10,6 +10,7 @@
 #include <QJsonParseError>
 
 #include <cmath>
+#include <functional>
 #include <cstdio>
 
 namespace {
@@ -55,18 +56,18 @@ DataStore::DataStore(const QString& folder)
       m_updateFile(QDir(folder).filePath(QStringLiteral("update.json"))),
       m_channelsFile(QDir(folder).filePath(QStringLiteral("channels.xml"))) {}
 
-bool DataStore::open(QString& error) {
+bool DataStore::open(const QString& streamBase, QString& error) {
     QDir folder(m_folder);
     if (!folder.mkpath(QStringLiteral(".")) || !folder.mkpath(QStringLiteral("ads"))) {
         error = QStringLiteral("cannot create the data folder %1").arg(m_folder);
         return false;
     }
     // Only what is missing is created: an operator's own accounts or channel list stay.
-    const std::pair<WatchedFile*, QByteArray (*)()> demoFiles[] = {
+    const std::pair<WatchedFile*, std::function<QByteArray()>> demoFiles[] = {
         {&m_accountsFile, &DemoData::accountsJson},
         {&m_registrationsFile, &DemoData::registrationsJson},
         {&m_updateFile, &DemoData::updateJson},
-        {&m_channelsFile, &DemoData::channelListXml},
+        {&m_channelsFile, [&streamBase] { return DemoData::channelListXml(streamBase); }},
     };
     for (const auto& [file, content] : demoFiles) {
         if (!file->exists() && !file->write(content(), error)) {

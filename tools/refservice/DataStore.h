@@ -36,9 +36,10 @@ public:
 
     explicit DataStore(const QString& folder);
 
-    // Creates the folder and the missing files, then reads them all. On failure ERROR says
-    // which file is unusable and why.
-    bool open(QString& error);
+    // Creates the folder and the missing files, then reads them all; a new channel list's
+    // addresses name the streams at STREAM_BASE. On failure ERROR says which file is unusable
+    // and why.
+    bool open(const QString& streamBase, QString& error);
 
     std::optional<Account> account(const QString& id);
 

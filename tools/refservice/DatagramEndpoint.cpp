@@ -133,6 +133,7 @@ void DatagramEndpoint::handle(const QByteArray& datagram, const sockaddr_in& fro
             return;
         case FaultBook::Action::Split1024:
         case FaultBook::Action::Dribble:
+        case FaultBook::Action::Pause:  // not scripted for datagrams
             break;
     }
     send(m_answers.answer(text), from);

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -144,16 +145,41 @@ QByteArray DemoData::updateJson() {
     return QJsonDocument(update).toJson(QJsonDocument::Indented);
 }
 
-QByteArray DemoData::channelListXml() {
+std::vector<DemoData::Channel> DemoData::channels() {
+    std::vector<Channel> all;
+    for (const DemoGroupSet& set : kGroupSets) {
+        for (const DemoGroup& group : set.groups) {
+            for (const DemoChannel& channel : group.channels) {
+                const bool listed = std::any_of(all.begin(), all.end(), [&](const Channel& c) {
+                    return c.id == channel.id;
+                });
+                if (!listed) {
+                    all.push_back(Channel{channel.id, QString::fromUtf8(channel.name)});
+                }
+            }
+        }
+    }
+    return all;
+}
+
+QString DemoData::streamAddress(const QString& streamBase, int id) {
+    // Channels x02 come as HLS, so the client plays both kinds.
+    const bool hls = id % 100 == 2;
+    return QStringLiteral("%1/live/%2.%3")
+        .arg(streamBase)
+        .arg(id)
+        .arg(hls ? QStringLiteral("m3u8") : QStringLiteral("ts"));
+}
+
+QByteArray DemoData::channelListXml(const QString& streamBase) {
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tvlist>\n");
     for (const DemoGroupSet& set : kGroupSets) {
         xml += QStringLiteral("  <groups name=\"%1\">\n").arg(attribute(set.name));
         for (const DemoGroup& group : set.groups) {
             xml += QStringLiteral("    <group name=\"%1\">\n").arg(attribute(group.name));
             for (const DemoChannel& channel : group.channels) {
-                // The loopback playback address is a placeholder the demo player resolves itself;
-                // it only has to survive the cipher round trip (at most 56 bytes).
-                const QString address = QStringLiteral("zar://127.0.0.2/live/ch%1").arg(channel.id);
+                // It has to survive the cipher round trip (at most 56 bytes).
+                const QString address = streamAddress(streamBase, channel.id);
                 const QString hex = EncryptText(address).value_or(QString());
                 if (hex.isEmpty()) {
                     std::fprintf(stderr, "refservice: cannot encrypt playback address %s\n",

@@ -12,12 +12,15 @@
 // so many requests to that endpoint in the order the scripts were added. Thread-safe.
 class FaultBook {
 public:
-    enum class Action { Reply, Delay, Drop, Garbage, Truncate, Split1024, Dribble, Silence };
+    // For the live streams: Drop cuts a stream after delayMs, Silence stalls it then (socket open,
+    // for holdMs), Pause holds it for holdMs and then goes on where the channel is.
+    enum class Action { Reply, Delay, Drop, Garbage, Truncate, Split1024, Dribble, Silence, Pause };
 
     struct Script {
         Action action = Action::Reply;
         int status = 200;
         int delayMs = 0;
+        int holdMs = 0;
         QByteArray payload;
     };
 

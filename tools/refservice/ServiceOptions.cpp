@@ -16,6 +16,10 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
             options.m_help = true;
             return options;
         }
+        if (arg == QLatin1String("--make-clips")) {
+            options.m_makeClips = true;
+            continue;
+        }
         // Both "--name value" and "--name=value" are accepted.
         QString name = arg;
         std::optional<QString> value;
@@ -26,7 +30,8 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
         }
         const bool known = name == QLatin1String("--listen") ||
                            name == QLatin1String("--ad-listen") ||
-                           name == QLatin1String("--udp-port") || name == QLatin1String("--data");
+                           name == QLatin1String("--udp-port") || name == QLatin1String("--data") ||
+                           name == QLatin1String("--clips");
         if (!known) {
             error = QStringLiteral("unknown argument \"%1\"").arg(arg);
             return std::nullopt;
@@ -57,6 +62,12 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
                 return std::nullopt;
             }
             options.m_udpPort = *port;
+        } else if (name == QLatin1String("--clips")) {
+            if (value->isEmpty()) {
+                error = QStringLiteral("--clips needs a folder");
+                return std::nullopt;
+            }
+            options.m_clipsFolder = *value;
         } else {
             if (value->isEmpty()) {
                 error = QStringLiteral("--data needs a folder");
@@ -64,6 +75,9 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
             }
             options.m_dataFolder = *value;
         }
+    }
+    if (options.m_makeClips) {
+        return options;
     }
     if (!haveListen) {
         error = QStringLiteral("--listen ADDRESS:PORT is required");
@@ -79,7 +93,8 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
 QString ServiceOptions::usage() {
     return QStringLiteral(
         "usage: refservice --listen ADDRESS:PORT --data DIR [--ad-listen ADDRESS:PORT] "
-        "[--udp-port N]");
+        "[--udp-port N] [--clips DIR]\n"
+        "       refservice --make-clips [--clips DIR]");
 }
 
 std::optional<ServiceOptions::Endpoint> ServiceOptions::parseEndpoint(const QString& text,

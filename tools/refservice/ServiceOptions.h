@@ -33,6 +33,10 @@ public:
     const std::optional<Endpoint>& adListen() const { return m_adListen; }
     int udpPort() const { return m_udpPort; }
     const QString& dataFolder() const { return m_dataFolder; }
+    // Where the streams' clips are kept; empty for the shared default.
+    const QString& clipsFolder() const { return m_clipsFolder; }
+    // Only make the missing clips, then end.
+    bool makeClipsOnly() const { return m_makeClips; }
 
 private:
     static std::optional<Endpoint> parseEndpoint(const QString& text, QString& error);
@@ -43,4 +47,6 @@ private:
     std::optional<Endpoint> m_adListen;
     int m_udpPort = kDefaultUdpPort;
     QString m_dataFolder;
+    QString m_clipsFolder;
+    bool m_makeClips = false;
 };

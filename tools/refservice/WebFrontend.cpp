@@ -3,6 +3,7 @@
 #include "ConnectionCutter.h"
 #include "DataStore.h"
 #include "FaultBook.h"
+#include "LiveStreams.h"
 #include "SessionBook.h"
 #include "ShutdownLatch.h"
 
@@ -86,8 +87,13 @@ bool isDatagramEndpoint(const QString& endpoint) {
 }  // namespace
 
 WebFrontend::WebFrontend(ServiceRoutes& routes, SessionBook& book, FaultBook& faults,
-                         DataStore& store, const ShutdownLatch& shutdown)
-    : m_routes(routes), m_book(book), m_faults(faults), m_store(store), m_shutdown(shutdown) {}
+                         DataStore& store, const ShutdownLatch& shutdown, LiveStreams* streams)
+    : m_routes(routes),
+      m_book(book),
+      m_faults(faults),
+      m_store(store),
+      m_shutdown(shutdown),
+      m_streams(streams) {}
 
 void WebFrontend::install(httplib::Server& server, bool withControl) {
     // The client posts its forms and gets its addresses; both methods are served on every
@@ -102,6 +108,10 @@ void WebFrontend::install(httplib::Server& server, bool withControl) {
     }
     if (!withControl) {
         return;
+    }
+    // The streams are the web server's, not the ad server's.
+    if (m_streams != nullptr) {
+        m_streams->install(server);
     }
     server.Post("/control/script", [this](const httplib::Request& req, httplib::Response& res) {
         addScript(req, res);
@@ -203,6 +213,7 @@ void WebFrontend::serve(const ServiceRoutes::Route& route, const httplib::Reques
             sendDribble(m_routes.answer(route, request), res);
             return;
         case FaultBook::Action::Silence:
+        case FaultBook::Action::Pause:  // not scripted for these routes
             break;
     }
     sendReply(m_routes.answer(route, request), res);
@@ -213,15 +224,24 @@ void WebFrontend::addScript(const httplib::Request& req, httplib::Response& res)
     const QHash<QString, QString> fields = queryFields(req.target);
     const QString endpoint = fields.value(QStringLiteral("endpoint"));
     const bool datagram = isDatagramEndpoint(endpoint);
-    if (!datagram && ServiceRoutes::routeFor(endpoint) == nullptr) {
+    const bool stream = endpoint == QLatin1String(LiveStreams::kEndpoint);
+    if (!datagram && !stream && ServiceRoutes::routeFor(endpoint) == nullptr) {
         sendText(res, 400, QStringLiteral("unknown endpoint \"%1\"").arg(endpoint));
         return;
     }
     const QString actionName = fields.value(QStringLiteral("action"));
     const auto action = FaultBook::actionNamed(actionName);
-    const bool fits = action && (datagram ? *action != FaultBook::Action::Split1024 &&
-                                                *action != FaultBook::Action::Dribble
-                                          : *action != FaultBook::Action::Silence);
+    const bool fits =
+        action && (stream ? (*action == FaultBook::Action::Reply ||
+                             *action == FaultBook::Action::Delay ||
+                             *action == FaultBook::Action::Drop ||
+                             *action == FaultBook::Action::Silence ||
+                             *action == FaultBook::Action::Pause)
+                   : datagram ? *action != FaultBook::Action::Split1024 &&
+                                    *action != FaultBook::Action::Dribble &&
+                                    *action != FaultBook::Action::Pause
+                              : *action != FaultBook::Action::Silence &&
+                                    *action != FaultBook::Action::Pause);
     if (!fits) {
         sendText(res, 400,
                  QStringLiteral("unknown action \"%1\" for %2").arg(actionName, endpoint));
@@ -229,15 +249,17 @@ void WebFrontend::addScript(const httplib::Request& req, httplib::Response& res)
     }
     const auto status = numberField(fields, "status", 200, 100, 599);
     const auto delay = numberField(fields, "delay_ms", 0, 0, 3600000);
+    const auto hold = numberField(fields, "hold_ms", 0, 0, 3600000);
     const auto count = numberField(fields, "count", 1, 1, 1000000);
-    if (!status || !delay || !count) {
-        sendText(res, 400, QStringLiteral("status, delay_ms or count out of range"));
+    if (!status || !delay || !hold || !count) {
+        sendText(res, 400, QStringLiteral("status, delay_ms, hold_ms or count out of range"));
         return;
     }
     FaultBook::Script script;
     script.action = *action;
     script.status = static_cast<int>(*status);
     script.delayMs = static_cast<int>(*delay);
+    script.holdMs = static_cast<int>(*hold);
     script.payload = QByteArray::fromStdString(req.body);
     m_faults.add(endpoint, script, static_cast<int>(*count));
     sendText(res, 200, QStringLiteral("ok"));

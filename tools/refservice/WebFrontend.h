@@ -15,6 +15,7 @@ struct Response;
 }  // namespace httplib
 
 class DataStore;
+class LiveStreams;
 class FaultBook;
 class SessionBook;
 class ShutdownLatch;
@@ -31,7 +32,7 @@ public:
     static constexpr qsizetype kGarbageBytes = 1500;
 
     WebFrontend(ServiceRoutes& routes, SessionBook& book, FaultBook& faults, DataStore& store,
-                const ShutdownLatch& shutdown);
+                const ShutdownLatch& shutdown, LiveStreams* streams = nullptr);
 
     // Registers the service routes on SERVER, and the control routes when WITH_CONTROL is set.
     void install(httplib::Server& server, bool withControl);
@@ -64,4 +65,5 @@ private:
     FaultBook& m_faults;
     DataStore& m_store;
     const ShutdownLatch& m_shutdown;
+    LiveStreams* m_streams;
 };

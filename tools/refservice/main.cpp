@@ -3,6 +3,9 @@
 #include "DatagramEndpoint.h"
 #include "FaultBook.h"
 #include "HttpListener.h"
+#include "LiveStreams.h"
+#include "DemoData.h"
+#include "StreamClips.h"
 #include "ServiceOptions.h"
 #include "ServiceRoutes.h"
 #include "SessionBook.h"
@@ -74,21 +77,38 @@ int main(int argc, char* argv[]) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    DataStore store(options->dataFolder());
-    if (!store.open(error)) {
-        report(error);
-        return kExitFailure;
+    std::vector<StreamClips::Channel> channels;
+    for (const DemoData::Channel& channel : DemoData::channels()) {
+        channels.push_back(StreamClips::Channel{channel.id, channel.name});
     }
+    StreamClips clips(options->clipsFolder().isEmpty() ? StreamClips::defaultFolder()
+                                                       : options->clipsFolder(),
+                      std::move(channels));
+    if (options->makeClipsOnly()) {
+        if (!clips.makeAll(error)) {
+            report(error);
+            return kExitFailure;
+        }
+        return 0;
+    }
+
+    DataStore store(options->dataFolder());
     SessionBook book;
     FaultBook faults;
     ShutdownLatch shutdown;
     ServiceRoutes routes(store, book);
-    WebFrontend frontend(routes, book, faults, store, shutdown);
+    LiveStreams streams(clips, store, faults, shutdown);
+    WebFrontend frontend(routes, book, faults, store, shutdown, &streams);
     DatagramAnswers answers(store);
 
     const ServiceOptions::Endpoint& listen = options->listen();
     HttpListener web(frontend, true);
     if (!web.bind(listen.numericHost, listen.port, error)) {
+        report(error);
+        return kExitFailure;
+    }
+    // The demo channel list names the streams, so the data is made once the port is known.
+    if (!store.open(QStringLiteral("http://%1:%2").arg(listen.host).arg(web.port()), error)) {
         report(error);
         return kExitFailure;
     }

@@ -1,8 +1,12 @@
 // usage: screencheck SCREENSHOT [WINDOWX WINDOWY]
-// Without a position the 800 x 530 window is taken to stand centred, as it opens.
+//        screencheck --playing SCREENSHOT LATERSCREENSHOT
+// Without a position the 800 x 530 window is taken to stand centred, as it opens. With
+// --playing, the two screenshots must show moving video in the player pane instead of the logo
+// page.
 #include <QGuiApplication>
 #include <QImage>
 
+#include <algorithm>
 #include <functional>
 
 #include <cstdio>
@@ -28,9 +32,51 @@ int count(const QImage& image, const QRect& area, const std::function<bool(QRgb)
 
 }  // namespace
 
+// The player pane of the window centred in IMAGE, inside its top strip and frame.
+QRect paneOf(const QImage& image) {
+    const QPoint window((image.width() - 800) / 2, (image.height() - 530) / 2);
+    return QRect(window + QPoint(4 + 2 + 2, 30 + 2 + 2), QSize(585 - 4, 496 - 8));
+}
+
+int checkPlaying(const QImage& first, const QImage& later) {
+    const QRect pane = paneOf(first);
+    int samples = 0;
+    int differing = 0;
+    int coloured = 0;
+    int logo = 0;
+    for (int y = pane.top(); y <= pane.bottom(); y += 3) {
+        for (int x = pane.left(); x <= pane.right(); x += 3) {
+            const QRgb a = first.pixel(x, y);
+            const QRgb b = later.pixel(x, y);
+            ++samples;
+            differing += (a & 0xF0F0F0) != (b & 0xF0F0F0) ? 1 : 0;
+            // Video of a test picture is bright and saturated; the logo page is dark.
+            const int high = std::max({qRed(b), qGreen(b), qBlue(b)});
+            const int low = std::min({qRed(b), qGreen(b), qBlue(b)});
+            coloured += high > 90 && high - low > 60 ? 1 : 0;
+            logo += near(b, 5, 153, 201, 40) ? 1 : 0;
+        }
+    }
+    const double moved = samples > 0 ? double(differing) / samples : 0;
+    const double colour = samples > 0 ? double(coloured) / samples : 0;
+    const bool ok = moved > 0.02 && colour > 0.2 && logo < samples / 50;
+    std::printf("pane: %.1f %% changed, %.1f %% coloured, logo pixels %d: %s\n", moved * 100,
+                colour * 100, logo, ok ? "video playing" : "not yet");
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--playing") {
+        const QImage first(QString::fromLocal8Bit(argv[2]));
+        const QImage later(QString::fromLocal8Bit(argv[3]));
+        if (first.isNull() || later.isNull() || first.size() != later.size()) {
+            std::fprintf(stderr, "screencheck: cannot read both screenshots\n");
+            return 2;
+        }
+        return checkPlaying(first, later);
+    }
     if (argc != 2 && argc != 4) {
         std::fprintf(stderr, "usage: screencheck SCREENSHOT [WINDOWX WINDOWY]\n");
         return 2;

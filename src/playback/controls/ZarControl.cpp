@@ -1,6 +1,8 @@
 #include "ZarControl.h"
 
-#include "ZarPlayingView.h"
+#include "LivePlayback.h"
+#include "PlayerSettings.h"
+#include "PlayerView.h"
 #include "playback/ControlIdentity.h"
 
 #include <QFileInfo>
@@ -27,9 +29,10 @@ ZarControl::ZarControl(QWidget* parent) : m_stack(new QStackedWidget(parent)) {
     m_logo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_logo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_logo->setStyleSheet(QStringLiteral("QTextBrowser { background: #05090d; color: #d8e6f0; }"));
-    m_playing = new ZarPlayingView(m_stack);
+    m_view = new PlayerView(m_stack, PlayerSettings().videoOutput());
     m_stack->addWidget(m_logo);
-    m_stack->addWidget(m_playing);
+    m_stack->addWidget(m_view);
+    m_playback = std::make_unique<LivePlayback>(*m_view);
 }
 
 QWidget* ZarControl::widget() {
@@ -37,28 +40,37 @@ QWidget* ZarControl::widget() {
 }
 
 ZarControl::~ZarControl() {
+    // The player goes first: the picture it draws into is part of the window below.
+    m_playback.reset();
     // The parent window may already have taken the control's window with it.
     delete m_stack.data();
+}
+
+void ZarControl::setLogoPage(const QString& path) {
+    if (QFileInfo::exists(path)) {
+        m_logo->setSearchPaths({QFileInfo(path).absolutePath()});
+        m_logo->setSource(QUrl::fromLocalFile(path));
+    }
 }
 
 QVariant ZarControl::invoke(int dispatchId, const QVariantList& arguments) {
     switch (dispatchId) {
         case kSetLogoPage:
-            m_logoPage = text(arguments);
-            if (QFileInfo::exists(m_logoPage)) {
-                m_logo->setSearchPaths({QFileInfo(m_logoPage).absolutePath()});
-                m_logo->setSource(QUrl::fromLocalFile(m_logoPage));
-            }
+            setLogoPage(text(arguments));
             return {};
         case kSetLanguage:
+            return {};  // the pane speaks Japanese only
         case kSetAuthUrl:
-        case kSetLoginPassword:
+            m_authUrl = text(arguments);
             return {};
         case kSetLoginId:
             m_user = text(arguments);
             return {};
+        case kSetLoginPassword:
+            m_password = text(arguments);
+            return {};
         case kInitPlayer:
-            m_initialised = true;
+            m_initialised = m_playback->initialise();
             return {};
         case kSetPlayAddress:
             m_address = text(arguments);
@@ -68,28 +80,27 @@ QVariant ZarControl::invoke(int dispatchId, const QVariantList& arguments) {
             return {};
         case kStartPlay:
             if (m_initialised && !m_address.isEmpty()) {
-                m_playingNow = true;
-                m_playing->start(m_channel, m_address);
-                m_stack->setCurrentWidget(m_playing);
+                m_playback->setCredentials(m_user, m_password, m_authUrl);
+                m_stack->setCurrentWidget(m_view);
+                m_playback->play(m_address, m_channel);
                 if (m_sink) {
                     m_sink(kEventId);
                 }
             }
             return {};
         case kStopPlay:
-            m_playingNow = false;
-            m_playing->stop();
+            m_playback->stop();
             m_stack->setCurrentWidget(m_logo);
             return {};
         case kQueryState: {
-            const int selector =
-                !arguments.isEmpty() && arguments[0].typeId() == QMetaType::Int ? arguments[0].toInt()
-                                                                                : 0;
+            const int selector = !arguments.isEmpty() && arguments[0].typeId() == QMetaType::Int
+                                     ? arguments[0].toInt()
+                                     : 0;
             if (selector == 1) {
                 return static_cast<qint32>(m_initialised ? 1 : 0);
             }
             if (selector == 2) {
-                return static_cast<qint32>(m_playingNow ? 1 : 0);
+                return static_cast<qint32>(m_playback->showingFrames() ? 1 : 0);
             }
             return static_cast<qint32>(0);
         }

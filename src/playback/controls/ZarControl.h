@@ -5,12 +5,16 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
+class LivePlayback;
+class PlayerView;
 class QStackedWidget;
 class QTextBrowser;
-class ZarPlayingView;
 
-// The playback control the client ships in codec/Zar.ocx. While idle it shows the program's logo
-// page; while playing it shows the channel over a dark picture.
+// The playback control the client ships in codec/Zar.ocx: a live-television player. While idle
+// it shows the program's logo page; while a channel is chosen it shows the player pane, where
+// the channel plays through libmpv and is kept playing when the stream fails.
 class ZarControl : public PlaybackControl {
 public:
     explicit ZarControl(QWidget* parent);
@@ -21,14 +25,17 @@ public:
     void setEventSink(std::function<void(int)> sink) override { m_sink = std::move(sink); }
 
 private:
+    void setLogoPage(const QString& path);
+
     QPointer<QStackedWidget> m_stack;
     QTextBrowser* m_logo = nullptr;
-    ZarPlayingView* m_playing = nullptr;
+    PlayerView* m_view = nullptr;
+    std::unique_ptr<LivePlayback> m_playback;
     std::function<void(int)> m_sink;
-    QString m_logoPage;
     QString m_address;
     QString m_channel;
     QString m_user;
+    QString m_password;
+    QString m_authUrl;
     bool m_initialised = false;
-    bool m_playingNow = false;
 };

@@ -1,0 +1,207 @@
+#include "LivePlayback.h"
+
+#include "PlayerView.h"
+#include "VideoSurface.h"
+#include "ZarTexts.h"
+
+#include <algorithm>
+
+LivePlayback::LivePlayback(PlayerView& view, ReconnectWatchdog::Timings timings, QObject* parent)
+    : QObject(parent),
+      m_view(view),
+      m_watchdog(std::move(timings)),
+      m_volume(m_settings.volume()),
+      m_muted(m_settings.muted()) {
+    m_clock.start();
+    m_tick.setInterval(kTickMs);
+    connect(&m_tick, &QTimer::timeout, this, &LivePlayback::tick);
+    m_saveDelay.setSingleShot(true);
+    m_saveDelay.setInterval(kSaveDelayMs);
+    connect(&m_saveDelay, &QTimer::timeout, this, &LivePlayback::save);
+    connect(&m_view, &PlayerView::frameShown, this, [this] {
+        if (m_player && m_player->entryPlaying()) {
+            progress();
+        }
+    });
+    // The picture has somewhere to go: at first, or again after its GL context was replaced,
+    // when libmpv's video output went with the old one and the channel is loaded anew.
+    connect(&m_view, &PlayerView::surfaceReady, this, [this] {
+        if (m_pendingLoad || m_wanted) {
+            load();
+        }
+    });
+    connect(&m_view, &PlayerView::volumeStepped, this, &LivePlayback::stepVolume);
+    connect(&m_view, &PlayerView::muteToggled, this, &LivePlayback::toggleMute);
+}
+
+LivePlayback::~LivePlayback() {
+    if (m_saveDelay.isActive()) {
+        save();
+    }
+    // The picture lets go of the player before the player goes.
+    m_view.surface().detach();
+    m_player.reset();
+}
+
+bool LivePlayback::initialise() {
+    if (m_player) {
+        return true;
+    }
+    auto player = std::make_unique<MpvPlayer>();
+    if (!player->initialise() || !m_view.surface().attach(player->handle())) {
+        m_view.surface().detach();
+        return false;
+    }
+    m_player = std::move(player);
+    m_player->setVolume(m_volume);
+    m_player->setMuted(m_muted);
+    connect(m_player.get(), &MpvPlayer::positionMoved, this, [this] {
+        if (m_player->entryPlaying()) {
+            progress();
+        }
+    });
+    connect(m_player.get(), &MpvPlayer::ended, this,
+            [this](MpvPlayer::End how, int) { ended(how); });
+    return true;
+}
+
+void LivePlayback::setCredentials(const QString& id, const QString& password,
+                                  const QString& authUrl) {
+    m_id = id;
+    m_password = password;
+    m_authUrl = authUrl;
+}
+
+void LivePlayback::play(const QString& address, const QString& channel) {
+    if (!m_player) {
+        return;
+    }
+    m_address = address;
+    m_stopQueued = false;
+    m_wanted = true;
+    m_everPlayed = false;
+    m_refused = false;
+    m_view.setChannel(channel);
+    m_view.surface().clearPicture();
+    m_view.showNotice(PlayerView::Notice::None);
+    m_view.showNote(channel);
+    m_watchdog.start(now());
+    m_tick.start();
+    load();
+}
+
+void LivePlayback::load() {
+    if (!m_view.surface().isReady()) {
+        m_pendingLoad = true;
+        return;
+    }
+    m_pendingLoad = false;
+    // The stream server knows the account by basic authentication; the authorisation address
+    // goes along so the server can tell which service sent the viewer.
+    QStringList headers;
+    if (!m_id.isEmpty()) {
+        headers << QStringLiteral("Authorization: Basic %1")
+                       .arg(QString::fromLatin1(
+                           (m_id + QLatin1Char(':') + m_password).toUtf8().toBase64()));
+    }
+    if (!m_authUrl.isEmpty()) {
+        headers << QStringLiteral("X-Velo-Auth-Url: %1").arg(m_authUrl);
+    }
+    m_player->load(m_address, headers);
+}
+
+void LivePlayback::stop() {
+    m_wanted = false;
+    m_pendingLoad = false;
+    m_tick.stop();
+    m_watchdog.cancel();
+    // A play request begins with a stop: the stop reaches libmpv only if no channel follows in
+    // the same turn of the event loop, so a zap replaces the stream and keeps the video output.
+    if (m_player && !m_stopQueued) {
+        m_stopQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            if (m_stopQueued && m_player) {
+                m_player->stop();
+            }
+            m_stopQueued = false;
+        });
+    }
+    m_view.setFullScreen(false);
+    m_view.surface().clearPicture();
+    m_view.showNotice(PlayerView::Notice::None);
+}
+
+void LivePlayback::progress() {
+    if (!m_wanted) {
+        return;
+    }
+    const bool wasPlaying = m_watchdog.playing();
+    m_watchdog.progress(now());
+    if (m_watchdog.playing()) {
+        m_everPlayed = true;
+        m_refused = false;
+        if (!wasPlaying) {
+            showState();
+        }
+    }
+}
+
+void LivePlayback::ended(MpvPlayer::End how) {
+    if (!m_wanted) {
+        return;
+    }
+    m_refused = how == MpvPlayer::End::Refused;
+    m_watchdog.failed(now());
+    showState();
+}
+
+void LivePlayback::tick() {
+    if (!m_wanted) {
+        return;
+    }
+    if (m_watchdog.reloadDue(now())) {
+        load();
+    }
+    showState();
+}
+
+void LivePlayback::showState() {
+    using Notice = PlayerView::Notice;
+    if (m_watchdog.playing() || m_watchdog.failures() == 0) {
+        m_view.showNotice(Notice::None);
+    } else if (m_refused) {
+        m_view.showNotice(Notice::Refused);
+    } else if (!m_everPlayed || m_watchdog.givenUp()) {
+        // A channel that never came, or stays away, cannot be played now; the watchdog keeps
+        // trying behind the message.
+        m_view.showNotice(Notice::CannotPlay);
+    } else {
+        m_view.showNotice(Notice::Reconnecting, m_watchdog.failures());
+    }
+}
+
+void LivePlayback::stepVolume(int delta) {
+    m_volume = std::clamp(m_volume + delta, 0, 100);
+    if (m_player) {
+        m_player->setVolume(m_volume);
+    }
+    m_view.showNote(
+        m_muted ? QStringLiteral("%1 (%2)").arg(ZarTexts::volume(m_volume), ZarTexts::muted())
+                : ZarTexts::volume(m_volume));
+    m_saveDelay.start();
+}
+
+void LivePlayback::toggleMute() {
+    m_muted = !m_muted;
+    if (m_player) {
+        m_player->setMuted(m_muted);
+    }
+    m_view.showNote(m_muted ? ZarTexts::muted() : ZarTexts::unmuted());
+    m_saveDelay.start();
+}
+
+void LivePlayback::save() {
+    m_saveDelay.stop();
+    m_settings.setVolume(m_volume);
+    m_settings.setMuted(m_muted);
+}

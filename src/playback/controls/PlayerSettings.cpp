@@ -1,0 +1,55 @@
+#include "PlayerSettings.h"
+
+#include "platform/IniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+const QString kSection = QStringLiteral("Player");
+constexpr int kValueChars = 64;
+
+}  // namespace
+
+QString PlayerSettings::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QStringLiteral("/state.ini");
+}
+
+PlayerSettings::PlayerSettings(QString path) : m_path(std::move(path)) {}
+
+QString PlayerSettings::read(const QString& key) const {
+    return IniFile::readString(m_path, kSection, key, QString(), kValueChars);
+}
+
+int PlayerSettings::volume() const {
+    bool ok = false;
+    const int value = read(QStringLiteral("Volume")).toInt(&ok);
+    return ok && value >= 0 && value <= 100 ? value : kDefaultVolume;
+}
+
+bool PlayerSettings::muted() const {
+    return read(QStringLiteral("Mute")) == QLatin1String("1");
+}
+
+QString PlayerSettings::videoOutput() const {
+    const QString value = read(QStringLiteral("Video")).toLower();
+    return value == QLatin1String("software") || value == QLatin1String("opengl") ? value
+                                                                                  : QString();
+}
+
+bool PlayerSettings::setVolume(int volume) const {
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    return IniFile::writeString(m_path, kSection, QStringLiteral("Volume"),
+                                QString::number(std::clamp(volume, 0, 100)));
+}
+
+bool PlayerSettings::setMuted(bool muted) const {
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    return IniFile::writeString(m_path, kSection, QStringLiteral("Mute"),
+                                muted ? QStringLiteral("1") : QStringLiteral("0"));
+}

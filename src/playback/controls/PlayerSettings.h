@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// What the player remembers for the user between runs: volume and mute, in section [Player] of
+// the per-user state file, and which video output to use when one is asked for. A missing,
+// unreadable or garbled file gives the defaults; every write replaces the file atomically.
+class PlayerSettings {
+public:
+    static constexpr int kDefaultVolume = 80;
+
+    // The per-user state file: state.ini in the application's configuration folder.
+    static QString defaultPath();
+
+    explicit PlayerSettings(QString path = defaultPath());
+
+    int volume() const;  // 0-100
+    bool muted() const;
+    // "software", "opengl" or empty (choose by the platform).
+    QString videoOutput() const;
+
+    bool setVolume(int volume) const;
+    bool setMuted(bool muted) const;
+
+private:
+    QString read(const QString& key) const;
+
+    QString m_path;
+};

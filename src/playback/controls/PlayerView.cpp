@@ -1,0 +1,230 @@
+#include "PlayerView.h"
+
+#include "VideoSurface.h"
+#include "ZarTexts.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+PlayerView::PlayerView(QWidget* parent, const QString& preferredOutput) : QWidget(parent) {
+    setObjectName(QStringLiteral("playerView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_surface = VideoSurfaces::create(this, preferredOutput);
+    QWidget* picture = m_surface->widget();
+    picture->setFocusPolicy(Qt::ClickFocus);
+    picture->setMouseTracking(true);
+    picture->installEventFilter(this);
+    layout->addWidget(picture);
+    setProperty("videoOutput", QString::fromLatin1(m_surface->kind()));
+    // One line for whoever supports the program: which renderer this machine got.
+    static bool said = false;
+    if (!said) {
+        said = true;
+        qInfo("VELO player: %s video output on the %s platform", m_surface->kind(),
+              qPrintable(QGuiApplication::platformName()));
+    }
+    setProperty("notice", QString());
+    setProperty("framesShown", 0);
+    m_surface->setHooks(VideoSurface::Hooks{
+        [this] {
+            setProperty("framesShown", m_surface->framesShown());
+            setProperty("longestRenderUs", m_surface->longestRenderUs());
+            emit frameShown();
+        },
+        [this] { emit surfaceReady(); },
+        [this](QPainter& p, const QRect& area) { paintOverlay(p, area); },
+    });
+
+    m_fade.setInterval(40);
+    connect(&m_fade, &QTimer::timeout, this, &PlayerView::fadeStep);
+    m_pointerRest.setSingleShot(true);
+    m_pointerRest.setInterval(kPointerRestMs);
+    connect(&m_pointerRest, &QTimer::timeout, this, [this] {
+        if (m_fullScreen) {
+            m_surface->widget()->setCursor(Qt::BlankCursor);
+        }
+    });
+}
+
+PlayerView::~PlayerView() = default;
+
+void PlayerView::setChannel(const QString& name) {
+    m_channel = name;
+}
+
+void PlayerView::showNotice(Notice notice, int attempt) {
+    if (notice == m_notice && attempt == m_attempt) {
+        return;
+    }
+    m_notice = notice;
+    m_attempt = attempt;
+    // A channel that cannot be played shows no stale picture; a reconnect keeps the last one.
+    if (notice == Notice::CannotPlay || notice == Notice::Refused) {
+        m_surface->clearPicture();
+    }
+    setProperty("notice", noticeText());
+    m_surface->refreshOverlay();
+}
+
+QString PlayerView::noticeText() const {
+    switch (m_notice) {
+        case Notice::Reconnecting:
+            return ZarTexts::reconnecting(m_attempt);
+        case Notice::CannotPlay:
+            return ZarTexts::cannotPlay();
+        case Notice::Refused:
+            return ZarTexts::refused();
+        case Notice::None:
+            break;
+    }
+    return QString();
+}
+
+void PlayerView::showNote(const QString& text) {
+    m_note = text;
+    m_noteAge.start();
+    setProperty("note", text);
+    m_fade.start();
+    m_surface->refreshOverlay();
+}
+
+void PlayerView::fadeStep() {
+    if (!m_noteAge.isValid() || m_noteAge.elapsed() > kNoteShownMs + kNoteFadeMs) {
+        m_fade.stop();
+        m_note.clear();
+        setProperty("note", QString());
+    }
+    m_surface->refreshOverlay();
+}
+
+void PlayerView::setFullScreen(bool on) {
+    if (on == m_fullScreen) {
+        return;
+    }
+    m_fullScreen = on;
+    QWidget* picture = m_surface->widget();
+    // The picture alone goes full screen as a window of its own and comes back into the pane;
+    // the control's window stays where the host put it.
+    if (on) {
+        picture->setWindowFlags(Qt::Window);
+        picture->showFullScreen();
+        m_pointerRest.start();
+    } else {
+        m_pointerRest.stop();
+        picture->unsetCursor();
+        picture->setWindowFlags(Qt::Widget);
+        picture->show();
+    }
+    picture->setFocus();
+    setProperty("pictureFullScreen", on);
+}
+
+bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_surface->widget()) {
+        return QWidget::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+        case QEvent::Wheel: {
+            const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+            if (delta != 0) {
+                emit volumeStepped(delta > 0 ? kVolumeStep : -kVolumeStep);
+            }
+            return true;
+        }
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            switch (key->key()) {
+                case Qt::Key_Up:
+                    emit volumeStepped(kVolumeStep);
+                    return true;
+                case Qt::Key_Down:
+                    emit volumeStepped(-kVolumeStep);
+                    return true;
+                case Qt::Key_M:
+                    emit muteToggled();
+                    return true;
+                case Qt::Key_F11:
+                case Qt::Key_F:
+                    setFullScreen(!m_fullScreen);
+                    return true;
+                case Qt::Key_Escape:
+                    if (m_fullScreen) {
+                        setFullScreen(false);
+                        return true;
+                    }
+                    return false;  // the player window swallows it
+                default:
+                    return false;
+            }
+        }
+        case QEvent::MouseButtonPress:
+            m_surface->widget()->setFocus(Qt::MouseFocusReason);
+            return false;
+        case QEvent::MouseButtonDblClick:
+            setFullScreen(!m_fullScreen);
+            return true;
+        case QEvent::MouseMove:
+            if (m_fullScreen) {
+                m_surface->widget()->unsetCursor();
+                m_pointerRest.start();
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+void PlayerView::paintOverlay(QPainter& p, const QRect& area) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QString notice = noticeText();
+    if (!notice.isEmpty()) {
+        if (m_notice == Notice::Reconnecting) {
+            p.fillRect(area, QColor(0, 0, 0, 110));  // dim the last frame under the text
+        }
+        QFont title = font();
+        title.setPixelSize(std::max(16, area.height() / 14));
+        title.setBold(true);
+        QFont body = font();
+        body.setPixelSize(std::max(13, area.height() / 24));
+        const int titleHeight = QFontMetrics(title).height();
+        const int bodyHeight = QFontMetrics(body).height();
+        const int top = area.center().y() - (titleHeight + bodyHeight + 10) / 2;
+        p.setPen(QColor(240, 246, 250));
+        p.setFont(title);
+        p.drawText(QRect(area.left() + 16, top, area.width() - 32, titleHeight),
+                   Qt::AlignCenter | Qt::TextSingleLine, m_channel);
+        p.setFont(body);
+        p.setPen(m_notice == Notice::Reconnecting ? QColor(255, 210, 90) : QColor(200, 214, 224));
+        p.drawText(QRect(area.left() + 16, top + titleHeight + 10, area.width() - 32, bodyHeight),
+                   Qt::AlignCenter | Qt::TextSingleLine, notice);
+    }
+    if (!m_note.isEmpty() && m_noteAge.isValid()) {
+        const qint64 age = m_noteAge.elapsed();
+        const double opacity = age <= kNoteShownMs
+                                   ? 1.0
+                                   : std::max(0.0, 1.0 - double(age - kNoteShownMs) / kNoteFadeMs);
+        if (opacity > 0) {
+            QFont noteFont = font();
+            noteFont.setPixelSize(std::max(14, area.height() / 22));
+            noteFont.setBold(true);
+            const QFontMetrics metrics(noteFont);
+            const QRect box(area.left() + 14, area.top() + 14,
+                            std::min(area.width() - 28, metrics.horizontalAdvance(m_note) + 24),
+                            metrics.height() + 12);
+            p.setOpacity(opacity);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0, 0, 0, 160));
+            p.drawRoundedRect(box, 6, 6);
+            p.setFont(noteFont);
+            p.setPen(Qt::white);
+            p.drawText(box.adjusted(12, 0, -12, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                       metrics.elidedText(m_note, Qt::ElideRight, box.width() - 24));
+            p.setOpacity(1);
+        }
+    }
+}

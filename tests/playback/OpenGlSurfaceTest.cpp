@@ -1,0 +1,62 @@
+#include "ZarFixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool glContextAvailable() {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+        return false;
+    }
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    surface.create();
+    return context.create() && context.makeCurrent(&surface);
+}
+
+}  // namespace
+
+// Run under Xvfb (Mesa's software renderer) by the PlaybackOpenGl test; skipped elsewhere.
+TEST(OpenGlSurfaceTest, PlaysThroughTheOpenGlRenderer) {
+    if (!glContextAvailable()) {
+        GTEST_SKIP() << "no OpenGL context can be made on the "
+                     << qPrintable(QGuiApplication::platformName())
+                     << " platform; the OpenGL video surface is not tested here";
+    }
+    ZarFixture zar;
+    ASSERT_TRUE(zar.service().running());
+    zar.create();
+    EXPECT_EQ(zar.pane("videoOutput").toString(), QStringLiteral("opengl"));
+    zar.play(zar.service().streamUrl(201), QStringLiteral("スポーツライブ1"));
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return zar.state(2) != 0; }));
+    qint64 from = zar.frames();
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return zar.frames() >= from + 5; }));
+    const QImage first = zar.picture();
+    from = zar.frames();
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return zar.frames() >= from + 12; }));
+    const QImage later = zar.picture();
+    EXPECT_GT(colourCount(first), 20);
+    EXPECT_GT(differingShare(first, later), 0.01);
+
+    // Full screen moves the picture to a window of its own, which gives it a new GL context:
+    // the picture must come back there and again in the pane.
+    QWidget* picture = zar.control()->widget()->findChild<QWidget*>(QStringLiteral("videoSurface"));
+    ASSERT_NE(picture, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        QKeyEvent f11(QEvent::KeyPress, Qt::Key_F11, Qt::NoModifier);
+        QApplication::sendEvent(picture, &f11);
+        EXPECT_EQ(picture->isWindow(), round == 0);
+        from = zar.frames();
+        EXPECT_TRUE(ZarFixture::waitFor([&] { return zar.frames() >= from + 12; }));
+        EXPECT_NE(zar.state(2), 0);
+        EXPECT_GT(colourCount(picture->grab().toImage()), 20);
+    }
+    zar.stop();
+    EXPECT_EQ(zar.state(2), 0);
+}
