@@ -16,7 +16,8 @@ trap cleanup EXIT
 
 # Each channel's clip is made once per machine and kept; later runs find them at once.
 "$build/tools/refservice/refservice" --make-clips
-"$build/tools/refservice/refservice" --listen "${VELO_SERVICE_ADDRESS:-127.0.0.2}:0" \
+address=${VELO_SERVICE_ADDRESS:-127.0.0.2}
+"$build/tools/refservice/refservice" --listen "$address:0" --ad-listen "$address:7006" \
     --data "$work/service" \
     >"$work/service.out" 2>"$work/service.log" &
 pids+=($!)
@@ -29,6 +30,8 @@ server=$(sed -n 's/^refservice listening \(http:[^ ]*\).*/\1/p' "$work/service.o
 
 program="$work/program"
 scripts/prepare-program.sh "$build" "$program" "$server" demo@velo.example demo1234
+# The advertisements come from the same host, on the advertisement server's own port.
+"$build/tools/velo-cli/velo-cli" --dir "$program" config set AdServer "$address" >/dev/null
 export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"

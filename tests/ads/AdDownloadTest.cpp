@@ -14,7 +14,13 @@ namespace {
 
 class AdDownloadTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_service.running()); }
+    void SetUp() override {
+        ASSERT_TRUE(m_service.running());
+        // Each test offers its own archives, not the demo's.
+        for (const char* key : {AdDownload::kBanner.key, AdDownload::kPopUp.key}) {
+            QFile::remove(QDir(m_service.dataFolder()).filePath(QStringLiteral("ads/%1.zip").arg(QLatin1String(key))));
+        }
+    }
     QString program(const QString& name) const { return QDir(m_service.programFolder()).filePath(name); }
     // An archive the service hands out for KEY, holding NAME with DATA.
     void offer(const char* key, const QByteArray& name, const QByteArray& data) const {

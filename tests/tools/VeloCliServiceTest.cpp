@@ -72,6 +72,7 @@ TEST(VeloCliAds, FetchesAndUnpacksTheArchivesAndSaysWhatCame) {
     RefService service(true);
     ASSERT_TRUE(service.running());
     QDir().mkpath(QDir(service.dataFolder()).filePath(QStringLiteral("ads")));
+    QFile::remove(QDir(service.dataFolder()).filePath(QStringLiteral("ads/VELO_REAR_AD_JP_F.zip")));
     {
         ZipWriter writer(QDir(service.dataFolder()).filePath(QStringLiteral("ads/VELO_BOTTOM_AD_JP_F.zip")));
         ASSERT_TRUE(writer.add("index.html", "<html>banner</html>"));

@@ -1,5 +1,6 @@
 // Draws every numbered image of the program into a resource folder.
 // usage: imagegen RESDIR
+#include "AdImages.h"
 #include "GifEncoder.h"
 #include "ImageSet.h"
 
@@ -18,7 +19,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir res(QString::fromLocal8Bit(argv[1]));
-    for (const char* folder : {"bitmap", "icon", "gif", "skin"}) {
+    for (const char* folder : {"bitmap", "icon", "gif", "skin", "ads"}) {
         res.mkpath(QString::fromLatin1(folder));
     }
     int written = 0;
@@ -58,6 +59,14 @@ int main(int argc, char* argv[]) {
         }
         ++written;
     }
+    // The demo service's banner picture, which its banner page shows.
+    QImage banner(AdImages::kBannerSize, AdImages::kBannerSize, QImage::Format_RGB32);
+    AdImages::drawBanner(banner);
+    if (!banner.save(res.filePath(QStringLiteral("ads/banner.png")))) {
+        std::fprintf(stderr, "imagegen: cannot write the banner picture\n");
+        return 1;
+    }
+    ++written;
     std::printf("imagegen: %d images in %s\n", written, argv[1]);
     return 0;
 }

@@ -74,6 +74,22 @@ bool DataStore::open(const QString& streamBase, QString& error) {
             return false;
         }
     }
+    // The demo's advertisements, unless the operator put archives of their own there.
+    const std::pair<const char*, std::function<QByteArray()>> demoArchives[] = {
+        {"VELO_BOTTOM_AD_JP_F", &DemoData::bannerArchive},
+        {"VELO_REAR_AD_JP_F", &DemoData::popUpArchive},
+    };
+    for (const auto& [key, content] : demoArchives) {
+        QFile archive(folder.filePath(QStringLiteral("ads/%1.zip").arg(QLatin1String(key))));
+        if (!archive.exists()) {
+            const QByteArray bytes = content();
+            if (bytes.isEmpty() || !archive.open(QIODevice::WriteOnly) ||
+                archive.write(bytes) != bytes.size()) {
+                error = QStringLiteral("cannot write the demo archive %1").arg(archive.fileName());
+                return false;
+            }
+        }
+    }
     return loadAccounts(error) && loadRegistrations(error) && loadUpdate(error) &&
            loadChannels(error);
 }

@@ -1,5 +1,12 @@
 #include "DemoData.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <zip.h>
+#include <zlib.h>
+
 #include "XmlText.h"
 #include "common/Cipher.h"
 
@@ -197,4 +204,56 @@ QByteArray DemoData::channelListXml(const QString& streamBase) {
     }
     xml += QStringLiteral("</tvlist>\n");
     return xml.toUtf8();
+}
+
+namespace {
+
+// A zip archive of FILES (name in the archive, resource path), built with minizip's writer.
+QByteArray zipOf(const std::vector<std::pair<const char*, const char*>>& files) {
+    QTemporaryDir work;
+    const QString path = work.filePath(QStringLiteral("archive.zip"));
+    zipFile zip = zipOpen64(QFile::encodeName(path).constData(), 0);
+    if (zip == nullptr) {
+        return {};
+    }
+    bool ok = true;
+    for (const auto& [name, resource] : files) {
+        QFile source(QString::fromLatin1(resource));
+        if (!source.open(QIODevice::ReadOnly)) {
+            ok = false;
+            break;
+        }
+        const QByteArray data = source.readAll();
+        zip_fileinfo info{};
+        const QDateTime now = QDateTime::currentDateTime();
+        info.tmz_date.tm_year = static_cast<uInt>(now.date().year());
+        info.tmz_date.tm_mon = static_cast<uInt>(now.date().month() - 1);
+        info.tmz_date.tm_mday = static_cast<uInt>(now.date().day());
+        info.tmz_date.tm_hour = static_cast<uInt>(now.time().hour());
+        info.tmz_date.tm_min = static_cast<uInt>(now.time().minute());
+        info.tmz_date.tm_sec = static_cast<uInt>(now.time().second());
+        ok = zipOpenNewFileInZip64(zip, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                   Z_DEFAULT_COMPRESSION, 0) == ZIP_OK &&
+             zipWriteInFileInZip(zip, data.constData(), static_cast<unsigned>(data.size())) ==
+                 ZIP_OK &&
+             zipCloseFileInZip(zip) == ZIP_OK;
+        if (!ok) {
+            break;
+        }
+    }
+    if (zipClose(zip, nullptr) != ZIP_OK || !ok) {
+        return {};
+    }
+    QFile archive(path);
+    return archive.open(QIODevice::ReadOnly) ? archive.readAll() : QByteArray();
+}
+
+}  // namespace
+
+QByteArray DemoData::bannerArchive() {
+    return zipOf({{"index.html", ":/ads/index.html"}, {"img/banner.png", ":/ads/banner.png"}});
+}
+
+QByteArray DemoData::popUpArchive() {
+    return zipOf({{"index.html", ":/ads/pop.html"}});
 }

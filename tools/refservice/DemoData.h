@@ -25,6 +25,11 @@ public:
     // Every channel of the list once, for the live streams.
     static std::vector<Channel> channels();
 
+    // The advertisement archives: a banner page with its picture, and a small pop-up page.
+    // Empty when the archive cannot be made.
+    static QByteArray bannerArchive();
+    static QByteArray popUpArchive();
+
     // Where channel ID streams: most as an endless MPEG-TS, some as live HLS.
     static QString streamAddress(const QString& streamBase, int id);
 };
