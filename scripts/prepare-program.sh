@@ -7,6 +7,8 @@ set -euo pipefail
 build=$1 program=$2 server=$3
 mkdir -p "$program/codec" "$program/Advertise" "$program/skin"
 cp "$build/bin/velo" "$build/bin/velo-regctl" "$program/"
+# A stand-in for the updater, so that the update offer can be followed to its end.
+[ -x "$build/bin/Update.exe" ] && cp "$build/bin/Update.exe" "$program/"
 cp "$build/bin/codec/Zar.ocx" "$program/codec/"
 cp "$build"/bin/skin/*.bmp "$program/skin/"
 cp "$(dirname "$0")/../res/program/logo.html" "$program/"

@@ -8,6 +8,6 @@ scripts/deps.sh run
 
 cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELO_TESTS=OFF \
     -DVELO_BENCH=OFF >/dev/null
-cmake --build build-run -j"$(nproc)" --target velo velo-regctl zar_control velo-cli refservice \
+cmake --build build-run -j"$(nproc)" --target velo velo-regctl zar_control updater-standin velo-cli refservice \
     screencheck
 exec scripts/client-demo.sh build-run

@@ -13,11 +13,13 @@
 #include "platform/SingleInstance.h"
 #include "playback/CVozorPlayerDlg.h"
 #include "service/ChannelListDownload.h"
+#include "platform/ProgramFolder.h"
 #include "service/SessionRecord.h"
 #include "widgets/CSkinButton.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,7 +38,8 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
       m_session(session),
       m_context(session.context()),
       m_instance(instance),
-      m_side(session.context(), this, clientArea()) {
+      m_side(session.context(), this, clientArea()),
+      m_update(this, session.context().m_strExeDir) {
     setAboutItem(kAboutItem);
     connect(hideButton(), &QAbstractButton::clicked, this, &CMainDlg::hideSidePanel);
     connect(showButton(), &QAbstractButton::clicked, this, &CMainDlg::showSidePanel);
@@ -55,12 +58,64 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
     connect(&m_session, &ClientSession::useTimeExhausted, this, &CMainDlg::showUseTimeMessage);
     // A banner unpacked meanwhile shows at once.
     connect(&m_session, &ClientSession::adsUnpacked, this, [this] { adWindow()->update(); });
-    connect(&m_session, &ClientSession::newVersionFound, this, &CMainDlg::showUpdateBalloon);
-    connect(&m_session, &ClientSession::mandatoryUpdateFound, this, &CMainDlg::offerUpdate);
+    m_update.iconRect = [this] { return m_tray.geometry(); };
+    m_update.beforePrompt = [this] {
+        stopPlayback();
+        tree()->ClearPlayingItem();
+    };
+    m_update.endClient = [this] { close(); };
+    connect(&m_session, &ClientSession::newVersionFound, &m_update, &CUpdateOffer::showBalloon);
+    connect(&m_session, &ClientSession::mandatoryUpdateFound, &m_update,
+            &CUpdateOffer::offerMandatory);
 }
 
 CMainDlg::~CMainDlg() {
     m_session.stopUpdateCheck();
+}
+
+void CMainDlg::createTrayIcon() {
+    if (!m_tray.Create(this, CTrayIcon::kTip, windowIcon())) {
+        return;
+    }
+    m_tray.onCommand = [this](int command) { trayCommand(command); };
+    m_tray.onClick = [this] {
+        // Brought forward; restored only when it was minimised.
+        restoreFromMinimised();
+        raise();
+        activateWindow();
+    };
+    m_tray.onDoubleClick = [this] { showMainWindow(); };
+}
+
+void CMainDlg::trayCommand(int command) {
+    switch (command) {
+        case CTrayIcon::kShowCommand:
+            showMainWindow();
+            break;
+        case CTrayIcon::kAboutCommand:
+            showAbout();
+            break;
+        case CTrayIcon::kExitCommand:
+            close();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainDlg::showMainWindow() {
+    if (m_closing) {
+        return;
+    }
+    restoreFromMinimised();
+    show();
+    raise();
+    activateWindow();
+    update();
+}
+
+bool CMainDlg::StartUpdater() {
+    return m_update.StartUpdater();
 }
 
 int CMainDlg::closeCount() const {

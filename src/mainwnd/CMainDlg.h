@@ -4,10 +4,13 @@
 #include "app/ClientSession.h"
 #include "mainwnd/CSidePanel.h"
 #include "mainwnd/CSkinnedWindow.h"
+#include "mainwnd/CTrayIcon.h"
+#include "update/CUpdateOffer.h"
 
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -57,6 +60,13 @@ public:
     // still starting or already closing.
     void restoreAndRaise();
 
+    // The updater: raised when its window is up already, otherwise started, which ends the
+    // client. False when neither happened.
+    bool StartUpdater();
+    CUpdateOffer& updateOffer() { return m_update; }
+    // Tray command 32771: the window restored and shown.
+    void showMainWindow();
+
     // The window's parts, for the application and for tests.
     ClientSession& session() const { return m_session; }
     CChannelTreeCtrl* tree() const { return m_side.tree(); }
@@ -67,6 +77,7 @@ public:
     CSkinButton* showButton() const { return m_side.showButton(); }
     CAdvertiseDlg* adWindow() const { return m_side.adWindow(); }
     CTVProgramDlg* retryNotice() const { return m_side.retryNotice(); }
+    CTrayIcon& trayIcon() { return m_tray; }
     QMessageBox* useTimeMessage() const { return m_useTimeBox; }
     const ChannelList* channelLists() const { return m_lists.get(); }
     bool sideHidden() const { return m_sideHidden; }
@@ -106,10 +117,8 @@ private:
 
     void stopPlayback();
 
-    // Places kept for what later releases bring: the tray icon, the update balloon and prompt.
-    void createTrayIcon() {}
-    void showUpdateBalloon(const QString&) {}
-    void offerUpdate() {}
+    void createTrayIcon();
+    void trayCommand(int command);
 
     ClientSession& m_session;
     AppContext& m_context;
@@ -117,6 +126,8 @@ private:
     QPointer<CSplashScreenDlg> m_splash;
     CSidePanel m_side;
     CVozorPlayerDlg* m_player = nullptr;
+    CTrayIcon m_tray;
+    CUpdateOffer m_update;
     QPointer<QMessageBox> m_useTimeBox;
     QPixmap m_divider;
     QPixmap m_header;

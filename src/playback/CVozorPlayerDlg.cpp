@@ -6,6 +6,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/AsyncTask.h"
 #include "platform/Clock.h"
+#include "mainwnd/ScreenSaverGuard.h"
 #include "playback/CDsopocx.h"
 #include "service/KeepAlive.h"
 
@@ -31,9 +32,15 @@ CVozorPlayerDlg::CVozorPlayerDlg(AppContext& context, QWidget* parent)
     }
     m_pulseTimer = m_context.clock->createTimer([this] { sendPulse(); });
     m_pulseTimer->start(kPulsePeriodMs);
+    m_screenSaver = std::make_unique<ScreenSaverGuard>();
+    m_playingCheck = m_context.clock->createTimer(
+        [this] { m_screenSaver->setPlaying(m_control->hasControl() && playingState() != 0); });
+    m_playingCheck->start(kPlayingCheckMs);
 }
 
 CVozorPlayerDlg::~CVozorPlayerDlg() {
+    m_playingCheck->stop();
+    m_screenSaver->setPlaying(false);
     if (m_control->hasControl()) {
         m_control->StopPlay();
     }
@@ -135,6 +142,7 @@ bool CVozorPlayerDlg::event(QEvent* event) {
         const auto* message = static_cast<Messages::WindowMessage*>(event);
         if (type == Messages::kStopPlayback) {
             m_control->StopPlay();
+            m_screenSaver->setPlaying(false);
         } else if (message->wParam() == 0 && message->lParam() == 0) {
             play();
         }

@@ -10,6 +10,7 @@ struct AppContext;
 class CDsopocx;
 class ClockTimer;
 class QLabel;
+class ScreenSaverGuard;
 
 // The player pane of the main window: hosts the playback control, plays the channel the main
 // window chose, stops on request, and says every ten minutes that the session is still in use.
@@ -20,6 +21,7 @@ public:
     static constexpr int kPulsePeriodMs = 600000;
     static constexpr int kReadyWaitMs = 5000;
     static constexpr int kReadyPollMs = 10;
+    static constexpr int kPlayingCheckMs = 1000;
     inline static const QString kLanguage = QStringLiteral("ja_JP");
 
     CVozorPlayerDlg(AppContext& context, QWidget* parent);
@@ -35,6 +37,8 @@ public:
     CDsopocx& control() { return *m_control; }
     // What the control says for selector 2: non-zero while it plays.
     int playingState();
+    // Holds the screen saver off while the control shows frames; asked once a second.
+    ScreenSaverGuard& screenSaver() { return *m_screenSaver; }
 
 protected:
     bool event(QEvent* event) override;
@@ -56,6 +60,8 @@ private:
     QPixmap m_topStrip;
     QLabel* m_static1017 = nullptr;
     std::unique_ptr<ClockTimer> m_pulseTimer;
+    std::unique_ptr<ClockTimer> m_playingCheck;
+    std::unique_ptr<ScreenSaverGuard> m_screenSaver;
     std::unique_ptr<ClockTimer> m_readyTimer;
     std::uint32_t m_readyDeadline = 0;
     std::function<void(bool)> m_onReady;

@@ -14,6 +14,8 @@
 #include "support/ManualClock.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
+#include "update/CUpdateDlg.h"
+#include "widgets/CMyToolTip.h"
 #include "widgets/CSkinButton.h"
 
 #include <QDir>
@@ -352,4 +354,56 @@ TEST_F(CMainDlgTest, ASecondStartRaisesOnlyAWindowThatIsUpAndNotClosing) {
     }
     dialog.restoreAndRaise();
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(CMainDlgTest, AMandatoryUpdateRefusedEndsTheClient) {
+    m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"), QStringLiteral("x#"));
+    CMainDlg dialog(m_session);
+    QSignalSpy closed(&dialog, &CMainDlg::closeSequenceFinished);
+    bool prompted = false;
+    UiFixture::whenModalOpens([&prompted](QWidget* modal) {
+        if (auto* prompt = qobject_cast<CUpdateDlg*>(modal)) {
+            prompted = true;
+            EXPECT_EQ(prompt->size(), QSize(300, 170));
+            EXPECT_EQ(prompt->updateButton()->geometry(), QRect(85, 135, 97, 22));
+            EXPECT_EQ(prompt->closeButton()->geometry(), QRect(280, 10, 10, 10));
+            prompt->closeButton()->click();
+        }
+    });
+    ASSERT_TRUE(start(dialog));
+    QTRY_VERIFY_WITH_TIMEOUT(prompted, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(closed.size(), 1, 15000);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(CMainDlgTest, AcceptingTheUpdateStartsTheUpdaterAndTheClientEnds) {
+    const QString folder = m_service.programFolder();
+    const QString marker = QDir(folder).filePath(QStringLiteral("updater-started"));
+    QFile updater(QDir(folder).filePath(QStringLiteral("Update.exe")));
+    ASSERT_TRUE(updater.open(QIODevice::WriteOnly));
+    updater.write("#!/bin/sh\necho started > '" + marker.toUtf8() + "'\n");
+    updater.close();
+    updater.setPermissions(updater.permissions() | QFileDevice::ExeOwner);
+    m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"), QStringLiteral("x#"));
+
+    CMainDlg dialog(m_session);
+    QSignalSpy closed(&dialog, &CMainDlg::closeSequenceFinished);
+    UiFixture::whenModalOpens([](QWidget* modal) {
+        if (auto* prompt = qobject_cast<CUpdateDlg*>(modal)) {
+            prompt->updateButton()->click();
+        }
+    });
+    ASSERT_TRUE(start(dialog));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(closed.size(), 1, 15000);
+}
+
+TEST_F(CMainDlgTest, WithoutANotificationAreaThereIsNoIconAndNothingElseChanges) {
+    CMainDlg dialog(m_session);
+    ASSERT_TRUE(start(dialog));
+    EXPECT_FALSE(dialog.trayIcon().enabled()) << "the offscreen desktop has no notification area";
+    EXPECT_TRUE(dialog.trayIcon().geometry().isEmpty());
+    // A new version then finds no icon to point at: no balloon, no failure.
+    dialog.updateOffer().showBalloon(QStringLiteral("新機能#"));
+    EXPECT_FALSE(CMyToolTip::GetBalloon().isVisible());
 }

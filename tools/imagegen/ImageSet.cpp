@@ -293,6 +293,7 @@ ImageSet::ImageSet() {
         linkFace(i, QStringLiteral("パスワードを忘れた"), 2, loginCard);
     });
     addSkinAndScreenImages();
+    addUpdateImages();
 }
 
 void ImageSet::add(Kind kind, int id, int width, int height, std::function<void(QImage&)> draw) {

@@ -35,6 +35,7 @@ private:
                 std::function<void(QImage&, int)> drawFrame);
     void addSkin(const QString& name, int width, int height, std::function<void(QImage&)> draw);
     void addSkinAndScreenImages();
+    void addUpdateImages();
 
     std::vector<Entry> m_entries;
 };

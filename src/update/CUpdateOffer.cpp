@@ -1,0 +1,49 @@
+#include "update/CUpdateOffer.h"
+
+#include "platform/ProgramFolder.h"
+#include "platform/WindowFinder.h"
+#include "update/CUpdateDlg.h"
+#include "update/UpdateCheckThread.h"
+#include "widgets/CMyToolTip.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <utility>
+
+CUpdateOffer::CUpdateOffer(QWidget* owner, QString programFolder)
+    : QObject(nullptr), m_owner(owner), m_programFolder(std::move(programFolder)) {}
+
+void CUpdateOffer::showBalloon(const QString& text2) {
+    CMyToolTip& balloon = CMyToolTip::GetBalloon();
+    balloon.SetTitle(UpdateCheckThread::kBalloonTitle);
+    balloon.SetBody(text2);
+    balloon.ShowAtTray(iconRect ? iconRect() : QRect(), m_programFolder, endClient);
+}
+
+void CUpdateOffer::offerMandatory() {
+    if (beforePrompt) {
+        beforePrompt();
+    }
+    CUpdateDlg prompt(m_owner);
+    prompt.exec();
+    // Refused, or an updater that cannot be started: the client ends.
+    if ((!prompt.accepted() || !StartUpdater()) && endClient) {
+        endClient();
+    }
+}
+
+bool CUpdateOffer::StartUpdater() {
+    if (WindowFinder::raiseWindowTitled(kUpdaterTitle)) {
+        return true;
+    }
+    const QString updater = ProgramFolder::file(m_programFolder, kUpdater);
+    if (!QFile::exists(updater) || !QProcess::startDetached(updater, {})) {
+        return false;
+    }
+    // The updater replaces the client: it ends, signed out as at any other close.
+    if (endClient) {
+        endClient();
+    }
+    return true;
+}

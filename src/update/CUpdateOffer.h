@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// What the client does when the service announces a new version: the balloon at the tray icon
+// for an offer, the prompt for a mandatory update, and the start of the updater.
+class CUpdateOffer : public QObject {
+    Q_OBJECT
+
+public:
+    inline static const QString kUpdaterTitle = QStringLiteral("VELOオンラインアップグレードサーバ ");
+    inline static const QString kUpdater = QStringLiteral("Update.exe");
+
+    // OWNER carries the prompt; the updater is looked for in PROGRAMFOLDER.
+    CUpdateOffer(QWidget* owner, QString programFolder);
+
+    // Where the tray icon is (empty when unknown), what to do before the prompt (stop playback),
+    // and how the client ends.
+    std::function<QRect()> iconRect;
+    std::function<void()> beforePrompt;
+    std::function<void()> endClient;
+
+    // A new version: the balloon with the body TEXT2.
+    void showBalloon(const QString& text2);
+    // A mandatory update: the prompt; refusing it ends the client.
+    void offerMandatory();
+    // The updater's window is raised when it is up already; otherwise the updater is started,
+    // which ends the client. False when neither happened.
+    bool StartUpdater();
+
+private:
+    QWidget* m_owner;
+    QString m_programFolder;
+};

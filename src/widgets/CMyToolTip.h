@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QPixmap>
+#include <QRect>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+// The balloon that points at the program's icon in the notification area: a pale yellow rounded
+// box with a tail, an information icon, a bold title, body lines and a close button. It closes by
+// itself after eight seconds without the pointer over it. A click outside its close button starts
+// the updater when there is one. There is one balloon in the whole program.
+class CMyToolTip : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kCloseAfterMs = 8000;
+    static constexpr int kUpdaterDelayMs = 500;
+    static constexpr int kMargin = 6;
+    static constexpr int kCloseSize = 16;
+    inline static const QColor kFill{255, 255, 210};
+
+    static CMyToolTip& GetBalloon();
+
+    void SetTitle(const QString& title) { m_title = title; }
+    void SetBody(const QString& body) { m_body = body; }
+    QString title() const { return m_title; }
+    // The lines that are drawn: each text ended by "#".
+    QStringList bodyLines() const;
+
+    // Shows the balloon for the tray icon at ICON (screen coordinates); false, and nothing
+    // shown, when the icon's place is unknown (an empty rectangle). PROGRAMFOLDER is where the
+    // updater would be; ENDCLIENT ends the client once the updater started.
+    bool ShowAtTray(const QRect& icon, const QString& programFolder,
+                    std::function<void()> endClient);
+    void setCloseAfterMs(int ms) { m_closeAfterMs = ms; }
+    bool countdownRunning() const { return m_timer.isActive(); }
+    QRect closeButtonRect() const { return m_close; }
+    // The box without its tail, in the balloon's coordinates.
+    QRect boxRect() const { return m_box; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    CMyToolTip();
+    void layOut();
+    QFont titleFont() const;
+    QFont bodyFont() const;
+    void setCloseFace(int bitmap);
+
+    QString m_title;
+    QString m_body;
+    QString m_programFolder;
+    std::function<void()> m_endClient;
+    QRect m_box;
+    QRect m_close;
+    QRegion m_region;
+    QTimer m_timer;
+    int m_closeAfterMs = kCloseAfterMs;
+    int m_closeFace = 228;
+};

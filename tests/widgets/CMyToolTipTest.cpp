@@ -1,0 +1,111 @@
+#include "widgets/CMyToolTip.h"
+
+#include <QEnterEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CMyToolTipTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        balloon().hide();
+        balloon().setCloseAfterMs(CMyToolTip::kCloseAfterMs);
+        balloon().SetTitle(QStringLiteral("VELOの新しいバージョン"));
+        balloon().SetBody(QStringLiteral("番組表を改善#"));
+    }
+    static CMyToolTip& balloon() { return CMyToolTip::GetBalloon(); }
+    // An icon in the lower right corner of the screen.
+    static QRect icon() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        return QRect(screen.right() - 40, screen.bottom() - 24, 22, 22);
+    }
+    // An updater that leaves a mark when it starts.
+    QString writeUpdater() {
+        const QString path = m_folder.filePath(QStringLiteral("Update.exe"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho started > '" + m_folder.filePath(QStringLiteral("mark")).toUtf8() +
+                   "'\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return path;
+    }
+    void click(QPoint at) {
+        QTest::mousePress(&balloon(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(&balloon(), Qt::LeftButton, {}, at);
+    }
+
+    QTemporaryDir m_folder;
+};
+
+}  // namespace
+
+TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox) {
+    balloon().SetBody(QStringLiteral("一行目#二行目#最後は閉じていない"));
+    EXPECT_EQ(balloon().bodyLines(), (QStringList{QStringLiteral("一行目"), QStringLiteral("二行目")}));
+    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    const int narrow = balloon().boxRect().width();
+    const int twoLines = balloon().boxRect().height();
+    balloon().SetBody(QStringLiteral("一行目#二行目#") +
+                      QStringLiteral("とても長い本文の行はタイトルより広いので箱を広げます#"));
+    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    EXPECT_GT(balloon().boxRect().width(), narrow) << "a line wider than the title widens it";
+    EXPECT_GT(balloon().boxRect().height(), twoLines);
+    // The tail reaches below the box, and the whole balloon stays on the screen.
+    EXPECT_GT(balloon().height(), balloon().boxRect().height());
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(balloon().geometry()));
+    EXPECT_EQ(balloon().closeButtonRect().size(), QSize(16, 16));
+    const QImage shot = balloon().grab().toImage();
+    EXPECT_EQ(shot.pixel(balloon().boxRect().center()), CMyToolTip::kFill.rgb());
+}
+
+TEST_F(CMyToolTipTest, WithoutTheIconsPlaceNothingShows) {
+    EXPECT_FALSE(balloon().ShowAtTray(QRect(), m_folder.path(), {}));
+    EXPECT_FALSE(balloon().isVisible());
+}
+
+TEST_F(CMyToolTipTest, ItClosesByItselfUnlessThePointerRestsOnIt) {
+    balloon().setCloseAfterMs(100);
+    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    EXPECT_TRUE(balloon().countdownRunning());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(&balloon(), &enter);
+    EXPECT_FALSE(balloon().countdownRunning()) << "the pointer over it stops the countdown";
+    QTest::qWait(250);
+    EXPECT_TRUE(balloon().isVisible());
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&balloon(), &leave);
+    EXPECT_TRUE(balloon().countdownRunning()) << "leaving starts it again from the beginning";
+    QTRY_VERIFY_WITH_TIMEOUT(!balloon().isVisible(), 5000);
+}
+
+TEST_F(CMyToolTipTest, TheCloseButtonOnlyClosesAClickElsewhereStartsTheUpdater) {
+    writeUpdater();
+    bool ended = false;
+    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), [&ended] { ended = true; }));
+    click(balloon().closeButtonRect().center());
+    EXPECT_FALSE(balloon().isVisible());
+    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), [&ended] { ended = true; }));
+    QTest::qWait(CMyToolTip::kUpdaterDelayMs + 300);
+    EXPECT_FALSE(QFile::exists(m_folder.filePath(QStringLiteral("mark"))));
+    EXPECT_FALSE(ended);
+
+    click(balloon().boxRect().center());
+    EXPECT_FALSE(balloon().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(ended, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_folder.filePath(QStringLiteral("mark"))), 5000);
+
+    // Without an updater a click only closes.
+    QFile::remove(m_folder.filePath(QStringLiteral("Update.exe")));
+    ended = false;
+    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), [&ended] { ended = true; }));
+    click(balloon().boxRect().center());
+    QTest::qWait(CMyToolTip::kUpdaterDelayMs + 300);
+    EXPECT_FALSE(ended);
+}
