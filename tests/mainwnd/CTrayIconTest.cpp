@@ -1,0 +1,78 @@
+#include "mainwnd/CTrayIcon.h"
+
+#include "widgets/CMenuEx.h"
+#include "widgets/CMyToolTip.h"
+
+#include <QCursor>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// These tests need a desktop with a notification area: tests/support/with-tray.sh gives them
+// one; on the offscreen platform they are skipped.
+class CTrayIconTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            GTEST_SKIP() << "no notification area on this display";
+        }
+        m_owner.resize(200, 100);
+        ASSERT_TRUE(m_tray.Create(&m_owner, CTrayIcon::kTip, QIcon(QStringLiteral(":/icon/128"))));
+        // The icon is embedded a moment after it is shown.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_tray.geometry().isEmpty(), 10000);
+    }
+
+    QWidget m_owner;
+    CTrayIcon m_tray;
+};
+
+}  // namespace
+
+TEST_F(CTrayIconTest, TheIconShowsItsTipAndItsMenuAsTheProgramHasIt) {
+    EXPECT_EQ(m_tray.icon()->toolTip(), CTrayIcon::kTip);
+    QStringList items;
+    for (const QAction* action : m_tray.menu()->actions()) {
+        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    EXPECT_EQ(items, (QStringList{CTrayIcon::kShowText, QStringLiteral("-"), CTrayIcon::kAboutText,
+                                  CTrayIcon::kExitText}));
+    EXPECT_EQ(CMenuEx::commandOf(m_tray.menu()->defaultAction()), CTrayIcon::kShowCommand);
+    EXPECT_EQ(m_tray.menu()->itemById(32778), nullptr);
+    EXPECT_EQ(m_tray.menu()->itemById(32781), nullptr) << "never the upgrade item";
+
+    // The first time the pointer comes over it, the tip becomes the program's full name.
+    QCursor::setPos(m_tray.geometry().center());
+    QTRY_COMPARE_WITH_TIMEOUT(m_tray.icon()->toolTip(), CTrayIcon::kLongTip, 10000);
+}
+
+TEST_F(CTrayIconTest, CommandsAndClicksReachTheOwner) {
+    QList<int> commands;
+    int clicks = 0;
+    int doubleClicks = 0;
+    m_tray.onCommand = [&commands](int command) { commands << command; };
+    m_tray.onClick = [&clicks] { ++clicks; };
+    m_tray.onDoubleClick = [&doubleClicks] { ++doubleClicks; };
+    for (const int id : {CTrayIcon::kShowCommand, CTrayIcon::kAboutCommand, CTrayIcon::kExitCommand}) {
+        m_tray.menu()->itemById(id)->trigger();
+    }
+    EXPECT_EQ(commands, (QList<int>{32771, 32779, 32772}));
+    emit m_tray.icon()->activated(QSystemTrayIcon::Trigger);
+    emit m_tray.icon()->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(doubleClicks, 1);
+}
+
+TEST_F(CTrayIconTest, TheBalloonPointsAtTheIcon) {
+    CMyToolTip& balloon = CMyToolTip::GetBalloon();
+    balloon.SetTitle(QStringLiteral("VELOの新しいバージョン"));
+    balloon.SetBody(QStringLiteral("番組表を改善しました#"));
+    ASSERT_TRUE(balloon.ShowAtTray(m_tray.geometry(), QString(), {}));
+    const QRect icon = m_tray.geometry();
+    // Beside the icon, on the screen: its right edge near the icon's.
+    EXPECT_LE(std::abs(balloon.geometry().right() - icon.right()), balloon.width());
+    EXPECT_LE(std::abs(balloon.geometry().top() - icon.bottom()), balloon.height() + icon.height());
+    balloon.hide();
+}
