@@ -227,9 +227,11 @@ bool GetEntry(State& state, int index, Entry& entry) {
         return false;
     }
     unz_file_info64 info{};
+    // minizip terminates the name only when it is shorter than the buffer it is given, so it is
+    // given one byte less than there is: the last stays the terminator whatever the archive says.
     char name[kMaxNameBytes + 1] = {};
     std::vector<unsigned char> extra(65536);
-    if (unzGetCurrentFileInfo64(state.archive, &info, name, sizeof name, extra.data(),
+    if (unzGetCurrentFileInfo64(state.archive, &info, name, kMaxNameBytes, extra.data(),
                                 static_cast<uLong>(extra.size()), nullptr, 0) != UNZ_OK) {
         state.lastError = Error::Damaged;
         return false;
@@ -238,7 +240,7 @@ bool GetEntry(State& state, int index, Entry& entry) {
     described.index = index;
     described.compressedSize = static_cast<qint64>(info.compressed_size);
     described.uncompressedSize = static_cast<qint64>(info.uncompressed_size);
-    const QString stored = QString::fromUtf8(name, static_cast<qsizetype>(std::strlen(name)));
+    const QString stored = QString::fromUtf8(name, static_cast<qsizetype>(strnlen(name, sizeof name)));
     described.name = CleanName(stored);
     state.storedAsFolder = stored.endsWith(QLatin1Char('/')) || stored.endsWith(QLatin1Char('\\'));
 
