@@ -5,6 +5,7 @@
 #include "ads/AdArchive.h"
 #include "ads/AdDownloadThread.h"
 #include "catalogue/ChannelList.h"
+#include "catalogue/ChannelSearch.h"
 #include "common/Cipher.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -53,6 +54,8 @@ const char* const kUsage =
     "  probe HOST                        resolve HOST and send it one echo request\n"
     "  unzip ARCHIVE FOLDER              unpack an advertisement archive by the client's rules\n"
     "  ads [--uuid UUID]                 fetch and unpack both advertisement archives\n"
+    "  search QUERY [--list FILE]        the channels the client's search finds for QUERY,\n"
+    "                                    as id and name (default list: DIR/tvchannel.xml)\n"
     "  help                              this text\n"
     "--key HEX uses a key of 1 to 16 bytes instead of the program's (1 to 8 bytes: single mode).\n"
     "DIR defaults to the folder of the client executable.\n"
@@ -194,6 +197,7 @@ int CliCommands::run(QStringList args) {
     if (command == QLatin1String("probe")) return probe(args);
     if (command == QLatin1String("unzip")) return unzip(args);
     if (command == QLatin1String("ads")) return ads(args);
+    if (command == QLatin1String("search")) return search(args);
     return badInput(QStringLiteral("unknown command: %1 (try velo-cli help)").arg(command));
 }
 
@@ -629,4 +633,37 @@ int CliCommands::ads(QStringList args) {
         }
     }
     return any ? kOk : failed(QStringLiteral("no advertisement archive arrived"));
+}
+
+int CliCommands::search(QStringList args) {
+    QString list = QDir(configFolder()).filePath(ChannelListDownload::kFileName);
+    const qsizetype option = args.indexOf(QStringLiteral("--list"));
+    if (option >= 0) {
+        if (option + 1 >= args.size()) {
+            return badInput(QStringLiteral("missing argument after --list"));
+        }
+        list = args[option + 1];
+        args.remove(option, 2);
+    }
+    QString error;
+    if (!needArgs(args, {"QUERY"}, error)) {
+        return badInput(error);
+    }
+    if (!QFileInfo(list).isFile()) {
+        return badInput(QStringLiteral("no channel list at %1").arg(list));
+    }
+    ChannelList lists;
+    if (LoadChannelFile(list, lists) == 0) {
+        return failed(QStringLiteral("%1 holds no channel list").arg(list));
+    }
+    const ChannelSearch search(lists);
+    const std::vector<const ChannelInfo*> found = search.FindChannels(args[0]);
+    for (const ChannelInfo* channel : found) {
+        m_out << channel->id << '\t' << channel->name << Qt::endl;
+    }
+    if (found.empty()) {
+        return failed(QStringLiteral("no channel matches \"%1\" (searched as \"%2\")")
+                          .arg(args[0], ChannelSearch::Fold(args[0])));
+    }
+    return kOk;
 }
