@@ -20,6 +20,30 @@ ScreenSaverGuard::ScreenSaverGuard(const QDBusConnection& bus, QObject* parent)
 
 ScreenSaverGuard::~ScreenSaverGuard() {
     m_wanted = false;
+    if (m_asked && m_cookie == 0) {
+        // The answer to an Inhibit is still on its way: whatever it grants is let go when it
+        // comes, by a watcher that outlives this guard, so the screen saver is never held off
+        // for a player that is gone.
+        const QDBusConnection bus = m_bus;
+        const auto letGo = [bus](const QDBusPendingReply<quint32>& reply) {
+            if (!reply.isError()) {
+                QDBusMessage uninhibit = call(QStringLiteral("UnInhibit"));
+                uninhibit << reply.value();
+                QDBusConnection(bus).asyncCall(uninhibit);
+            }
+        };
+        // An answer that has arrived but not been read yet is never announced to a new watcher.
+        if (m_pending.isFinished()) {
+            letGo(m_pending);
+            return;
+        }
+        auto* watcher = new QDBusPendingCallWatcher(m_pending);
+        connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [letGo, watcher] {
+            watcher->deleteLater();
+            letGo(*watcher);
+        });
+        return;
+    }
     release();
 }
 
@@ -38,7 +62,8 @@ void ScreenSaverGuard::setPlaying(bool playing) {
     m_asked = true;
     QDBusMessage inhibit = call(QStringLiteral("Inhibit"));
     inhibit << kApplication << kReason;
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(inhibit), this);
+    m_pending = m_bus.asyncCall(inhibit);
+    auto* watcher = new QDBusPendingCallWatcher(m_pending, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();
         const QDBusPendingReply<quint32> reply = *watcher;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusPendingCall>
 #include <QObject>
 
 // Keeps the screen saver away while a channel plays, through the desktop's
@@ -28,4 +29,5 @@ private:
     bool m_wanted = false;
     bool m_asked = false;      // an Inhibit is on its way or granted
     quint32 m_cookie = 0;      // what the service answered; 0 until then
+    QDBusPendingCall m_pending = QDBusPendingCall::fromCompletedCall(QDBusMessage());
 };

@@ -12,6 +12,7 @@
 #include "support/UiFixture.h"
 #include "widgets/CCueEdit.h"
 #include "widgets/CSkinButton.h"
+#include "support/QtWait.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,7 +39,7 @@ protected:
         dialog.passwordEdit()->setText(password);
         dialog.rememberBox()->setChecked(remember);
         dialog.loginButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
+        ASSERT_SOON(!dialog.busy(), 15000);
     }
 
     ManualClock m_clock;
@@ -150,7 +151,7 @@ TEST_F(CLoginDlgTest, EnterInEitherFieldSignsInAndTabReachesEveryControl) {
     dialog.idEdit()->setFocus();
     QTest::keyClick(dialog.idEdit(), Qt::Key_Return);
     EXPECT_TRUE(dialog.busy()) << "Enter in the ID field signs in";
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
+    ASSERT_SOON(!dialog.busy(), 15000);
     EXPECT_EQ(m_context.session.IsSignedIn(), 1);
     m_context.session.SetSignedIn(0);
 
@@ -189,7 +190,7 @@ TEST_F(CLoginDlgTest, ClosingWhileTheLoginIsUnderWaySignsTheAccountOutAgain) {
         dialog.closeButton()->click();
     }
     // The server granted the login nobody waits for any more; it is taken back.
-    QTRY_COMPARE_WITH_TIMEOUT(m_service.requests(QStringLiteral("/user!logout.action")), 1, 15000);
+    EXPECT_EQ_SOON(m_service.requests(QStringLiteral("/user!logout.action")), 1, 15000);
     EXPECT_EQ(m_service.requests(QStringLiteral("/user!login.action")), 1);
     const QJsonObject logout =
         m_service.lastRequest(QStringLiteral("/user!logout.action")).value("params").toObject();

@@ -1,6 +1,7 @@
 #include "ads/CAdvertiseDlg.h"
 
 #include "ads/CMaHtmlView.h"
+#include "support/QtWait.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,6 +66,6 @@ TEST_F(CAdvertiseDlgTest, ThePageShowsWithItsImageAndARewrittenPageOnTheNextRepa
     // A newer archive rewrote the page while the banner was up: the next repaint shows it.
     writePage("<html><body bgcolor=\"#00a000\"><p>ニュース</p></body></html>");
     banner.update();
-    QTRY_VERIFY_WITH_TIMEOUT(banner.view()->toPlainText().contains(QStringLiteral("ニュース")), 5000);
+    ASSERT_SOON(banner.view()->toPlainText().contains(QStringLiteral("ニュース")), 5000);
     EXPECT_FALSE(banner.view()->refresh()) << "an unchanged page is not loaded again";
 }

@@ -7,6 +7,7 @@
 #include "service/SessionRecord.h"
 #include "support/ManualClock.h"
 #include "support/RefService.h"
+#include "support/QtWait.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -83,7 +84,7 @@ TEST_F(ClientSessionTest, BalanceIsAskedEveryTwoMinutesWithTheCredentialsOfThatM
 
     // The next round asks for the account signed in by then, which has time left.
     m_clock.advance(ClientSession::kUseTimeTimerMs);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session.balancePending(), 10000);
+    ASSERT_SOON(!m_session.balancePending(), 10000);
     EXPECT_EQ(record().GetUseTime(), 36000);
     EXPECT_EQ(exhausted.size(), 1);
     EXPECT_TRUE(m_session.useTimeTimerActive()) << "the check goes on";
@@ -97,7 +98,7 @@ TEST_F(ClientSessionTest, UnansweredBalanceQueryLeavesTheUseTimeAlone) {
     QSignalSpy exhausted(&m_session, &ClientSession::useTimeExhausted);
     m_session.checkUseTime();
     m_session.checkUseTime();  // one query at a time
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session.balancePending(), 10000);
+    ASSERT_SOON(!m_session.balancePending(), 10000);
     EXPECT_EQ(record().GetUseTime(), 77);
     EXPECT_TRUE(exhausted.isEmpty());
     EXPECT_EQ(m_service.datagrams(QStringLiteral("002")), 1);
@@ -119,7 +120,7 @@ TEST_F(ClientSessionTest, SignOutNeedsTheServerButTheCloseSignsOutAnyway) {
     bool closed = false;
     m_session.signOutForClose([&closed] { closed = true; });
     EXPECT_FALSE(m_session.useTimeTimerActive());
-    QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+    ASSERT_SOON(closed, 10000);
     EXPECT_EQ(record().IsSignedIn(), 0);
 
     // Nobody signed in: the close goes on at once.
@@ -140,7 +141,7 @@ TEST_F(ClientSessionTest, TheEndOfARunWaitsBrieflyForAnExchangeThatStalls) {
     EXPECT_LT(waited.elapsed(), 2000);
     EXPECT_FALSE(closed);
     // The exchange still ends in its own time and is applied.
-    QTRY_VERIFY_WITH_TIMEOUT(closed, 15000);
+    ASSERT_SOON(closed, 15000);
     EXPECT_EQ(record().IsSignedIn(), 0);
 }
 
@@ -151,7 +152,7 @@ TEST_F(ClientSessionTest, ALoginWhoseAskerIsGoneRecordsNothing) {
                      [&answered](const ClientSession::LoginResult&) { answered = true; });
     delete asker;
     // The login the server granted is taken back, since nobody shows it.
-    QTRY_COMPARE_WITH_TIMEOUT(m_service.requests(QStringLiteral("/user!logout.action")), 1, 10000);
+    EXPECT_EQ_SOON(m_service.requests(QStringLiteral("/user!logout.action")), 1, 10000);
     EXPECT_FALSE(answered);
     EXPECT_EQ(record().IsSignedIn(), 0);
 
@@ -163,7 +164,7 @@ TEST_F(ClientSessionTest, ALoginWhoseAskerIsGoneRecordsNothing) {
                          EXPECT_TRUE(result.ok);
                          signedInWhenAnswered = record().IsSignedIn();
                      });
-    QTRY_COMPARE_WITH_TIMEOUT(signedInWhenAnswered, 1, 10000);
+    EXPECT_EQ_SOON(signedInWhenAnswered, 1, 10000);
     EXPECT_EQ(record().GetDisplayName(), QStringLiteral("デモユーザー"));
 }
 

@@ -18,6 +18,7 @@
 #include "widgets/CMyToolTip.h"
 #include "widgets/CSearchEdit.h"
 #include "widgets/CSkinButton.h"
+#include "support/QtWait.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,7 +177,7 @@ TEST_F(CMainDlgTest, PlayWhileSignedOutAsksToSignInAndCancellingPlaysNothing) {
         }
     });
     playItem(dialog, channel);
-    QTRY_VERIFY_WITH_TIMEOUT(sawLogin, 5000);
+    ASSERT_SOON(sawLogin, 5000);
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog.tree()->playingItem(), nullptr);
     EXPECT_TRUE(playCalls().isEmpty());
@@ -200,7 +201,7 @@ TEST_F(CMainDlgTest, NoViewingTimeLeftWarnsOnceAndPlaysNothing) {
     // The two-minute check finds no time either, while the message is still open: one message.
     QMessageBox* first = dialog.useTimeMessage();
     dialog.checkUseTime();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.balancePending(), 5000);
+    ASSERT_SOON(!dialog.balancePending(), 5000);
     EXPECT_EQ(dialog.useTimeMessage(), first);
     EXPECT_EQ(dialog.findChildren<QMessageBox*>().size(), 1);
 }
@@ -262,7 +263,7 @@ TEST_F(CMainDlgTest, CloseSequenceRunsItsOnceOnlyStepsOnce) {
     EXPECT_EQ(m_context.session.IsSignedIn(), 0);
     EXPECT_EQ(m_service.requests(QStringLiteral("/user!logout.action")), 1);
     EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("tvchannel.xml"))));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+    ASSERT_SOON(QFile::exists(marker), 5000);
 
     // A second close in the same run neither starts the companion nor signs out again.
     QFile list(QDir(folder).filePath(QStringLiteral("tvchannel.xml")));
@@ -345,9 +346,9 @@ TEST_F(CMainDlgTest, ASecondStartRaisesOnlyAWindowThatIsUpAndNotClosing) {
     EXPECT_FALSE(dialog.isVisible());
     ASSERT_TRUE(start(dialog));
     dialog.showMinimized();
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.isMinimized(), 5000);
+    ASSERT_SOON(dialog.isMinimized(), 5000);
     dialog.restoreAndRaise();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isMinimized(), 5000);
+    ASSERT_SOON(!dialog.isMinimized(), 5000);
     EXPECT_TRUE(dialog.isVisible());
 
     // Closing: the hidden window stays hidden.
@@ -378,8 +379,8 @@ TEST_F(CMainDlgTest, AMandatoryUpdateRefusedEndsTheClient) {
         }
     });
     ASSERT_TRUE(start(dialog));
-    QTRY_VERIFY_WITH_TIMEOUT(prompted, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(closed.size(), 1, 15000);
+    ASSERT_SOON(prompted, 15000);
+    EXPECT_EQ_SOON(closed.size(), 1, 15000);
     EXPECT_FALSE(dialog.isVisible());
 }
 
@@ -401,8 +402,8 @@ TEST_F(CMainDlgTest, AcceptingTheUpdateStartsTheUpdaterAndTheClientEnds) {
         }
     });
     ASSERT_TRUE(start(dialog));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(closed.size(), 1, 15000);
+    ASSERT_SOON(QFile::exists(marker), 15000);
+    EXPECT_EQ_SOON(closed.size(), 1, 15000);
 }
 
 TEST_F(CMainDlgTest, WithoutANotificationAreaThereIsNoIconAndNothingElseChanges) {

@@ -1,4 +1,5 @@
 #include "mainwnd/CSkinnedWindow.h"
+#include "support/QtWait.h"
 
 #include <QPainter>
 #include <QTest>
@@ -53,19 +54,19 @@ TEST(CSkinnedWindow, AMaximisedWindowComesBackMaximisedFromTheTaskbar) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.showMaximized();
-    QTRY_VERIFY_WITH_TIMEOUT(window.isMaximized(), 5000);
+    ASSERT_SOON(window.isMaximized(), 5000);
     window.showMinimized();
-    QTRY_VERIFY_WITH_TIMEOUT(window.isMinimized(), 5000);
+    ASSERT_SOON(window.isMinimized(), 5000);
     window.restoreFromMinimised();
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isMinimized(), 5000);
+    ASSERT_SOON(!window.isMinimized(), 5000);
     EXPECT_TRUE(window.isMaximized());
 
     // A window that was not maximised comes back as it was.
     window.showNormal();
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isMaximized(), 5000);
+    ASSERT_SOON(!window.isMaximized(), 5000);
     window.showMinimized();
-    QTRY_VERIFY_WITH_TIMEOUT(window.isMinimized(), 5000);
+    ASSERT_SOON(window.isMinimized(), 5000);
     window.restoreFromMinimised();
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isMinimized(), 5000);
+    ASSERT_SOON(!window.isMinimized(), 5000);
     EXPECT_FALSE(window.isMaximized());
 }

@@ -1,5 +1,7 @@
 #include "mainwnd/ScreenSaverGuard.h"
 
+#include "support/QtWait.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
@@ -72,18 +74,18 @@ TEST(ScreenSaverGuard, HoldsTheScreenSaverOffWhilePlayingAndLetsItGoAfter) {
         ScreenSaverGuard guard(bus.connect(QStringLiteral("client")));
         guard.setPlaying(true);
         guard.setPlaying(true);  // still playing: asked once
-        QTRY_COMPARE_WITH_TIMEOUT(saver.inhibits, 1, 5000);
+        EXPECT_EQ_SOON(saver.inhibits, 1, 5000);
         EXPECT_EQ(saver.application, ScreenSaverGuard::kApplication);
         EXPECT_EQ(saver.reason, ScreenSaverGuard::kReason);
         guard.setPlaying(false);
-        QTRY_COMPARE_WITH_TIMEOUT(saver.released.size(), 1, 5000);
+        EXPECT_EQ_SOON(saver.released.size(), 1, 5000);
         EXPECT_EQ(saver.released.front(), 4201u) << "the cookie it was given";
 
         // Playing again, then the client closes while playing: let go at the end.
         guard.setPlaying(true);
-        QTRY_COMPARE_WITH_TIMEOUT(saver.inhibits, 2, 5000);
+        EXPECT_EQ_SOON(saver.inhibits, 2, 5000);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(saver.released.size(), 2, 5000);
+    EXPECT_EQ_SOON(saver.released.size(), 2, 5000);
     EXPECT_EQ(saver.released.back(), 4202u);
     QDBusConnection::disconnectFromBus(QStringLiteral("client"));
     QDBusConnection::disconnectFromBus(QStringLiteral("service"));

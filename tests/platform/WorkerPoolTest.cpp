@@ -1,5 +1,6 @@
 #include "platform/AsyncTask.h"
 #include "platform/WorkerPool.h"
+#include "support/QtWait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -51,7 +52,7 @@ TEST(AsyncTask, TheCallbackRunsOnTheContextsThreadWithTheJobsResult) {
             callbackThread = QThread::currentThread();
             result = value;
         });
-    QTRY_COMPARE_WITH_TIMEOUT(result, 42, 5000);
+    EXPECT_EQ_SOON(result, 42, 5000);
     EXPECT_EQ(callbackThread, QThread::currentThread());
     EXPECT_NE(jobThread, QThread::currentThread());
 }
@@ -73,7 +74,7 @@ TEST(AsyncTask, ACallbackForAContextThatIsGoneIsDropped) {
             [&called](int) { called = true; });
     }
     gate->release();
-    QTRY_VERIFY_WITH_TIMEOUT(jobDone.load(), 5000);
+    ASSERT_SOON(jobDone.load(), 5000);
     ASSERT_TRUE(workers.waitForDone(5000));
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
@@ -93,7 +94,7 @@ TEST(WorkerPool, SlowJobsDoNotHoldUpAQuickOne) {
     bool quickDone = false;
     AsyncTask::runThenCallback(
         workers.pool(), &context, [] { return true; }, [&quickDone](bool) { quickDone = true; });
-    QTRY_VERIFY_WITH_TIMEOUT(quickDone, 5000);
+    ASSERT_SOON(quickDone, 5000);
     EXPECT_TRUE(workers.busy());
     gate->release();
     EXPECT_TRUE(workers.waitForDone(5000));
@@ -118,5 +119,5 @@ TEST(WorkerPool, TheEndOfARunWaitsOnlyAsLongAsItSays) {
     EXPECT_FALSE(finished->load());
     // The abandoned job still runs to its end on what it holds.
     gate->release();
-    QTRY_VERIFY_WITH_TIMEOUT(finished->load(), 5000);
+    ASSERT_SOON(finished->load(), 5000);
 }

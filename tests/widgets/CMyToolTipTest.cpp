@@ -1,4 +1,5 @@
 #include "widgets/CMyToolTip.h"
+#include "support/QtWait.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -92,7 +93,7 @@ TEST_F(CMyToolTipTest, ItClosesByItselfUnlessThePointerRestsOnIt) {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&balloon(), &leave);
     EXPECT_TRUE(balloon().countdownRunning()) << "leaving starts it again from the beginning";
-    QTRY_VERIFY_WITH_TIMEOUT(!balloon().isVisible(), 5000);
+    ASSERT_SOON(!balloon().isVisible(), 5000);
 }
 
 TEST_F(CMyToolTipTest, TheCloseButtonOnlyClosesAClickElsewhereStartsTheUpdater) {
@@ -108,8 +109,8 @@ TEST_F(CMyToolTipTest, TheCloseButtonOnlyClosesAClickElsewhereStartsTheUpdater) 
 
     click(balloon().boxRect().center());
     EXPECT_FALSE(balloon().isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(ended, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_folder.filePath(QStringLiteral("mark"))), 5000);
+    ASSERT_SOON(ended, 5000);
+    ASSERT_SOON(QFile::exists(m_folder.filePath(QStringLiteral("mark"))), 5000);
 
     // Without an updater a click only closes.
     QFile::remove(m_folder.filePath(QStringLiteral("Update.exe")));
