@@ -1,6 +1,7 @@
 #include "account/CLoginDlg.h"
 
-#include "account/CFeatureSoonDlg.h"
+#include "account/CFindCodeDlg.h"
+#include "account/CRegisterDlg.h"
 #include "app/SavedLogin.h"
 #include "app/AppContext.h"
 #include "app/ClientSession.h"
@@ -207,9 +208,25 @@ void CLoginDlg::rememberLogin(const QString& id, const QString& password) {
 }
 
 void CLoginDlg::onRegister() {
-    CFeatureSoonDlg(QStringLiteral("新規登録"), this).exec();
+    if (busy()) {
+        return;
+    }
+    CRegisterDlg registration(m_session.context(), this);
+    if (registration.exec() != QDialog::Accepted) {
+        return;
+    }
+    const QString id = registration.registeredId();
+    const QString password = registration.registeredPassword();
+    // The new account is signed in at once under its ID; the login that follows only brings the
+    // account's viewing time.
+    m_session.recordSignIn(id, id, password);
+    finishSignIn(id, password);
+    m_session.confirmRegistration(id, password);
 }
 
 void CLoginDlg::onForgotPassword() {
-    CFeatureSoonDlg(QStringLiteral("パスワードの再発行"), this).exec();
+    if (busy()) {
+        return;
+    }
+    CFindCodeDlg(m_session.context(), this).exec();
 }

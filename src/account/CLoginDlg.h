@@ -35,6 +35,8 @@ public:
     QCheckBox* rememberBox() const { return m_remember; }
     CSkinButton* loginButton() const { return m_login; }
     CSkinButton* closeButton() const { return m_close; }
+    CSkinButton* registerButton() const { return m_register; }
+    CSkinButton* forgotButton() const { return m_forgot; }
     QString message() const;
     bool busy() const;
 
