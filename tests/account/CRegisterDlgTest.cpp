@@ -198,7 +198,7 @@ TEST_F(CRegisterDlgTest, OnlyTheLatestFetchIsShownAndAFailedOneSaysSo) {
     EXPECT_EQ(dialog.message(), QStringLiteral("タイムアウト "));
 }
 
-TEST_F(CRegisterDlgTest, AFetchStillRunningWhenTheDialogGoesOnlyWritesTheFile) {
+TEST_F(CRegisterDlgTest, WorkStillRunningWhenTheDialogGoesTouchesNothingOfIt) {
     const QString file = CaptchaDownload::imagePath(m_service.programFolder());
     m_service.script(kCaptcha, QStringLiteral("delay"), {}, 0, 600);
     {
@@ -206,7 +206,25 @@ TEST_F(CRegisterDlgTest, AFetchStillRunningWhenTheDialogGoesOnlyWritesTheFile) {
         dialog.show();
         ASSERT_EQ(dialog.captchaFetchesRunning(), 1);
     }
+    // The fetch only writes the file.
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_context.workers.busy(), 15000);
+
+    // A registration under way when the dialog closes still reaches the service, and its answer
+    // goes nowhere.
+    m_service.script(kRegister, QStringLiteral("delay"), {}, 0, 600);
+    {
+        CRegisterDlg dialog(m_context, nullptr);
+        dialog.show();
+        waitForCaptcha(dialog);
+        fill(dialog, QStringLiteral("leaving@velo.example"), QStringLiteral("secret1"),
+             QStringLiteral("secret1"), m_service.captchaCode());
+        dialog.submitButton()->click();
+        ASSERT_TRUE(dialog.busy());
+        dialog.closeButton()->click();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_service.requests(kRegister), 1, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(!m_context.workers.busy(), 15000);
 }
 
