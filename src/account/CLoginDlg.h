@@ -52,7 +52,8 @@ private:
     void showMessage(const QString& text);
     void setBusy(bool busy);
     void rememberLogin(const QString& id, const QString& password);
-    void finishSignIn(const QString& id, const QString& password);
+    // Tells the window about a sign-in made here and remembers it, or forgets the last one.
+    void announceSignIn(const QString& id, const QString& password);
 
     ClientSession& m_session;
     QWidget* m_notify;
