@@ -139,7 +139,8 @@ TEST_F(AccountExchangeTest, RegistrationGoesOutEncodedAndTheAccountCanSignIn) {
     EXPECT_TRUE(last.value("body").toString().startsWith(
         QStringLiteral("um=new%2B1%40velo.example&pwd=a%26b%3Dc%20100%25&authCode=")))
         << last.value("body").toString().toStdString();
-    // The service read the fields from the body, which it does only for a form's content type.
+    EXPECT_EQ(last.value("contentType").toString(),
+              QStringLiteral("application/x-www-form-urlencoded"));
     EXPECT_EQ(last.value("params").toObject().value("pwd").toString(), password);
 
     const LoginExchange::LoginResult login = LoginExchange::Login(config(), email, password);
@@ -207,6 +208,8 @@ TEST_F(AccountExchangeTest, RecoveryKnowsTheAccountsAndTheCode) {
     EXPECT_EQ(last.value("target").toString(), kFindPassword);
     EXPECT_TRUE(last.value("body").toString().startsWith(
         QStringLiteral("um=demo%40velo.example&authCode=")));
+    EXPECT_EQ(last.value("contentType").toString(),
+              QStringLiteral("application/x-www-form-urlencoded"));
     EXPECT_EQ(m_service.state().value("mails").toArray().size(), 1);
 
     EXPECT_EQ(
