@@ -45,6 +45,8 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${VELO_HEADLESS:-}" ]; then
     exit 0
 fi
 
+# A run without a display starts from nothing remembered: the window where a new one opens.
+export XDG_CONFIG_HOME="$work/config"
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
@@ -70,9 +72,10 @@ if [ -z "$ready" ]; then
 fi
 
 # The first channel of the list, as a user would: a double-click on its row. The window opens
-# centred, its list 210 pixels from the right edge and its first channel on the third row.
+# centred, its list 210 pixels from the right edge below the search field, and its first
+# channel on the third row.
 read -r width height < <(xdpyinfo | sed -n 's/ *dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
-x=$(( (width - 800) / 2 + 685 )) y=$(( (height - 530) / 2 + 125 ))
+x=$(( (width - 800) / 2 + 685 )) y=$(( (height - 530) / 2 + 148 ))
 xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
 for _ in $(seq 40); do
     sleep 0.5

@@ -23,6 +23,7 @@ struct AppContext {
     AppContext& operator=(const AppContext&) = delete;
 
     QString m_strExeDir;  // program folder, no trailing separator
+    QString statePath;    // the per-user state file: what the client remembers between runs
     Clock* clock;         // never null
 
     SessionRecord session;  // GUI thread only; workers get copies of what they need

@@ -78,6 +78,8 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     m_playing = nullptr;
     m_popular = nullptr;
     m_latest = nullptr;
+    m_favourites = nullptr;
+    m_recents = nullptr;
 
     // One pass sorts the channels by group and the groups by set, so filling costs as much as
     // the list is long.
@@ -89,14 +91,6 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     for (const auto& group : lists.groups) {
         groupsOf[group->setIndex].push_back(group.get());
     }
-    const auto makeItem = [](const QString& text) {
-        auto* item = new QTreeWidgetItem;
-        item->setText(0, text);
-        item->setData(0, kFirstBitmapRole, 177);
-        item->setData(0, kSecondBitmapRole, 176);
-        return item;
-    };
-
     for (const auto& set : lists.groupSets) {
         QTreeWidgetItem* setItem = InsertChannelItem(nullptr, set->name, 0, 0);
         for (const GroupInfo* group : groupsOf.value(set->index)) {
@@ -107,9 +101,7 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
                 if (found != channelsOf.constEnd()) {
                     children.reserve(static_cast<qsizetype>(found->size()));
                     for (const ChannelInfo* channel : *found) {
-                        QTreeWidgetItem* item = makeItem(ChannelLabel(*channel));
-                        setItemChannel(item, channel);
-                        children.append(item);
+                        children.append(makeChannelItem(channel));
                     }
                 }
             }
@@ -138,6 +130,122 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
         }
     }
     scrollToTop();
+}
+
+QTreeWidgetItem* CChannelTreeCtrl::makeChannelItem(const ChannelInfo* channel) const {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, ChannelLabel(*channel));
+    item->setData(0, kFirstBitmapRole, 177);
+    item->setData(0, kSecondBitmapRole, 176);
+    setItemChannel(item, channel);
+    return item;
+}
+
+void CChannelTreeCtrl::replaceCollection(QTreeWidgetItem*& group, const QString& name, int index,
+                                         const std::vector<const ChannelInfo*>& channels) {
+    QTreeWidgetItem* old = group;
+    const auto inOld = [old](const QTreeWidgetItem* item) {
+        return old != nullptr && item != nullptr && (item == old || item->parent() == old);
+    };
+    // The playing mark and the chosen item stay on their channels: in the new group when it
+    // shows them, otherwise in the list itself.
+    const bool movePlaying = inOld(m_playing);
+    const ChannelInfo* playing = movePlaying ? itemChannel(m_playing) : nullptr;
+    const bool moveCurrent = inOld(currentItem());
+    const ChannelInfo* current = moveCurrent ? itemChannel(currentItem()) : nullptr;
+    if (inOld(m_hot)) {
+        m_hot = nullptr;
+    }
+    const bool expanded = old == nullptr || old->isExpanded();
+    group = nullptr;
+    QTreeWidgetItem* set = topLevelItem(0);
+    if (set != nullptr && !channels.empty()) {
+        group = new QTreeWidgetItem;
+        group->setText(0, name);
+        group->setData(0, kFirstBitmapRole, 0);
+        group->setData(0, kSecondBitmapRole, 0);
+        QList<QTreeWidgetItem*> children;
+        for (const ChannelInfo* channel : channels) {
+            children.append(makeChannelItem(channel));
+        }
+        group->addChildren(children);
+        set->insertChild(index, group);
+        group->setExpanded(expanded);
+    }
+    delete old;
+    const auto find = [this, group](const ChannelInfo* channel) -> QTreeWidgetItem* {
+        for (int c = 0; group != nullptr && c < group->childCount(); ++c) {
+            if (itemChannel(group->child(c)) == channel) {
+                return group->child(c);
+            }
+        }
+        return itemForChannel(channel);
+    };
+    if (movePlaying) {
+        m_playing = playing != nullptr ? find(playing) : nullptr;
+    }
+    if (moveCurrent) {
+        QTreeWidgetItem* moved = current != nullptr ? find(current) : nullptr;
+        setCurrentItem(moved != nullptr ? moved : set);
+    }
+}
+
+void CChannelTreeCtrl::SetCollections(const std::vector<const ChannelInfo*>& favourites,
+                                      const std::vector<const ChannelInfo*>& recents) {
+    replaceCollection(m_favourites, kFavouritesGroupName, 0, favourites);
+    replaceCollection(m_recents, kRecentGroupName, m_favourites != nullptr ? 1 : 0, recents);
+    viewport()->update();
+    emit collectionsChanged();
+}
+
+bool CChannelTreeCtrl::isCollectionItem(const QTreeWidgetItem* item) const {
+    if (item == nullptr) {
+        return false;
+    }
+    const QTreeWidgetItem* group = item->parent() != nullptr && item->childCount() == 0 ? item->parent() : item;
+    return group != nullptr && (group == m_favourites || group == m_recents);
+}
+
+QList<QTreeWidgetItem*> CChannelTreeCtrl::channelItems() const {
+    QList<QTreeWidgetItem*> items;
+    for (int s = 0; s < topLevelItemCount(); ++s) {
+        const QTreeWidgetItem* set = topLevelItem(s);
+        for (int g = 0; g < set->childCount(); ++g) {
+            const QTreeWidgetItem* group = set->child(g);
+            if (group == m_favourites || group == m_recents) {
+                continue;
+            }
+            for (int c = 0; c < group->childCount(); ++c) {
+                if (itemChannel(group->child(c)) != nullptr) {
+                    items.append(group->child(c));
+                }
+            }
+        }
+    }
+    return items;
+}
+
+QTreeWidgetItem* CChannelTreeCtrl::itemForChannel(const ChannelInfo* channel) const {
+    if (channel == nullptr) {
+        return nullptr;
+    }
+    for (QTreeWidgetItem* item : channelItems()) {
+        if (itemChannel(item) == channel) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+void CChannelTreeCtrl::playItem(QTreeWidgetItem* item) {
+    if (item != nullptr && item->childCount() == 0 && itemChannel(item) != nullptr) {
+        setCurrentItem(item);
+        requestPlay(item, false);
+    }
+}
+
+void CChannelTreeCtrl::markPlaying(QTreeWidgetItem* item) {
+    setPlaying(item);
 }
 
 void CChannelTreeCtrl::setItemChannel(QTreeWidgetItem* item, const ChannelInfo* channel) {
@@ -374,6 +482,7 @@ void CChannelTreeCtrl::clickItem(QTreeWidgetItem* item) {
         return;
     }
     item->setExpanded(!item->isExpanded());
+    emit groupToggled();
     // The clicked special group shows its mark in the selected form.
     const bool popular = item == m_popular;
     const bool latest = item == m_latest;
@@ -412,8 +521,16 @@ void CChannelTreeCtrl::contextMenuEvent(QContextMenuEvent* event) {
     menu.LoadMenu(CMenuEx::kChannelMenu);
     menu.ModifyItem(kMenuPlay, kPlayText);
     menu.ModifyItem(kMenuRefresh, kRefreshText);
-    if (CMenuEx::commandOf(menu.exec(event->globalPos())) == kMenuPlay) {
+    const ChannelInfo* channel = itemChannel(item);
+    if (isFavourite && channel != nullptr) {
+        menu.addSeparator();
+        menu.ModifyItem(kMenuFavourite, isFavourite(channel) ? kRemoveFavouriteText : kAddFavouriteText);
+    }
+    const int command = CMenuEx::commandOf(menu.exec(event->globalPos()));
+    if (command == kMenuPlay) {
         playFromMenu(item);
+    } else if (command == kMenuFavourite) {
+        emit favouriteToggled(channel);
     }
 }
 

@@ -5,6 +5,9 @@
 #include <QPixmap>
 #include <QTreeWidget>
 
+#include <functional>
+#include <vector>
+
 struct AppContext;
 struct ChannelInfo;
 struct ChannelList;
@@ -25,6 +28,11 @@ public:
     static constexpr int kIndent = 14;
     static constexpr int kMenuPlay = 32773;
     static constexpr int kMenuRefresh = 32777;
+    static constexpr int kMenuFavourite = 32790;
+    inline static const QString kAddFavouriteText = QStringLiteral("お気に入りに追加");
+    inline static const QString kRemoveFavouriteText = QStringLiteral("お気に入りから削除");
+    inline static const QString kFavouritesGroupName = QStringLiteral("お気に入り");
+    inline static const QString kRecentGroupName = QStringLiteral("最近見たチャンネル");
     inline static const QString kPlayText = QStringLiteral("放送(&P)");
     inline static const QString kRefreshText = QStringLiteral("チャンネルを更新する(&L) ");
     inline static const QColor kTextColour{255, 255, 255};
@@ -69,12 +77,39 @@ public:
     int latestMarkGif() const { return m_latestGif; }
     CSkinScrollBar* skinScrollBar() const { return m_scrollBar; }
 
+    // The user's favourites and recently watched channels as groups at the head of the first
+    // group set, drawn and played like the others; a collection with no channel shows no group.
+    // The playing mark, the chosen item and the item under the pointer stay on their channels.
+    void SetCollections(const std::vector<const ChannelInfo*>& favourites,
+                        const std::vector<const ChannelInfo*>& recents);
+    QTreeWidgetItem* favouritesGroupItem() const { return m_favourites; }
+    QTreeWidgetItem* recentGroupItem() const { return m_recents; }
+    // The favourites and recent groups and their channels.
+    bool isCollectionItem(const QTreeWidgetItem* item) const;
+    // The channel items of the list itself, in the tree's order.
+    QList<QTreeWidgetItem*> channelItems() const;
+    // The item of the list itself that shows CHANNEL, or none.
+    QTreeWidgetItem* itemForChannel(const ChannelInfo* channel) const;
+    // Plays ITEM as a double-click on it does; marks ITEM as playing without playing it.
+    void playItem(QTreeWidgetItem* item);
+    void markPlaying(QTreeWidgetItem* item);
+    // Asked for a channel's menu entry; without it the menu offers no favourites.
+    std::function<bool(const ChannelInfo*)> isFavourite;
+
     // The play entry of the context menu for ITEM, as if chosen.
     void playFromMenu(QTreeWidgetItem* item);
     // A double-click on the selected item, as the user makes it.
     void playSelected();
     // A click on ITEM, as the user makes it: groups open or close and the marks follow.
     void clickItem(QTreeWidgetItem* item);
+
+signals:
+    // The favourites entry of a channel's menu was chosen.
+    void favouriteToggled(const ChannelInfo* channel);
+    // A group set or group was opened or closed by the user.
+    void groupToggled();
+    // The favourites and recent groups were rebuilt.
+    void collectionsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -101,6 +136,9 @@ private:
     void placeMarks();
     const QPixmap& pixmap(int id) const;
     int depthOf(const QTreeWidgetItem* item) const;
+    QTreeWidgetItem* makeChannelItem(const ChannelInfo* channel) const;
+    void replaceCollection(QTreeWidgetItem*& group, const QString& name, int index,
+                           const std::vector<const ChannelInfo*>& channels);
 
     AppContext& m_context;
     QWidget* m_owner;
@@ -108,6 +146,8 @@ private:
     QTreeWidgetItem* m_playing = nullptr;
     QTreeWidgetItem* m_popular = nullptr;
     QTreeWidgetItem* m_latest = nullptr;
+    QTreeWidgetItem* m_favourites = nullptr;
+    QTreeWidgetItem* m_recents = nullptr;
     QPixmap m_background;
     QPixmap m_group;
     QPixmap m_groupSelected;

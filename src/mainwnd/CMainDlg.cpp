@@ -8,6 +8,7 @@
 #include "catalogue/CChannelTreeCtrl.h"
 #include "catalogue/ChannelList.h"
 #include "mainwnd/CAboutDlg.h"
+#include "mainwnd/CChannelNavigator.h"
 #include "mainwnd/CClientArea.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "platform/SingleInstance.h"
@@ -41,6 +42,7 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
       m_side(session.context(), this, clientArea()),
       m_update(this, session.context().m_strExeDir) {
     setAboutItem(kAboutItem);
+    m_navigator = new CChannelNavigator(m_context, m_context.statePath, this, tree());
     connect(hideButton(), &QAbstractButton::clicked, this, &CMainDlg::hideSidePanel);
     connect(showButton(), &QAbstractButton::clicked, this, &CMainDlg::showSidePanel);
     connect(signInButton(), &QAbstractButton::clicked, this, &CMainDlg::onSignInButton);
@@ -48,6 +50,7 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
     connect(&m_session, &ClientSession::autoSignInFinished, this, [this](bool signedIn) {
         m_context.traceEvent(signedIn ? "signed-in" : "not-signed-in");
         refreshStatus();
+        m_navigator->takeLastChannelToPlay();
         emit autoSignInFinished(signedIn);
     });
     connect(&m_session, &ClientSession::signOutFinished, this, [this] {
@@ -132,6 +135,7 @@ void CMainDlg::startUp() {
         move(screen->availableGeometry().center() - rect().center());
     }
     setWindowTitle(kTitle);
+    m_restoreHidden = m_navigator->restoreWindow();
     if (m_instance != nullptr) {
         m_instance->listen();
         connect(m_instance, &SingleInstance::raiseRequested, this, &CMainDlg::restoreAndRaise);
@@ -143,6 +147,7 @@ void CMainDlg::startUp() {
         m_player = new CVozorPlayerDlg(m_context, clientArea());
         m_player->setGeometry(2, 0, 585, 500);
         m_player->show();
+        m_navigator->setPicture(m_player);
     }
     tree()->SetExpandImages(129, 130, 0xFF00FF);
     tree()->SetBackground(131);
@@ -152,6 +157,10 @@ void CMainDlg::startUp() {
 void CMainDlg::continueStartUp(bool loaded) {
     tree()->CreateGroupMarks();
     m_side.layoutTree();
+    if (m_restoreHidden) {
+        m_restoreHidden = false;
+        hideSidePanel();
+    }
     if (m_splash) {
         m_splash->CloseSplash();
     }
@@ -164,6 +173,8 @@ void CMainDlg::continueStartUp(bool loaded) {
 
 void CMainDlg::refreshStatus() {
     m_side.refreshStatus(m_session.record());
+    // Whoever is signed in now sees their own favourites and recent channels.
+    m_navigator->userChanged();
 }
 
 void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, bool retry) {
@@ -215,6 +226,9 @@ int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
     m_context.selectedChannel = nullptr;
     tree()->FillChannelTree(*lists);
     m_lists = std::move(lists);
+    m_side.listFilled(*m_lists);
+    m_navigator->listFilled(*m_lists);
+    m_navigator->takeLastChannelToPlay();
     m_context.traceEvent("tree-filled");
     return 1;
 }
@@ -258,6 +272,10 @@ void CMainDlg::paintClient(QPainter& p) {
 void CMainDlg::showAbout() {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CMainDlg::fillWindowMenu(QMenu& menu) {
+    m_navigator->addMenuItems(menu);
 }
 
 void CMainDlg::closeFromCaption() {
@@ -357,6 +375,7 @@ void CMainDlg::onPlaySelected() {
     }
     m_context.currentAddress = channel->address;
     m_context.currentChannelId = channel->id;
+    m_navigator->played(*channel);
     QCoreApplication::postEvent(m_player, new Messages::WindowMessage(Messages::kPlayCurrent));
     m_context.traceEvent("play-requested");
 }
@@ -407,6 +426,7 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
     }
     m_closing = true;
     m_context.traceEvent("close-started");
+    m_navigator->saveWindow(m_sideHidden);
     runCloseSequence([this] {
         m_context.traceEvent("close-finished");
         m_closeDone = true;

@@ -17,6 +17,7 @@
 
 struct AppContext;
 struct ChannelList;
+class CChannelNavigator;
 class CVozorPlayerDlg;
 class SingleInstance;
 
@@ -78,6 +79,8 @@ public:
     CAdvertiseDlg* adWindow() const { return m_side.adWindow(); }
     CTVProgramDlg* retryNotice() const { return m_side.retryNotice(); }
     CTrayIcon& trayIcon() { return m_tray; }
+    CChannelNavigator* navigator() const { return m_navigator; }
+    CSidePanel& sidePanel() { return m_side; }
     QMessageBox* useTimeMessage() const { return m_useTimeBox; }
     const ChannelList* channelLists() const { return m_lists.get(); }
     bool sideHidden() const { return m_sideHidden; }
@@ -104,6 +107,7 @@ protected:
     void layoutClient() override;
     void showAbout() override;
     void closeFromCaption() override;
+    void fillWindowMenu(QMenu& menu) override;
 
 private:
     void onChannelList(const ClientSession::ChannelListResult& result, bool retry);
@@ -126,6 +130,8 @@ private:
     QPointer<CSplashScreenDlg> m_splash;
     CSidePanel m_side;
     CVozorPlayerDlg* m_player = nullptr;
+    CChannelNavigator* m_navigator = nullptr;
+    bool m_restoreHidden = false;  // the side panel was hidden when the window last closed
     CTrayIcon m_tray;
     CUpdateOffer m_update;
     QPointer<QMessageBox> m_useTimeBox;

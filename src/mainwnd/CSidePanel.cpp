@@ -5,9 +5,11 @@
 #include "catalogue/CChannelTreeCtrl.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "service/SessionRecord.h"
+#include "widgets/CSearchEdit.h"
 #include "widgets/CSkinButton.h"
 
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -18,6 +20,8 @@ const QColor kStatusColour(255, 188, 0);
 CSidePanel::CSidePanel(AppContext& context, QWidget* owner, QWidget* client)
     : m_client(client),
       m_tree(new CChannelTreeCtrl(context, owner, client)),
+      m_search(new CSearchEdit(client)),
+      m_filter(*m_tree),
       m_hide(new CSkinButton(client)),
       m_show(new CSkinButton(client)),
       m_status(new QLabel(client)),
@@ -26,6 +30,41 @@ CSidePanel::CSidePanel(AppContext& context, QWidget* owner, QWidget* client)
     QPalette orange = m_status->palette();
     orange.setColor(QPalette::WindowText, kStatusColour);
     m_status->setPalette(orange);
+
+    // Typing narrows the list at once; Down and Enter go on into the results.
+    QObject::connect(m_search, &QLineEdit::textChanged, m_search,
+                     [this] { m_filter.Apply(m_search->GetText()); });
+    QObject::connect(m_search, &CSearchEdit::searchEnded, m_search, [this] { m_filter.Clear(); });
+    // Favourites and recents rebuilt meanwhile stay out of the results.
+    QObject::connect(m_tree, &CChannelTreeCtrl::collectionsChanged, m_search, [this] {
+        if (m_filter.active()) {
+            m_filter.Apply(m_search->GetText());
+        }
+    });
+    QObject::connect(m_search, &CSearchEdit::stepIntoResults, m_search, [this] {
+        if (QTreeWidgetItem* first = m_filter.firstMatch()) {
+            m_tree->setCurrentItem(first);
+        }
+        m_tree->setFocus(Qt::TabFocusReason);
+    });
+    QObject::connect(m_search, &CSearchEdit::playRequested, m_search, [this] {
+        QTreeWidgetItem* chosen = m_tree->currentItem();
+        if (chosen == nullptr || chosen->isHidden() || chosen->childCount() > 0 ||
+            CChannelTreeCtrl::itemChannel(chosen) == nullptr) {
+            chosen = m_filter.firstMatch();
+        }
+        if (m_filter.active() && chosen != nullptr) {
+            m_tree->playItem(chosen);
+        }
+    });
+}
+
+void CSidePanel::listFilled(const ChannelList& lists) {
+    m_filter.Index(lists);
+    if (!m_search->cueShowing()) {
+        const QSignalBlocker quiet(m_search);
+        m_search->ShowCue();
+    }
 }
 
 void CSidePanel::placeControls() {
@@ -57,12 +96,14 @@ void CSidePanel::layoutTree() {
     const QRect client = m_client->rect();
     const int top = client.top() + 31;
     const QRect strip(client.right() + 1 - 210, top, 207, client.bottom() + 1 - 72 - top);
-    m_tree->setGeometry(strip);
+    m_search->setGeometry(strip.left() + 2, strip.top() + 1, strip.width() - 4, CSearchEdit::kHeight);
+    m_tree->setGeometry(strip.adjusted(0, CSearchEdit::kHeight + 3, 0, 0));
     m_client->update(strip);
 }
 
 void CSidePanel::setShown(bool shown) {
     m_tree->setVisible(shown);
+    m_search->setVisible(shown);
     m_ad->setVisible(shown);
     m_hide->setVisible(shown);
     m_show->setVisible(!shown);

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "catalogue/ChannelTreeFilter.h"
+
 #include <QString>
 
 struct AppContext;
 class CAdvertiseDlg;
 class CChannelTreeCtrl;
+class CSearchEdit;
 class CSkinButton;
 class CTVProgramDlg;
 class QLabel;
 class QWidget;
 class SessionRecord;
 
-// The main window's side panel: the channel list, the buttons that hide and show the panel, the
+// The main window's side panel: the search field and the channel list, the buttons that hide and show the panel, the
 // sign-in status line and button, the advertisement's place, and the retry notice laid over the
 // list. Its parts are children of the window's client area, placed in its coordinates; the
 // window decides when the panel shows and what it says.
@@ -27,6 +30,10 @@ public:
     CSidePanel(AppContext& context, QWidget* owner, QWidget* client);
 
     CChannelTreeCtrl* tree() const { return m_tree; }
+    CSearchEdit* searchEdit() const { return m_search; }
+    ChannelTreeFilter& filter() { return m_filter; }
+    // A newly filled list: indexed for the search, and any search ended.
+    void listFilled(const ChannelList& lists);
     CSkinButton* hideButton() const { return m_hide; }
     CSkinButton* showButton() const { return m_show; }
     QLabel* statusLine() const { return m_status; }
@@ -38,7 +45,8 @@ public:
     void placeControls();
     // The parts for a client area of CX by CY.
     void layout(int cx, int cy);
-    // The list's strip: right of the player, below the header, above the advertisement.
+    // The list's strip: right of the player, below the header, above the advertisement; the
+    // search field at its top.
     void layoutTree();
     // Shows or hides the list, the advertisement, the status line and the sign-in button, and
     // swaps the hide and show buttons.
@@ -53,6 +61,8 @@ private:
 
     QWidget* m_client;
     CChannelTreeCtrl* m_tree;
+    CSearchEdit* m_search;
+    ChannelTreeFilter m_filter;
     CSkinButton* m_hide;
     CSkinButton* m_show;
     QLabel* m_status;

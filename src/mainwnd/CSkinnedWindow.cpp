@@ -75,6 +75,7 @@ void CSkinnedWindow::mouseMoveEvent(QMouseEvent* event) {
 void CSkinnedWindow::showWindowMenu() {
     QMenu menu(this);
     QAction* about = m_aboutItem.isEmpty() ? nullptr : menu.addAction(m_aboutItem);
+    fillWindowMenu(menu);
     QAction* close = menu.addAction(kCloseItem);
     const QRect icon = m_frame->iconRect();
     QAction* chosen = menu.exec(mapToGlobal(QPoint(icon.left(), icon.bottom() + 1)));

@@ -1,5 +1,7 @@
 #pragma once
 
+class QMenu;
+
 #include "mainwnd/SkinFrame.h"
 
 #include <QDialog>
@@ -45,6 +47,8 @@ protected:
     // The window menu's first item, opened from the caption's icon; none when empty.
     void setAboutItem(const QString& text) { m_aboutItem = text; }
     virtual void showAbout() {}
+    // Items of the window's own between the about item and the close item.
+    virtual void fillWindowMenu(QMenu& /*menu*/) {}
     // The caption's close button; closes the window unless overridden.
     virtual void closeFromCaption();
     // Painting and layout of the client area.

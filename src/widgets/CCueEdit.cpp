@@ -51,6 +51,16 @@ void CCueEdit::SetText(const QString& text) {
     setText(text);
 }
 
+void CCueEdit::ShowCue() {
+    if (m_cue.isEmpty()) {
+        clear();
+        return;
+    }
+    m_cueShowing = true;
+    setText(m_cue);
+    applyColour();
+}
+
 QString CCueEdit::GetText() const {
     return m_cueShowing ? QString() : text();
 }

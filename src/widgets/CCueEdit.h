@@ -12,6 +12,8 @@ public:
 
     void SetCueText(const QString& cue);
     void SetText(const QString& text);
+    // Empties the field and shows the cue again, as before the first keystroke.
+    void ShowCue();
     // Empty while the cue shows, otherwise the text in the field.
     QString GetText() const;
     bool cueShowing() const { return m_cueShowing; }

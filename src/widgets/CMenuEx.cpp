@@ -99,8 +99,11 @@ QSize CMenuExStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
     }
     QString text = item->text;
     text.remove(QLatin1Char('&'));
+    // The text is drawn 10 pixels right of the icon column and needs a little room after it:
+    // measured as text and icon column alone, the widest item (the bold default one above all)
+    // would lose its last characters, since no margin is added around owner-measured items here.
     int width = item->fontMetrics.horizontalAdvance(text.section(QLatin1Char('\t'), 0, 0)) +
-                CMenuEx::kIconWidth;
+                CMenuEx::kIconWidth + CMenuEx::kTextRoom;
     if (item->menuItemType == QStyleOptionMenuItem::SubMenu) {
         width += CMenuEx::kSubmenuExtra;
     }

@@ -15,6 +15,8 @@ public:
     static constexpr int kIconWidth = 16;
     static constexpr int kIconHeight = 15;
     static constexpr int kSubmenuExtra = 15;
+    // Room beside the text: its 10-pixel lead after the icon column and 6 pixels after it.
+    static constexpr int kTextRoom = 16;
     inline static const QColor kBackground{239, 243, 255};
     inline static const QColor kStrip{236, 233, 245};
     inline static const QColor kSelectedText{0, 0, 0};

@@ -56,7 +56,11 @@ void CMyToolTip::layOut() {
         width = std::max(width, body.horizontalAdvance(line));
         height += title.height();
     }
-    const int right = width + 2 * kMargin + 34;
+    // The title starts beside the icon, 27 pixels further in than the body: the box is wide
+    // enough for it to end before the close button, which would otherwise cover its last
+    // characters.
+    const int right = std::max(width + 2 * kMargin + 34,
+                               title.horizontalAdvance(m_title) + kMargin + 27 + 4 + kCloseSize + kMargin);
     const int bottom = height + 2 * kMargin;
     m_box = QRect(0, 0, right + 1, bottom + 1);
     QPainterPath shape;

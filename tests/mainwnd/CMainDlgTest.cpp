@@ -16,6 +16,7 @@
 #include "support/UiFixture.h"
 #include "update/CUpdateDlg.h"
 #include "widgets/CMyToolTip.h"
+#include "widgets/CSearchEdit.h"
 #include "widgets/CSkinButton.h"
 
 #include <QDir>
@@ -109,10 +110,16 @@ TEST_F(CMainDlgTest, StartUpFillsTheListFromTheService) {
               nullptr);
     EXPECT_FALSE(dialog.retryPending());
     EXPECT_EQ(dialog.statusLine()->text(), CMainDlg::kPleaseSignIn);
-    // The client area lies inside the painted frame; the list at its right, below the header.
+    // The client area lies inside the painted frame; the list at its right, below the header and
+    // the search field, which stands where the list's strip begins.
     const QSize client = dialog.clientArea()->size();
     EXPECT_EQ(dialog.clientArea()->geometry(), dialog.rect() - dialog.frame().margins());
-    EXPECT_EQ(tree->geometry(), QRect(client.width() - 210, 31, 207, client.height() - 72 - 31));
+    const int below = CSearchEdit::kHeight + 3;
+    EXPECT_EQ(tree->geometry(),
+              QRect(client.width() - 210, 31 + below, 207, client.height() - 72 - 31 - below));
+    EXPECT_EQ(dialog.sidePanel().searchEdit()->geometry(),
+              QRect(client.width() - 208, 32, 203, CSearchEdit::kHeight));
+    EXPECT_EQ(dialog.sidePanel().searchEdit()->text(), CSearchEdit::kCue);
     EXPECT_EQ(dialog.player()->geometry(), QRect(2, 0, client.width() - 219, client.height() - 3));
 }
 

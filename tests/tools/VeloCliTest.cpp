@@ -195,3 +195,31 @@ TEST(VeloCli, InterruptedWriteLeavesTheOldOrTheNewFile) {
     // Informative only: both outcomes are correct.
     std::printf("old file kept %d times, new file in place %d times\n", sawOld, sawNew);
 }
+
+TEST(VeloCli, SearchListsWhatTheClientsSearchFinds) {
+    QTemporaryDir dir;
+    QFile list(dir.filePath(QStringLiteral("tvchannel.xml")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"地上波\">"
+               "<group name=\"人気チャンネル\">"
+               "<channel id=\"7\"><name>アニメ・ステーション</name><vip>0</vip></channel>"
+               "<channel id=\"8\"><name>ニュース24</name><vip>0</vip></channel>"
+               "<channel id=\"9\"><name>ｱﾆﾒｸﾗｼｯｸ</name><vip>1</vip></channel>"
+               "</group></groups></list>");
+    list.close();
+
+    const CliRun anime = velo({"--dir", dir.path(), "search", "anim"});
+    EXPECT_EQ(anime.exitCode, 0) << anime.err.toStdString();
+    EXPECT_EQ(anime.out, QStringLiteral("7\tアニメ・ステーション\n9\tｱﾆﾒｸﾗｼｯｸ\n"));
+    const CliRun byId = velo({"search", "8", "--list", list.fileName()});
+    EXPECT_EQ(byId.out, QStringLiteral("8\tニュース24\n"));
+
+    const CliRun none = velo({"--dir", dir.path(), "search", "dorama"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_TRUE(none.err.contains(QStringLiteral("dorama")));
+
+    EXPECT_EQ(velo({"search"}).exitCode, 2);
+    EXPECT_EQ(velo({"search", "a", "--list"}).exitCode, 2);
+    EXPECT_EQ(velo({"search", "a", "--list", dir.filePath(QStringLiteral("missing.xml"))}).exitCode, 2);
+}

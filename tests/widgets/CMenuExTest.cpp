@@ -15,11 +15,12 @@ TEST(CMenuEx, MeasuresItemsAndSeparatorsByItsRules) {
     option.text = QStringLiteral("放送(&P)");
     const int textWidth = option.fontMetrics.horizontalAdvance(QStringLiteral("放送(P)"));
     const QSize item = style.sizeFromContents(QStyle::CT_MenuItem, &option, {}, nullptr);
-    EXPECT_EQ(item, QSize(textWidth + 16, 19));
+    // The icon column, the text and the room the text is drawn with beside it.
+    EXPECT_EQ(item, QSize(textWidth + 16 + 16, 19));
 
     option.menuItemType = QStyleOptionMenuItem::SubMenu;
     EXPECT_EQ(style.sizeFromContents(QStyle::CT_MenuItem, &option, {}, nullptr).width(),
-              textWidth + 16 + 15);
+              textWidth + 16 + 16 + 15);
 }
 
 TEST(CMenuEx, ModifyItemReusesTheItem) {

@@ -1,5 +1,6 @@
 #include "widgets/CMyToolTip.h"
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -63,6 +64,15 @@ TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox)
     EXPECT_EQ(balloon().closeButtonRect().size(), QSize(16, 16));
     const QImage shot = balloon().grab().toImage();
     EXPECT_EQ(shot.pixel(balloon().boxRect().center()), CMyToolTip::kFill.rgb());
+
+    // A title wider than every line, drawn beside the icon, still ends before the close button.
+    balloon().SetTitle(QStringLiteral("VELOの新しいバージョンを発見します。ここにクリックしてください"));
+    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    QFont bold = QApplication::font();
+    bold.setPixelSize(14);
+    bold.setBold(true);
+    EXPECT_LT(CMyToolTip::kMargin + 27 + QFontMetrics(bold).horizontalAdvance(balloon().title()),
+              balloon().closeButtonRect().left());
 }
 
 TEST_F(CMyToolTipTest, WithoutTheIconsPlaceNothingShows) {

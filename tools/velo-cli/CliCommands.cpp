@@ -5,6 +5,7 @@
 #include "ads/AdArchive.h"
 #include "ads/AdDownloadThread.h"
 #include "catalogue/ChannelList.h"
+#include "catalogue/ChannelSearch.h"
 #include "common/Cipher.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -61,6 +62,8 @@ const char* const kUsage =
     "                                    open an account, CODE from the latest captcha;\n"
     "                                    prints what the registration form would show\n"
     "  findpwd EMAIL CODE                have the password mailed to EMAIL\n"
+    "  search QUERY [--list FILE]        the channels the client's search finds for QUERY,\n"
+    "                                    as id and name (default list: DIR/tvchannel.xml)\n"
     "  help                              this text\n"
     "--key HEX uses a key of 1 to 16 bytes instead of the program's (1 to 8 bytes: single mode).\n"
     "DIR defaults to the folder of the client executable.\n"
@@ -205,6 +208,7 @@ int CliCommands::run(QStringList args) {
     if (command == QLatin1String("captcha")) return captcha(args);
     if (command == QLatin1String("register")) return registerAccount(args);
     if (command == QLatin1String("findpwd")) return findPassword(args);
+    if (command == QLatin1String("search")) return search(args);
     return badInput(QStringLiteral("unknown command: %1 (try velo-cli help)").arg(command));
 }
 
@@ -716,4 +720,37 @@ int CliCommands::findPassword(const QStringList& args) {
     }
     m_out << text << Qt::endl;
     return reply.status == "1" ? kOk : kFailed;
+}
+
+int CliCommands::search(QStringList args) {
+    QString list = QDir(configFolder()).filePath(ChannelListDownload::kFileName);
+    const qsizetype option = args.indexOf(QStringLiteral("--list"));
+    if (option >= 0) {
+        if (option + 1 >= args.size()) {
+            return badInput(QStringLiteral("missing argument after --list"));
+        }
+        list = args[option + 1];
+        args.remove(option, 2);
+    }
+    QString error;
+    if (!needArgs(args, {"QUERY"}, error)) {
+        return badInput(error);
+    }
+    if (!QFileInfo(list).isFile()) {
+        return badInput(QStringLiteral("no channel list at %1").arg(list));
+    }
+    ChannelList lists;
+    if (LoadChannelFile(list, lists) == 0) {
+        return failed(QStringLiteral("%1 holds no channel list").arg(list));
+    }
+    const ChannelSearch search(lists);
+    const std::vector<const ChannelInfo*> found = search.FindChannels(args[0]);
+    for (const ChannelInfo* channel : found) {
+        m_out << channel->id << '\t' << channel->name << Qt::endl;
+    }
+    if (found.empty()) {
+        return failed(QStringLiteral("no channel matches \"%1\" (searched as \"%2\")")
+                          .arg(args[0], ChannelSearch::Fold(args[0])));
+    }
+    return kOk;
 }

@@ -42,6 +42,8 @@ private:
     // The advertisement archives: one unpacked by hand, or both fetched and unpacked.
     int unzip(const QStringList& args);
     int ads(QStringList args);
+    // The channel search over a channel-list file.
+    int search(QStringList args);
     bool resolveServer(const ConfigFile& config, ServiceState& state);
     void printState(const ServiceState& state);
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "catalogue/ChannelSearch.h"
+
+#include <QList>
+#include <QPointer>
+#include <QSet>
+
+class CChannelTreeCtrl;
+class QTreeWidgetItem;
+
+// Narrows the channel tree to what a search finds: only the matching channels show, under their
+// group sets and groups, which open; the favourites and recent groups step aside so every
+// channel shows once, in the list's order. Clearing the search puts the tree back as it was:
+// the same groups open, the same item chosen, the same place in the list.
+class ChannelTreeFilter {
+public:
+    explicit ChannelTreeFilter(CChannelTreeCtrl& tree);
+
+    // Indexes a newly filled list; a search in progress ends with it.
+    void Index(const ChannelList& lists);
+    // Shows what QUERY finds (an empty one ends the search); returns how many channels match.
+    int Apply(const QString& query);
+    // Ends the search and restores the tree.
+    void Clear();
+    bool active() const { return m_active; }
+    // The first channel the search shows, or none.
+    QTreeWidgetItem* firstMatch() const;
+
+private:
+    CChannelTreeCtrl& m_tree;
+    ChannelSearch m_search;
+    bool m_active = false;
+    // The tree as it was before the search began.
+    QSet<QTreeWidgetItem*> m_expanded;
+    QTreeWidgetItem* m_current = nullptr;
+    int m_scroll = 0;
+};
