@@ -1,6 +1,7 @@
 #include "account/CLoginDlg.h"
 
-#include "account/CFeatureSoonDlg.h"
+#include "account/CFindCodeDlg.h"
+#include "account/CRegisterDlg.h"
 #include "app/SavedLogin.h"
 #include "app/AppContext.h"
 #include "app/ClientSession.h"
@@ -177,16 +178,16 @@ void CLoginDlg::onLoginDone(const LoginExchange::LoginResult& result) {
         return;
     }
     // The session has recorded the sign-in by now.
-    finishSignIn(m_pendingId, m_pendingPassword);
+    announceSignIn(m_pendingId, m_pendingPassword);
+    done(0);
 }
 
-void CLoginDlg::finishSignIn(const QString& id, const QString& password) {
+void CLoginDlg::announceSignIn(const QString& id, const QString& password) {
     if (m_notify != nullptr) {
         Messages::WindowMessage refresh(Messages::kRefreshSignIn);
         QCoreApplication::sendEvent(m_notify, &refresh);
     }
     rememberLogin(id, password);
-    done(0);
 }
 
 void CLoginDlg::rememberLogin(const QString& id, const QString& password) {
@@ -207,9 +208,30 @@ void CLoginDlg::rememberLogin(const QString& id, const QString& password) {
 }
 
 void CLoginDlg::onRegister() {
-    CFeatureSoonDlg(QStringLiteral("新規登録"), this).exec();
+    if (busy()) {
+        return;
+    }
+    CRegisterDlg registration(m_session.context(), this);
+    if (registration.exec() != QDialog::Accepted) {
+        return;
+    }
+    const QString id = registration.registeredId();
+    const QString password = registration.registeredPassword();
+    // The new account is signed in at once under its ID and the window is told. The login that
+    // follows only brings the account's viewing time; the dialog ends once it has, so whoever
+    // opened the dialog finds the time there, as after any sign-in.
+    m_session.recordSignIn(id, id, password);
+    announceSignIn(id, password);
+    setBusy(true);
+    m_session.confirmRegistration(id, password, this, [this] {
+        setBusy(false);
+        done(0);
+    });
 }
 
 void CLoginDlg::onForgotPassword() {
-    CFeatureSoonDlg(QStringLiteral("パスワードの再発行"), this).exec();
+    if (busy()) {
+        return;
+    }
+    CFindCodeDlg(m_session.context(), this).exec();
 }

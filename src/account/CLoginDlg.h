@@ -35,6 +35,8 @@ public:
     QCheckBox* rememberBox() const { return m_remember; }
     CSkinButton* loginButton() const { return m_login; }
     CSkinButton* closeButton() const { return m_close; }
+    CSkinButton* registerButton() const { return m_register; }
+    CSkinButton* forgotButton() const { return m_forgot; }
     QString message() const;
     bool busy() const;
 
@@ -50,7 +52,8 @@ private:
     void showMessage(const QString& text);
     void setBusy(bool busy);
     void rememberLogin(const QString& id, const QString& password);
-    void finishSignIn(const QString& id, const QString& password);
+    // Tells the window about a sign-in made here and remembers it, or forgets the last one.
+    void announceSignIn(const QString& id, const QString& password);
 
     ClientSession& m_session;
     QWidget* m_notify;

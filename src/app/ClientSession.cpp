@@ -126,6 +126,25 @@ void ClientSession::signIn(const QString& id, const QString& password, QObject* 
         });
 }
 
+void ClientSession::confirmRegistration(const QString& id, const QString& password,
+                                        QObject* receiver, std::function<void()> done) {
+    const QString folder = m_context.m_strExeDir;
+    QPointer<QObject> asker(receiver);
+    AsyncTask::runThenCallback(
+        m_context.workers.pool(), this,
+        [folder, id, password] { return LoginExchange::Login(ConfigFile(folder), id, password); },
+        [this, asker, id, done = std::move(done)](const LoginResult& result) {
+            // Only the viewing time counts, and only while that account is still the one signed in.
+            SessionRecord& session = record();
+            if (result.useTime && session.IsSignedIn() != 0 && session.GetUserId() == id) {
+                session.SetUseTime(*result.useTime);
+            }
+            if (asker && done) {
+                done();
+            }
+        });
+}
+
 void ClientSession::signOut() {
     if (m_signOutPending) {
         return;

@@ -53,6 +53,11 @@ public:
     // holds a session the client does not show.
     void signIn(const QString& id, const QString& password, QObject* receiver,
                 std::function<void(const LoginResult&)> done);
+    // A newly registered account is signed in at once, named by its ID; this then asks the server
+    // for the account's viewing time, and calls DONE once it has answered (not when RECEIVER is
+    // gone by then). Whatever the server answers, the user stays signed in.
+    void confirmRegistration(const QString& id, const QString& password, QObject* receiver,
+                             std::function<void()> done);
     // Records a sign-in: the flag first, then ID, display name and password.
     void recordSignIn(const QString& id, const QString& displayName, const QString& password);
     // Signs the user out at the user's request; signOutFinished follows. The user stays signed

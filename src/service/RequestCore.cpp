@@ -159,8 +159,11 @@ FormReply postForm(const QString& serverUrl, const QString& objectPath, const Fi
         HttpRequest::post(url, encodedFormText(fields), options);
     switch (response.failure) {
         case HttpRequest::Failure::None:
+            reply.body = response.body;
+            break;
         case HttpRequest::Failure::Receive:
             reply.body = response.body;
+            reply.unreadable = true;
             break;
         case HttpRequest::Failure::Connect:
             reply.failure = FormFailure::Connect;
@@ -176,6 +179,7 @@ FormReply postForm(const QString& serverUrl, const QString& objectPath, const Fi
             break;
         case HttpRequest::Failure::TooLarge:
             // A reply too long to be ours: read as no reply at all.
+            reply.unreadable = true;
             break;
     }
     return reply;

@@ -33,6 +33,9 @@ struct FormReply {
     FormFailure failure = FormFailure::None;
     QString message;  // the text for the user when the exchange failed
     QByteArray body;  // the reply, whole (bounded)
+    // The reply arrived but cannot be taken as read: it broke off, or it was too long to be
+    // ours (the body then holds what came, or nothing).
+    bool unreadable = false;
 };
 
 // A server address taken apart: what an exchange connects to.

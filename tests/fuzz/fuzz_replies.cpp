@@ -1,8 +1,9 @@
-// The service's HTTP replies as the exchanges read them: the login reply whole, the ticket and
-// pulse replies part by part as they arrive. The first byte chooses where the parts end. The
-// readers look only at what is new in each part; they must come to what a reading of the whole
+// The service's HTTP replies as the exchanges read them: the login and account replies whole, the
+// ticket and pulse replies part by part as they arrive. The first byte chooses where the parts end.
+// The readers look only at what is new in each part; they must come to what a reading of the whole
 // reply so far, after every part, comes to.
 #include "platform/CodePage.h"
+#include "service/AccountExchange.h"
 #include "service/KeepAlive.h"
 #include "service/LoginExchange.h"
 #include "service/TicketRequest.h"
@@ -104,6 +105,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LoginExchange::LoginResult login =
         LoginExchange::ReadLoginReply(body, QStringLiteral("id@example.jp"));
     if (login.ok == !login.message.isEmpty()) {
+        __builtin_trap();
+    }
+
+    // An account reply is read from its first line only: what follows never changes it.
+    const AccountExchange::Reply account = AccountExchange::ReadReply(body);
+    const qsizetype lineEnd = body.indexOf('\n');
+    if (lineEnd >= 0) {
+        const AccountExchange::Reply firstLine =
+            AccountExchange::ReadReply(body.first(lineEnd + 1));
+        if (firstLine.kind != account.kind || firstLine.status != account.status) {
+            __builtin_trap();
+        }
+    }
+    if (account.kind == AccountExchange::Reply::Kind::Empty && !account.status.isEmpty()) {
         __builtin_trap();
     }
     return 0;

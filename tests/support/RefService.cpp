@@ -122,6 +122,12 @@ QJsonObject RefService::lastRequest(const QString& endpoint) const {
     return state().value(QStringLiteral("last")).toObject().value(endpoint).toObject();
 }
 
+QString RefService::captchaCode() const {
+    // Every client of a test runs on this machine, so there is at most one open code.
+    const QJsonObject codes = state().value(QStringLiteral("captcha")).toObject();
+    return codes.isEmpty() ? QString() : codes.begin().value().toString();
+}
+
 int RefService::datagrams(const QString& command) const {
     return state().value(QStringLiteral("datagrams")).toObject().value(command).toInt();
 }

@@ -38,6 +38,8 @@ public:
     QJsonObject state() const;
     int requests(const QString& endpoint) const;
     QJsonObject lastRequest(const QString& endpoint) const;
+    // The code of the captcha the service last gave this machine; empty when none is open.
+    QString captchaCode() const;
     int datagrams(const QString& command) const;
     QString lastDatagram(const QString& command) const;
 

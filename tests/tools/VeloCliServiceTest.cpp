@@ -2,6 +2,7 @@
 
 #include "app/ConfigFile.h"
 #include "app/SavedLogin.h"
+#include "service/AccountExchange.h"
 #include "support/ZipWriter.h"
 
 #include <QDir>
@@ -129,4 +130,56 @@ TEST_F(VeloCliService, PulseBalanceAndUpdateCheck) {
 
     EXPECT_EQ(velo({"probe", "127.0.0.2"}).exitCode, 0);
     EXPECT_EQ(velo({"probe", "no-such-host.invalid"}).exitCode, 1);
+}
+
+TEST_F(VeloCliService, RegistersThroughTheCaptchaAndRecoversThePassword) {
+    const QString picture = QDir(m_service.programFolder()).filePath(QStringLiteral("code.bmp"));
+    const CliResult fetched = velo({"captcha", picture});
+    ASSERT_EQ(fetched.exitCode, 0) << fetched.err.toStdString();
+    QFile file(picture);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fetched.out.trimmed(), QString::number(file.size()));
+    EXPECT_TRUE(file.readAll().startsWith("BM"));
+
+    const CliResult registered =
+        velo({"register", "cli@velo.example", "secret1", "secret1", m_service.captchaCode()});
+    EXPECT_EQ(registered.exitCode, 0) << registered.err.toStdString();
+    EXPECT_EQ(registered.out, QStringLiteral("登録が完了しました \n"));
+    EXPECT_EQ(velo({"login", "cli@velo.example", "secret1"}).exitCode, 0);
+
+    // The default picture is the one the client shows.
+    ASSERT_EQ(velo({"captcha"}).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(QDir(m_service.programFolder()).filePath("skin/auth.bmp")));
+    const CliResult taken =
+        velo({"register", "cli@velo.example", "secret1", "secret1", m_service.captchaCode()});
+    EXPECT_EQ(taken.exitCode, 1);
+    EXPECT_EQ(taken.out, QStringLiteral("このIDは既に使用されています \n"));
+
+    ASSERT_EQ(velo({"captcha"}).exitCode, 0);
+    const CliResult sent = velo({"findpwd", "cli@velo.example", m_service.captchaCode()});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    EXPECT_EQ(sent.out, AccountExchange::kPasswordSent + QLatin1Char('\n'));
+    const CliResult usedUp = velo({"findpwd", "nobody@velo.example", "0000"});
+    EXPECT_EQ(usedUp.exitCode, 1);
+    EXPECT_EQ(usedUp.out, AccountExchange::kWrongCode + QLatin1Char('\n'));
+}
+
+TEST_F(VeloCliService, RefusedFormsAreNotSentAndBadUsageIsTwo) {
+    const CliResult shortPassword = velo({"register", "a@b.jp", "abcde", "abcde", "1234"});
+    EXPECT_EQ(shortPassword.exitCode, 1);
+    EXPECT_EQ(shortPassword.out, AccountExchange::kEnterValidPassword + QLatin1Char('\n'));
+    const CliResult noDot = velo({"findpwd", "a@b", "1234"});
+    EXPECT_EQ(noDot.exitCode, 1);
+    EXPECT_EQ(noDot.out, QStringLiteral("正しいメールを入力してください \n"));
+    EXPECT_EQ(m_service.requests(QStringLiteral("/user!register.action")), 0);
+    EXPECT_EQ(m_service.requests(QStringLiteral("/user!findpwd.action")), 0);
+
+    EXPECT_EQ(velo({"register", "a@b.jp", "secret1", "secret1"}).exitCode, 2);
+    EXPECT_EQ(velo({"findpwd", "a@b.jp"}).exitCode, 2);
+    EXPECT_EQ(velo({"captcha", "one", "two"}).exitCode, 2);
+
+    m_service.script(QStringLiteral("/authcode.jsp"), QStringLiteral("drop"));
+    const CliResult failed = velo({"captcha"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.isEmpty());
 }

@@ -174,6 +174,85 @@ void loginBackground(QImage& image) {
     p.drawLine(20, 158, 390, 158);
 }
 
+// The account forms share the sign-in dialog's looks: a title band, light labels before the
+// fields the forms have no label controls for, and frames behind the edits.
+void accountTitle(QPainter& p, int width, int bandHeight, const QString& title,
+                  const QString& subtitle) {
+    verticalGradient(p, QRectF(0, 0, width, bandHeight), QColor(14, 66, 98), QColor(10, 40, 60));
+    p.fillRect(0, bandHeight, width, 1, kAccent);
+    p.setPen(Qt::white);
+    p.setFont(uiFont(15, true));
+    const QRect titleRect(20, 0, width - 60, bandHeight);
+    p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, title);
+    const int titleWidth = p.fontMetrics().horizontalAdvance(title);
+    p.setPen(QColor(150, 190, 215));
+    p.setFont(uiFont(11));
+    p.drawText(QRect(20 + titleWidth + 16, 0, width - titleWidth - 80, bandHeight),
+               Qt::AlignLeft | Qt::AlignVCenter, subtitle);
+}
+
+void editFrame(QPainter& p, const QRect& edit) {
+    p.setPen(QColor(52, 84, 108));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(edit.x() - 1.5, edit.y() - 1.5, edit.width() + 3, edit.height() + 3),
+                      3, 3);
+}
+
+void fieldLabel(QPainter& p, const QRect& where, const QString& text, int flags) {
+    p.setFont(uiFont(12, true));
+    p.setPen(kText);
+    p.drawText(where, flags | Qt::AlignVCenter, text);
+}
+
+void hint(QPainter& p, const QRect& where, const QString& text) {
+    p.setFont(uiFont(11));
+    p.setPen(QColor(120, 146, 164));
+    p.drawText(where, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+void registerBackground(QImage& image) {
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, image.rect(), QColor(22, 32, 42), QColor(11, 16, 22));
+    accountTitle(p, image.width(), 40, QStringLiteral("VELO 新規登録"),
+                 QStringLiteral("メールアドレスで登録"));
+    const struct {
+        int y;
+        const char* label;
+    } rows[] = {
+        {67, "メールアドレス"}, {100, "パスワード"}, {133, "パスワード確認"}, {166, "確認コード"}};
+    for (const auto& row : rows) {
+        fieldLabel(p, QRect(10, row.y, 125, 18), QString::fromUtf8(row.label), Qt::AlignRight);
+    }
+    editFrame(p, QRect(143, 67, 190, 18));
+    editFrame(p, QRect(143, 100, 190, 18));
+    editFrame(p, QRect(143, 133, 190, 18));
+    editFrame(p, QRect(143, 166, 50, 18));
+    editFrame(p, QRect(198, 166, 50, 18));
+    hint(p, QRect(340, 100, 95, 18), QStringLiteral("6～20文字"));
+    hint(p, QRect(255, 166, 180, 18), QStringLiteral("画像をクリックで更新"));
+    p.setPen(QColor(30, 44, 56));
+    p.drawLine(20, 227, 420, 227);
+}
+
+void recoveryBackground(QImage& image) {
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, image.rect(), QColor(22, 32, 42), QColor(11, 16, 22));
+    accountTitle(p, image.width(), 30, QStringLiteral("VELO パスワードの再発行"),
+                 QStringLiteral("メールでお知らせします"));
+    fieldLabel(p, QRect(25, 70, 300, 18), QStringLiteral("登録したメールアドレス"), Qt::AlignLeft);
+    fieldLabel(p, QRect(25, 123, 200, 18), QStringLiteral("確認コード"), Qt::AlignLeft);
+    editFrame(p, QRect(25, 92, 280, 20));
+    editFrame(p, QRect(25, 145, 200, 20));
+    editFrame(p, QRect(235, 145, 70, 20));
+    hint(p, QRect(312, 145, 125, 20), QStringLiteral("画像をクリックで更新"));
+    hint(p, QRect(25, 174, 400, 18),
+         QStringLiteral("パスワードは登録したメールアドレスに送信されます"));
+    p.setPen(QColor(30, 44, 56));
+    p.drawLine(20, 198, 420, 198);
+}
+
 // The band above the channel list that carries the sign-in status and button.
 void sideHeader(QImage& image) {
     QPainter p(&image);
@@ -292,6 +371,19 @@ ImageSet::ImageSet() {
     addBitmap(289, 110, 16, [loginCard](QImage& i) {
         linkFace(i, QStringLiteral("パスワードを忘れた"), 2, loginCard);
     });
+    // The account forms: registration 306 with its submit button 309 normal, 310 pressed,
+    // 311 hover; recovery 318 with 314 pressed, 315 hover, 316 normal.
+    addBitmap(306, 440, 260, registerBackground);
+    addBitmap(318, 440, 250, recoveryBackground);
+    const int registerFaces[] = {309, 311, 310};
+    const int recoveryFaces[] = {316, 315, 314};
+    for (int state = 0; state < 3; ++state) {
+        addBitmap(registerFaces[state], 76, 22,
+                  [state](QImage& i) { buttonFace(i, QStringLiteral("登録"), state, 76); });
+        addBitmap(recoveryFaces[state], 157, 22, [state](QImage& i) {
+            buttonFace(i, QStringLiteral("パスワードを送信"), state, 157);
+        });
+    }
     addSkinAndScreenImages();
     addUpdateImages();
 }

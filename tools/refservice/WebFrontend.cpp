@@ -170,6 +170,8 @@ void WebFrontend::serve(const ServiceRoutes::Route& route, const httplib::Reques
                          QJsonObject{
                              {QStringLiteral("target"), QString::fromStdString(req.target)},
                              {QStringLiteral("body"), QString::fromStdString(req.body)},
+                             {QStringLiteral("contentType"),
+                              QString::fromStdString(req.get_header_value("Content-Type"))},
                              {QStringLiteral("params"), params},
                          });
 

@@ -11,7 +11,9 @@
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
+#include "service/AccountExchange.h"
 #include "service/BalanceQuery.h"
+#include "service/CaptchaDownload.h"
 #include "service/ChannelListDownload.h"
 #include "service/KeepAlive.h"
 #include "service/LoginExchange.h"
@@ -54,6 +56,12 @@ const char* const kUsage =
     "  probe HOST                        resolve HOST and send it one echo request\n"
     "  unzip ARCHIVE FOLDER              unpack an advertisement archive by the client's rules\n"
     "  ads [--uuid UUID]                 fetch and unpack both advertisement archives\n"
+    "  captcha [FILE]                    fetch one captcha picture into FILE (default the\n"
+    "                                    program folder's skin/auth.bmp); prints its size\n"
+    "  register EMAIL PASSWORD CONFIRMATION CODE\n"
+    "                                    open an account, CODE from the latest captcha;\n"
+    "                                    prints what the registration form would show\n"
+    "  findpwd EMAIL CODE                have the password mailed to EMAIL\n"
     "  search QUERY [--list FILE]        the channels the client's search finds for QUERY,\n"
     "                                    as id and name (default list: DIR/tvchannel.xml)\n"
     "  help                              this text\n"
@@ -197,6 +205,9 @@ int CliCommands::run(QStringList args) {
     if (command == QLatin1String("probe")) return probe(args);
     if (command == QLatin1String("unzip")) return unzip(args);
     if (command == QLatin1String("ads")) return ads(args);
+    if (command == QLatin1String("captcha")) return captcha(args);
+    if (command == QLatin1String("register")) return registerAccount(args);
+    if (command == QLatin1String("findpwd")) return findPassword(args);
     if (command == QLatin1String("search")) return search(args);
     return badInput(QStringLiteral("unknown command: %1 (try velo-cli help)").arg(command));
 }
@@ -633,6 +644,82 @@ int CliCommands::ads(QStringList args) {
         }
     }
     return any ? kOk : failed(QStringLiteral("no advertisement archive arrived"));
+}
+
+int CliCommands::captcha(const QStringList& args) {
+    if (args.size() > 1) {
+        return badInput(QStringLiteral("too many arguments: %1").arg(args.mid(1).join(' ')));
+    }
+    const QString folder = configFolder();
+    const QString file = args.isEmpty() ? CaptchaDownload::imagePath(folder) : args[0];
+    const CaptchaDownload::Result result =
+        CaptchaDownload::Download(ConfigFile(folder).serverUrl(ConfigFile::kServerUrlForCaptcha),
+                                  file, CaptchaDownload::nextTicket());
+    if (!result.ok) {
+        return failed(QStringLiteral("no captcha could be fetched into %1").arg(file));
+    }
+    m_out << result.image.size() << Qt::endl;
+    return kOk;
+}
+
+int CliCommands::registerAccount(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {"EMAIL", "PASSWORD", "CONFIRMATION", "CODE"}, error)) {
+        return badInput(error);
+    }
+    if (const auto refusal =
+            AccountExchange::CheckRegistration(args[0], args[1], args[2], args[3])) {
+        m_out << *refusal << Qt::endl;
+        return kFailed;
+    }
+    const AccountExchange::Reply reply =
+        AccountExchange::Register(ConfigFile(configFolder()), args[0], args[1], args[3]);
+    switch (reply.kind) {
+        case AccountExchange::Reply::Kind::NetworkFailure:
+            return failed(QStringLiteral("the server could not be reached"));
+        case AccountExchange::Reply::Kind::Empty:
+            return failed(QStringLiteral("the server's reply was empty"));
+        case AccountExchange::Reply::Kind::Unreadable:
+            return failed(QStringLiteral("the server's reply could not be read"));
+        case AccountExchange::Reply::Kind::Status:
+            break;
+    }
+    const QString text = AccountExchange::RegistrationText(reply.status);
+    if (text.isEmpty()) {
+        return failed(QStringLiteral("unknown status \"%1\"").arg(QString::fromUtf8(reply.status)));
+    }
+    m_out << text << Qt::endl;
+    return reply.status == "1" ? kOk : kFailed;
+}
+
+int CliCommands::findPassword(const QStringList& args) {
+    QString error;
+    if (!needArgs(args, {"EMAIL", "CODE"}, error)) {
+        return badInput(error);
+    }
+    if (const auto refusal = AccountExchange::CheckRecovery(args[0], args[1])) {
+        m_out << *refusal << Qt::endl;
+        return kFailed;
+    }
+    const AccountExchange::Reply reply =
+        AccountExchange::FindPassword(ConfigFile(configFolder()), args[0], args[1]);
+    switch (reply.kind) {
+        case AccountExchange::Reply::Kind::NetworkFailure:
+            return failed(QStringLiteral("the server could not be reached"));
+        case AccountExchange::Reply::Kind::Empty:
+            return failed(QStringLiteral("the server's reply was empty"));
+        case AccountExchange::Reply::Kind::Unreadable:
+            m_out << AccountExchange::kRecoveryTimeout << Qt::endl;
+            return kFailed;
+        case AccountExchange::Reply::Kind::Status:
+            break;
+    }
+    const QString text = AccountExchange::RecoveryText(reply.status);
+    if (text.isEmpty()) {
+        return failed(QStringLiteral("unknown status \"%1\"").arg(QString::fromUtf8(reply.status)));
+    }
+    m_out << text << Qt::endl;
+    return reply.status == "1" ? kOk : kFailed;
 }
 
 int CliCommands::search(QStringList args) {

@@ -34,6 +34,11 @@ private:
     int balance(const QStringList& args);
     int updateCheck(const QStringList& args);
     int probe(const QStringList& args);
+    // The account forms' requests, with the forms' own checks first; what the form would show
+    // goes to standard output.
+    int captcha(const QStringList& args);
+    int registerAccount(const QStringList& args);
+    int findPassword(const QStringList& args);
     // The advertisement archives: one unpacked by hand, or both fetched and unpacked.
     int unzip(const QStringList& args);
     int ads(QStringList args);

@@ -1,0 +1,79 @@
+#include "service/CaptchaDownload.h"
+
+#include "service/RequestCore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+
+#include <atomic>
+#include <mutex>
+
+namespace CaptchaDownload {
+
+namespace {
+
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kTotalTimeoutMs = 15000;
+
+std::atomic<quint64> g_tickets{0};
+
+// The ticket of the fetch whose picture each file holds, so an older fetch never puts its
+// picture over a newer one.
+std::mutex g_placedMutex;
+QHash<QString, quint64> g_placed;
+
+}  // namespace
+
+QString imagePath(const QString& programFolder) {
+    return QDir(programFolder).filePath(QStringLiteral("skin/auth.bmp"));
+}
+
+quint64 nextTicket() {
+    return ++g_tickets;
+}
+
+Result Download(const QString& serverUrl, const QString& filePath, quint64 ticket) {
+    Result result;
+    HttpRequest::Options options;
+    options.connectTimeoutMs = kConnectTimeoutMs;
+    options.totalTimeoutMs = kTotalTimeoutMs;
+    options.maxBody = kMaxImageBytes;
+    const HttpRequest::Response response =
+        RequestCore::openAddress(serverUrl, QStringLiteral("/authcode.jsp"), options);
+    // Only a whole picture the server meant to send is kept: an error page or a reply that broke
+    // off would stand where the user looks for the code.
+    if (response.failure != HttpRequest::Failure::None || response.status != 200) {
+        return result;
+    }
+
+    const QFileInfo target(filePath);
+    if (!QDir().mkpath(target.absolutePath())) {
+        return result;
+    }
+    // The picture goes to a file of its own beside the target and takes the target's name in one
+    // step, so a reader never sees half a picture or two mixed.
+    QSaveFile file(target.absoluteFilePath());
+    if (!file.open(QIODevice::WriteOnly) || file.write(response.body) != response.body.size()) {
+        return result;
+    }
+    result.ok = true;
+    result.image = response.body;
+    const std::lock_guard lock(g_placedMutex);
+    quint64& placed = g_placed[target.absoluteFilePath()];
+    if (placed > ticket) {
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.ok = false;
+        result.image.clear();
+        return result;
+    }
+    placed = ticket;
+    result.stored = true;
+    return result;
+}
+
+}  // namespace CaptchaDownload

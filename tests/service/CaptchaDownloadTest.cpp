@@ -1,0 +1,76 @@
+#include "service/CaptchaDownload.h"
+
+#include "support/RefService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CaptchaDownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_service.running()); }
+    QString path() const { return CaptchaDownload::imagePath(m_service.programFolder()); }
+    QByteArray onDisk() const {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    CaptchaDownload::Result fetch(quint64 ticket) const {
+        return CaptchaDownload::Download(m_service.serverUrl(), path(), ticket);
+    }
+    static const QString kEndpoint;
+
+    RefService m_service;
+};
+
+const QString CaptchaDownloadTest::kEndpoint = QStringLiteral("/authcode.jsp");
+
+}  // namespace
+
+TEST_F(CaptchaDownloadTest, PictureLandsInTheSkinFolderAsSent) {
+    ASSERT_FALSE(QFile::exists(path()));
+    const CaptchaDownload::Result result = fetch(CaptchaDownload::nextTicket());
+    ASSERT_TRUE(result.ok);
+    EXPECT_TRUE(result.stored);
+    EXPECT_TRUE(result.image.startsWith("BM"));
+    EXPECT_EQ(onDisk(), result.image);
+    EXPECT_EQ(m_service.captchaCode().size(), 4);
+    // Nothing but the picture is left in the folder.
+    EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList(QDir::Files),
+              QStringList{QStringLiteral("auth.bmp")});
+}
+
+TEST_F(CaptchaDownloadTest, AnOlderFetchNeverReplacesANewerPicture) {
+    const quint64 older = CaptchaDownload::nextTicket();
+    const quint64 newer = CaptchaDownload::nextTicket();
+    const CaptchaDownload::Result second = fetch(newer);
+    ASSERT_TRUE(second.stored);
+    const CaptchaDownload::Result first = fetch(older);
+    EXPECT_TRUE(first.ok);
+    EXPECT_FALSE(first.stored);
+    EXPECT_EQ(onDisk(), second.image);
+    EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList(QDir::Files).size(), 1)
+        << "the older fetch's file is not left behind";
+}
+
+TEST_F(CaptchaDownloadTest, RefusedRepliesLeaveThePictureThere) {
+    ASSERT_TRUE(fetch(CaptchaDownload::nextTicket()).ok);
+    const QByteArray kept = onDisk();
+    // Too large to be a captcha, an error page, a reply that broke off, no reply at all.
+    m_service.script(kEndpoint, QStringLiteral("reply"),
+                     QByteArray(CaptchaDownload::kMaxImageBytes + 1, 'B'));
+    m_service.script(kEndpoint, QStringLiteral("reply"), "not here", 404);
+    m_service.script(kEndpoint, QStringLiteral("truncate"));
+    m_service.script(kEndpoint, QStringLiteral("drop"));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FALSE(fetch(CaptchaDownload::nextTicket()).ok) << "case " << i;
+        EXPECT_EQ(onDisk(), kept) << "case " << i;
+    }
+    // A picture of exactly the largest size is taken.
+    m_service.script(kEndpoint, QStringLiteral("reply"),
+                     QByteArray(CaptchaDownload::kMaxImageBytes, 'B'));
+    EXPECT_TRUE(fetch(CaptchaDownload::nextTicket()).ok);
+}
