@@ -10,6 +10,7 @@
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "widgets/CSkinButton.h"
+#include "support/QtWait.h"
 
 #include <QJsonArray>
 #include <QLabel>
@@ -30,13 +31,13 @@ protected:
         m_context.m_strExeDir = m_service.programFolder();
     }
     static void waitForCaptcha(const CCaptchaDlg& dialog) {
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.captchaFetchesRunning() == 0, 15000);
+        ASSERT_SOON(dialog.captchaFetchesRunning() == 0, 15000);
     }
     static void submit(CFindCodeDlg& dialog, const QString& email, const QString& code) {
         dialog.emailEdit()->setText(email);
         dialog.codeEdit()->setText(code);
         dialog.submitButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
+        ASSERT_SOON(!dialog.busy(), 15000);
         waitForCaptcha(dialog);
     }
     int captchas() const { return m_service.requests(kCaptcha); }

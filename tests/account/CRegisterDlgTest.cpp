@@ -14,6 +14,7 @@
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "widgets/CSkinButton.h"
+#include "support/QtWait.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -36,7 +37,7 @@ protected:
         m_context.m_strExeDir = m_service.programFolder();
     }
     static void waitForCaptcha(const CCaptchaDlg& dialog) {
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.captchaFetchesRunning() == 0, 15000);
+        ASSERT_SOON(dialog.captchaFetchesRunning() == 0, 15000);
     }
     static void fill(CRegisterDlg& dialog, const QString& email, const QString& password,
                      const QString& confirmation, const QString& code) {
@@ -47,7 +48,7 @@ protected:
     }
     static void submit(CRegisterDlg& dialog) {
         dialog.submitButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
+        ASSERT_SOON(!dialog.busy(), 15000);
         waitForCaptcha(dialog);
     }
     int captchas() const { return m_service.requests(kCaptcha); }
@@ -57,7 +58,7 @@ protected:
         UiFixture::whenModalOpens([&](QWidget* modal) {
             auto* dialog = qobject_cast<CRegisterDlg*>(modal);
             ASSERT_NE(dialog, nullptr);
-            QTRY_VERIFY_WITH_TIMEOUT(dialog->captchaFetchesRunning() == 0, 15000);
+            ASSERT_SOON(dialog->captchaFetchesRunning() == 0, 15000);
             fill(*dialog, email, password, password, m_service.captchaCode());
             dialog->submitButton()->click();
             filled = true;
@@ -198,7 +199,7 @@ TEST_F(CRegisterDlgTest, OnlyTheLatestFetchIsShownAndAFailedOneSaysSo) {
     m_service.script(kCaptcha, QStringLiteral("reply"), "not a picture", 500);
     const QPixmap before = dialog.captchaImage()->pixmap();
     dialog.FetchCaptcha();
-    QTRY_COMPARE_WITH_TIMEOUT(captchas(), 2, 15000);  // the slow one is at the service
+    EXPECT_EQ_SOON(captchas(), 2, 15000);  // the slow one is at the service
     dialog.FetchCaptcha();
     waitForCaptcha(dialog);
     EXPECT_EQ(dialog.message(), AccountExchange::kRegistrationTimeout)
@@ -221,8 +222,8 @@ TEST_F(CRegisterDlgTest, WorkStillRunningWhenTheDialogGoesTouchesNothingOfIt) {
         ASSERT_EQ(dialog.captchaFetchesRunning(), 1);
     }
     // The fetch only writes the file.
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_context.workers.busy(), 15000);
+    ASSERT_SOON(QFile::exists(file), 15000);
+    ASSERT_SOON(!m_context.workers.busy(), 15000);
 
     // A registration under way when the dialog closes still reaches the service, and its answer
     // goes nowhere.
@@ -238,8 +239,8 @@ TEST_F(CRegisterDlgTest, WorkStillRunningWhenTheDialogGoesTouchesNothingOfIt) {
         dialog.closeButton()->click();
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_service.requests(kRegister), 1, 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_context.workers.busy(), 15000);
+    EXPECT_EQ_SOON(m_service.requests(kRegister), 1, 15000);
+    ASSERT_SOON(!m_context.workers.busy(), 15000);
 }
 
 TEST_F(CRegisterDlgTest, TheWindowStaysResponsiveWhileTheServiceDecides) {
@@ -254,11 +255,11 @@ TEST_F(CRegisterDlgTest, TheWindowStaysResponsiveWhileTheServiceDecides) {
     EXPECT_FALSE(dialog.submitButton()->isEnabled());
     bool ticked = false;
     QTimer::singleShot(0, &dialog, [&ticked] { ticked = true; });
-    QTRY_VERIFY_WITH_TIMEOUT(ticked, 5000);
+    ASSERT_SOON(ticked, 5000);
     EXPECT_TRUE(dialog.busy()) << "the timer ran while the request was still out";
     // A second press meanwhile sends nothing more.
     dialog.submitButton()->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 15000);
+    ASSERT_SOON(!dialog.busy(), 15000);
     EXPECT_EQ(m_service.requests(kRegister), 1);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.message(), AccountExchange::kRegistered);
@@ -286,7 +287,7 @@ TEST_F(CRegisterDlgTest, RegisteringFromTheSignInDialogSignsTheNewAccountIn) {
                                      QStringLiteral("welcome1"), m_clock.now().date()));
     // The dialog ends once the follow-up login has brought the viewing time; nothing else of
     // that login changes the record.
-    QTRY_VERIFY_WITH_TIMEOUT(!login.isVisible(), 15000);
+    ASSERT_SOON(!login.isVisible(), 15000);
     EXPECT_EQ(login.result(), 0);
     EXPECT_EQ(m_service.requests(QStringLiteral("/user!login.action")), 1);
     EXPECT_EQ(record.GetUseTime(), 3600);
@@ -303,7 +304,7 @@ TEST_F(CRegisterDlgTest, ARefusedFollowUpLoginLeavesTheNewAccountSignedIn) {
     m_service.script(QStringLiteral("/user!login.action"), QStringLiteral("reply"),
                      "<Result><Status>2</Status><UseTime>5000</UseTime></Result>");
     registerFrom(login, QStringLiteral("second@velo.example"), QStringLiteral("welcome2"));
-    QTRY_VERIFY_WITH_TIMEOUT(!login.isVisible(), 15000);
+    ASSERT_SOON(!login.isVisible(), 15000);
     EXPECT_EQ(m_context.session.IsSignedIn(), 1);
     EXPECT_EQ(m_context.session.GetUserId(), QStringLiteral("second@velo.example"));
     EXPECT_EQ(m_context.session.GetUseTime(), 0);
