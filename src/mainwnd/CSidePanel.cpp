@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kStatusColour(255, 188, 0);
@@ -113,7 +115,9 @@ void CSidePanel::setShown(bool shown) {
 
 QString CSidePanel::shortenedStatus(const QString& text) const {
     const QFontMetrics metrics(m_status->font());
-    const int room = m_status->width();
+    // The sign-in button stands over the line's right end once the panel is laid out (the
+    // line at 209, the button at 55 pixels from the right): the text stops before it.
+    const int room = std::min(m_status->width(), 209 - 55 - 2);
     if (metrics.horizontalAdvance(text) <= room) {
         return text;
     }

@@ -320,6 +320,7 @@ TEST_F(CMainDlgTest, SidePanelWhileMaximisedWidensThePlayer) {
 TEST_F(CMainDlgTest, LongDisplayNameIsCutToFitTheStatusLine) {
     CMainDlg dialog(m_session);
     dialog.startUp();
+    dialog.show();  // laid out: the line and the button at their places
     m_context.session.SetSignedIn(1);
     m_context.session.SetDisplayName(QStringLiteral("とても長い表示名のユーザーさんです本当に長い"));
     dialog.refreshStatus();
@@ -328,6 +329,9 @@ TEST_F(CMainDlgTest, LongDisplayNameIsCutToFitTheStatusLine) {
     EXPECT_TRUE(shown.endsWith(QStringLiteral("...")));
     EXPECT_LE(QFontMetrics(dialog.statusLine()->font()).horizontalAdvance(shown),
               dialog.statusLine()->width());
+    // Nothing of it is under the sign-in button, which stands over the line's right end.
+    EXPECT_LE(dialog.statusLine()->x() + QFontMetrics(dialog.statusLine()->font()).horizontalAdvance(shown),
+              dialog.signInButton()->x());
 }
 
 TEST_F(CMainDlgTest, EscapeAndEnterDoNotCloseTheWindow) {
