@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -325,4 +326,19 @@ TEST_F(CChannelNavigatorTest, ANonsenseStateFileIsIgnoredAndReplaced) {
     UserState reread(m_context.statePath);
     EXPECT_TRUE(reread.load());
     EXPECT_EQ(reread.geometry.size(), QSize(800, 530));
+}
+
+TEST_F(CChannelNavigatorTest, TheWindowMenuSaysWhetherTheLastChannelPlaysAtStart) {
+    auto dialog = startWindow();
+    QMenu menu;
+    dialog->navigator()->addMenuItems(menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    QAction* playLast = menu.actions().front();
+    EXPECT_EQ(playLast->text(), CChannelNavigator::kPlayLastItem);
+    EXPECT_TRUE(playLast->isCheckable());
+    EXPECT_FALSE(playLast->isChecked()) << "off until the user turns it on";
+    playLast->trigger();
+    UserState saved(m_context.statePath);
+    ASSERT_TRUE(saved.load());
+    EXPECT_TRUE(saved.playLastOnStart);
 }
