@@ -23,10 +23,14 @@ start_client "$work/run1.trace"
 wait_for "$work/run1.trace" startup-finished
 wait_for "$work/run1.trace" signed-in
 read -r wx wy < <(window_origin)
-for row in 0 1 2; do
-    # The first group's channels lie one row apart under the group's heading.
-    xdotool mousemove $((wx + 680)) $((wy + 125 + 25 * row)) click --repeat 2 --delay 80 1
-    wait_for "$work/run1.trace" play-requested $((row + 1)) 20
+# The first channel by a double-click on its row (below the search field, under the first
+# group's heading), the next two by zapping from the keyboard, as viewers do.
+xdotool mousemove $((wx + 680)) $((wy + 148)) click --repeat 2 --delay 80 1
+wait_for "$work/run1.trace" play-requested 1 20
+sleep 1.5
+for played in 2 3; do
+    xdotool key Next
+    wait_for "$work/run1.trace" play-requested "$played" 20
     sleep 1.5
 done
 xdotool mousemove $((wx + 784)) $((wy + 11)) click 1
