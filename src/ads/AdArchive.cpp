@@ -132,15 +132,15 @@ Error makeFolders(const QString& base, const QString& relative) {
 }
 
 timespec timeOf(const QDateTime& when) {
-    timespec spec{};
+    timespec stamp{};
     if (when.isValid()) {
         const qint64 ms = when.toMSecsSinceEpoch();
-        spec.tv_sec = static_cast<time_t>(ms / 1000);
-        spec.tv_nsec = static_cast<long>((ms % 1000) * 1000000);
+        stamp.tv_sec = static_cast<time_t>(ms / 1000);
+        stamp.tv_nsec = static_cast<long>((ms % 1000) * 1000000);
     } else {
-        spec.tv_nsec = UTIME_OMIT;
+        stamp.tv_nsec = UTIME_OMIT;
     }
-    return spec;
+    return stamp;
 }
 
 }  // namespace
