@@ -128,6 +128,7 @@ TEST(VeloCli, BadInputIsOneLineOnStderrExitTwoAndWritesNothing) {
         {"config", "remove", "ServerUrl", "--dir", d},
         {"play", "now"},
         {"--verbose", "encrypt", "x"},
+        {"unzip", "archive.zip"},
     };
     for (const QStringList& args : cases) {
         const CliRun run = velo(args);
@@ -140,6 +141,20 @@ TEST(VeloCli, BadInputIsOneLineOnStderrExitTwoAndWritesNothing) {
         }
     }
     EXPECT_TRUE(QDir(d).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST(VeloCli, AnArchiveThatCannotBeOpenedIsOneAndUnpacksNothing) {
+    QTemporaryDir dir;
+    QFile notZip(dir.filePath(QStringLiteral("text.zip")));
+    ASSERT_TRUE(notZip.open(QIODevice::WriteOnly));
+    notZip.write("not an archive");
+    notZip.close();
+    for (const QString& archive : {dir.filePath(QStringLiteral("missing.zip")), notZip.fileName()}) {
+        const CliRun run = velo({"unzip", archive, dir.filePath(QStringLiteral("out"))});
+        EXPECT_EQ(run.exitCode, 1) << archive.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("cannot open"))) << run.err.toStdString();
+        EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("out"))).exists());
+    }
 }
 
 // The configuration file is replaced whole: a writer killed at any moment leaves either the old

@@ -596,8 +596,9 @@ int CliCommands::unzip(const QStringList& args) {
     if (!needArgs(args, {"ARCHIVE", "FOLDER"}, error)) {
         return badInput(error);
     }
+    // A missing archive is one that cannot be opened, not a mistake in the command line.
     if (!QFileInfo(args[0]).isFile()) {
-        return badInput(QStringLiteral("no archive at %1").arg(args[0]));
+        return failed(QStringLiteral("cannot open %1: no such file").arg(args[0]));
     }
     const bool opened = AdArchive::UnpackArchive(
         args[0], QDir(args[1]).absolutePath(), [this](const QString& name, AdArchive::Error outcome) {
@@ -657,6 +658,9 @@ int CliCommands::captcha(const QStringList& args) {
                                   file, CaptchaDownload::nextTicket());
     if (!result.ok) {
         return failed(QStringLiteral("no captcha could be fetched into %1").arg(file));
+    }
+    if (!result.stored) {
+        return failed(QStringLiteral("the captcha came but could not be written to %1").arg(file));
     }
     m_out << result.image.size() << Qt::endl;
     return kOk;
