@@ -35,6 +35,8 @@ Fetch FetchArchive(const QString& programFolder, const QString& adServer, const 
     options.idleTimeoutMs = 5000;
     options.totalTimeoutMs = 120000;
     options.maxBody = kMaxArchiveBytes;
+    // An advertisement server may hand the archive to another host, as a browser would follow.
+    options.maxRedirects = 5;
     const HttpRequest::Response response = HttpRequest::get(fetch.address, options);
     fetch.status = response.status;
     if (response.failure != HttpRequest::Failure::None || response.status != 200) {

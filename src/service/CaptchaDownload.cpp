@@ -40,6 +40,7 @@ Result Download(const QString& serverUrl, const QString& filePath, quint64 ticke
     options.connectTimeoutMs = kConnectTimeoutMs;
     options.totalTimeoutMs = kTotalTimeoutMs;
     options.maxBody = kMaxImageBytes;
+    options.maxRedirects = kMaxRedirects;
     const HttpRequest::Response response =
         RequestCore::openAddress(serverUrl, QStringLiteral("/authcode.jsp"), options);
     // Only a whole picture the server meant to send is kept: an error page or a reply that broke
@@ -48,6 +49,10 @@ Result Download(const QString& serverUrl, const QString& filePath, quint64 ticke
         return result;
     }
 
+    // The picture is there whether or not it can be kept: a program folder the user cannot write
+    // still shows it.
+    result.ok = true;
+    result.image = response.body;
     const QFileInfo target(filePath);
     if (!QDir().mkpath(target.absolutePath())) {
         return result;
@@ -58,8 +63,6 @@ Result Download(const QString& serverUrl, const QString& filePath, quint64 ticke
     if (!file.open(QIODevice::WriteOnly) || file.write(response.body) != response.body.size()) {
         return result;
     }
-    result.ok = true;
-    result.image = response.body;
     const std::lock_guard lock(g_placedMutex);
     quint64& placed = g_placed[target.absoluteFilePath()];
     if (placed > ticket) {
@@ -67,8 +70,6 @@ Result Download(const QString& serverUrl, const QString& filePath, quint64 ticke
         return result;
     }
     if (!file.commit()) {
-        result.ok = false;
-        result.image.clear();
         return result;
     }
     placed = ticket;

@@ -11,10 +11,13 @@ namespace CaptchaDownload {
 
 // A picture larger than this is not a captcha and is refused.
 inline constexpr qsizetype kMaxImageBytes = 1024 * 1024;
+// A web server may send the picture from elsewhere, as a browser would follow it.
+inline constexpr int kMaxRedirects = 5;
 
 struct Result {
     bool ok = false;      // the picture arrived whole
-    bool stored = false;  // it is the one now in the file (a later fetch's may be instead)
+    bool stored = false;  // it is the one now in the file (a later fetch's may be instead, or
+                          // the file could not be written)
     QByteArray image;     // what the server sent, when OK
 };
 

@@ -1,5 +1,8 @@
 #include "service/HttpRequest.h"
 
+#include <QElapsedTimer>
+#include <QUrl>
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -52,9 +55,38 @@ qsizetype HttpRequest::findNew(const QByteArray& body, qsizetype newFrom, QByteA
     return body.indexOf(tag, from);
 }
 
+bool HttpRequest::redirectAllowed(const QString& from, const QString& to) {
+    const QString fromScheme = QUrl(from).scheme().toLower();
+    const QString toScheme = QUrl(to).scheme().toLower();
+    if (toScheme == QLatin1String("https")) {
+        return true;
+    }
+    return toScheme == QLatin1String("http") && fromScheme != QLatin1String("https");
+}
+
 HttpRequest::Response HttpRequest::get(const QString& url, const Options& options,
                                        const Examiner& examine) {
-    return perform(url, nullptr, options, examine);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Options hop = options;
+    QString at = url;
+    for (int redirects = 0;; ++redirects) {
+        Response response = perform(at, nullptr, hop, examine);
+        const bool redirect = response.status >= 300 && response.status < 400 &&
+                              response.status != 304 && !response.location.isEmpty();
+        // What a refused or one-too-many redirect said is the answer: not the page asked for.
+        if (response.failure != Failure::None || !redirect || redirects >= options.maxRedirects ||
+            !redirectAllowed(at, response.location)) {
+            return response;
+        }
+        const qint64 left = options.totalTimeoutMs - elapsed.elapsed();
+        if (left <= 0) {
+            response.failure = Failure::Send;
+            return response;
+        }
+        hop.totalTimeoutMs = static_cast<int>(left);
+        at = response.location;
+    }
 }
 
 HttpRequest::Response HttpRequest::post(const QString& url, const QByteArray& body,
@@ -119,6 +151,9 @@ HttpRequest::Response HttpRequest::perform(const QString& url, const QByteArray*
         curl_off_t connectTime = 0;
         curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime);
 
+        const char* location = nullptr;
+        curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location);
+        response.location = location != nullptr ? QString::fromUtf8(location) : QString();
         response.status = status;
         response.body = std::move(transfer.body);
         response.stopped = transfer.stopped;

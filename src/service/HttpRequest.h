@@ -16,6 +16,7 @@ public:
         int idleTimeoutMs = 0;          // a reply that stops arriving for this long fails; 0: none
         qsizetype maxBody = 64 * 1024;  // a longer reply is refused
         QByteArray contentType;         // for POST bodies
+        int maxRedirects = 0;           // redirects a GET follows, all within totalTimeoutMs
     };
 
     enum class Failure {
@@ -32,6 +33,7 @@ public:
         long status = 0;        // HTTP status; 0 when no reply header arrived
         QByteArray body;        // what arrived, also after a Receive failure
         bool stopped = false;   // the examiner had seen enough
+        QString location;       // where a redirect pointed, as a whole address
     };
 
     // Looks at the reply body received so far, whose bytes from NEWFROM on arrived just now;
@@ -42,6 +44,10 @@ public:
     // Where TAG first occurs in BODY, searching only where it could have been completed by the
     // bytes from NEWFROM on; -1 when not there.
     static qsizetype findNew(const QByteArray& body, qsizetype newFrom, QByteArrayView tag);
+
+    // A redirect is followed only to a web address, and never from https to plain http, which
+    // would hand what was asked for privately to anyone on the way.
+    static bool redirectAllowed(const QString& from, const QString& to);
 
     static Response get(const QString& url, const Options& options, const Examiner& examine = {});
     static Response post(const QString& url, const QByteArray& body, const Options& options);

@@ -119,3 +119,14 @@ TEST_F(AdDownloadTest, AnAdServerNameThatIsNotAPlainHostIsNeverAsked) {
     EXPECT_TRUE(fetched[0].address.isEmpty());
     EXPECT_EQ(m_service.requests(QStringLiteral("/pcad.action")), 0);
 }
+
+TEST_F(AdDownloadTest, AnArchiveHandedOnByARedirectIsFetchedAndUnpacked) {
+    offer(AdDownload::kBanner.key, "index.html", "<html>moved</html>");
+    offer(AdDownload::kPopUp.key, "pop.html", "pop");
+    m_service.script(QStringLiteral("/pcad.action"), QStringLiteral("redirect"),
+                     "/pcad.action?adkey=VELO_BOTTOM_AD_JP_F&uuid=abc123", 301);
+    const auto fetched = fetchBoth();
+    EXPECT_TRUE(fetched[0].unpacked);
+    EXPECT_EQ(read(program(QStringLiteral("Advertise/Fix/index.html"))), QByteArray("<html>moved</html>"));
+    EXPECT_EQ(m_service.requests(QStringLiteral("/pcad.action")), 3);
+}

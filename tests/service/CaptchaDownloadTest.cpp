@@ -74,3 +74,31 @@ TEST_F(CaptchaDownloadTest, RefusedRepliesLeaveThePictureThere) {
                      QByteArray(CaptchaDownload::kMaxImageBytes, 'B'));
     EXPECT_TRUE(fetch(CaptchaDownload::nextTicket()).ok);
 }
+
+TEST_F(CaptchaDownloadTest, AFolderThatCannotBeWrittenStillGivesThePicture) {
+    // Where skin/auth.bmp cannot be written (here a folder stands in its place), the picture is
+    // shown from memory instead of being thrown away.
+    ASSERT_TRUE(QDir().mkpath(path()));
+    const CaptchaDownload::Result result = fetch(CaptchaDownload::nextTicket());
+    EXPECT_TRUE(result.ok);
+    EXPECT_FALSE(result.stored);
+    EXPECT_TRUE(result.image.startsWith("BM"));
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+TEST_F(CaptchaDownloadTest, RedirectsAreFollowedUpToFiveAndOnlyToWebAddresses) {
+    const QString here = m_service.serverUrl() + kEndpoint;
+    struct Case {
+        QByteArray location;
+        int redirects;
+        bool ok;
+    };
+    for (const Case& c : {Case{here.toUtf8(), 5, true}, Case{kEndpoint.toUtf8(), 1, true},
+                          Case{here.toUtf8(), 6, false}, Case{"file:///etc/passwd", 1, false}}) {
+        m_service.reset();
+        m_service.script(kEndpoint, QStringLiteral("redirect"), c.location, 302, 0, c.redirects);
+        const CaptchaDownload::Result result = fetch(CaptchaDownload::nextTicket());
+        EXPECT_EQ(result.ok, c.ok) << c.location.constData() << " x" << c.redirects;
+        EXPECT_EQ(result.ok && result.image.startsWith("BM"), c.ok);
+    }
+}

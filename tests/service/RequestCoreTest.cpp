@@ -1,6 +1,7 @@
 #include "service/RequestCore.h"
 
 #include "app/ConfigFile.h"
+#include "service/HttpRequest.h"
 #include "service/LoginExchange.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
@@ -25,6 +26,28 @@ TEST(ServerAddress, IsReadAsHostAndPortAndPutTogetherByTheLibrary) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RequestCore::addressUrl(c.address, c.path), c.url) << c.address.toStdString();
+    }
+}
+
+TEST(HttpRedirect, LeadsOnlyToWebAddressesAndNeverFromHttpsToHttp) {
+    const struct {
+        const char* from;
+        const char* to;
+        bool allowed;
+    } cases[] = {
+        {"http://a.example/x", "http://b.example/y", true},
+        {"http://a.example/x", "https://b.example/y", true},
+        {"https://a.example/x", "HTTPS://b.example/y", true},
+        {"https://a.example/x", "http://a.example/y", false},
+        {"HTTPS://a.example/x", "http://a.example/y", false},
+        {"http://a.example/x", "file:///etc/passwd", false},
+        {"http://a.example/x", "ftp://a.example/y", false},
+        {"http://a.example/x", "", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HttpRequest::redirectAllowed(QString::fromLatin1(c.from), QString::fromLatin1(c.to)),
+                  c.allowed)
+            << c.from << " -> " << c.to;
     }
 }
 

@@ -133,7 +133,8 @@ void DatagramEndpoint::handle(const QByteArray& datagram, const sockaddr_in& fro
             return;
         case FaultBook::Action::Split1024:
         case FaultBook::Action::Dribble:
-        case FaultBook::Action::Pause:  // not scripted for datagrams
+        case FaultBook::Action::Pause:
+        case FaultBook::Action::Redirect:  // not scripted for datagrams
             break;
     }
     send(m_answers.answer(text), from);

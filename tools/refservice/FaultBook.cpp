@@ -8,7 +8,7 @@ std::optional<FaultBook::Action> FaultBook::actionNamed(const QString& name) {
         {"drop", Action::Drop},         {"garbage", Action::Garbage},
         {"truncate", Action::Truncate}, {"split1024", Action::Split1024},
         {"dribble", Action::Dribble},   {"silence", Action::Silence},
-        {"pause", Action::Pause},
+        {"pause", Action::Pause},       {"redirect", Action::Redirect},
     };
     for (const auto& [text, action] : kNames) {
         if (name == QLatin1String(text)) {

@@ -13,8 +13,11 @@
 class FaultBook {
 public:
     // For the live streams: Drop cuts a stream after delayMs, Silence stalls it then (socket open,
-    // for holdMs), Pause holds it for holdMs and then goes on where the channel is.
-    enum class Action { Reply, Delay, Drop, Garbage, Truncate, Split1024, Dribble, Silence, Pause };
+    // for holdMs), Pause holds it for holdMs and then goes on where the channel is. Redirect
+    // answers with status (302 unless given) and the payload as the Location.
+    enum class Action {
+        Reply, Delay, Drop, Garbage, Truncate, Split1024, Dribble, Silence, Pause, Redirect
+    };
 
     struct Script {
         Action action = Action::Reply;

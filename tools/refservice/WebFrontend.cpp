@@ -214,6 +214,10 @@ void WebFrontend::serve(const ServiceRoutes::Route& route, const httplib::Reques
         case FaultBook::Action::Dribble:
             sendDribble(m_routes.answer(route, request), res);
             return;
+        case FaultBook::Action::Redirect:
+            res.status = script->status == 200 ? 302 : script->status;
+            res.set_header("Location", script->payload.toStdString());
+            return;
         case FaultBook::Action::Silence:
         case FaultBook::Action::Pause:  // not scripted for these routes
             break;
@@ -241,7 +245,8 @@ void WebFrontend::addScript(const httplib::Request& req, httplib::Response& res)
                              *action == FaultBook::Action::Pause)
                    : datagram ? *action != FaultBook::Action::Split1024 &&
                                     *action != FaultBook::Action::Dribble &&
-                                    *action != FaultBook::Action::Pause
+                                    *action != FaultBook::Action::Pause &&
+                                    *action != FaultBook::Action::Redirect
                               : *action != FaultBook::Action::Silence &&
                                     *action != FaultBook::Action::Pause);
     if (!fits) {
