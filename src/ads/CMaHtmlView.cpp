@@ -1,8 +1,11 @@
 #include "ads/CMaHtmlView.h"
 
 #include <QDesktopServices>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <algorithm>
 
 CMaHtmlView::CMaHtmlView(QWidget* parent) : QTextBrowser(parent) {
     setFrameShape(QFrame::NoFrame);
@@ -25,15 +28,38 @@ void CMaHtmlView::OpenURL(const QString& path) {
     load();
 }
 
+CMaHtmlView::FolderStamp CMaHtmlView::stampOfFolder() const {
+    // A banner's folder holds a handful of files; a bound keeps a strange one cheap to look at.
+    constexpr qsizetype kMostFiles = 512;
+    FolderStamp stamp;
+    const QFileInfo page(m_path);
+    stamp.pageThere = page.isFile();
+    if (!stamp.pageThere) {
+        return stamp;
+    }
+    QDirIterator files(page.absolutePath(), QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext() && stamp.files < kMostFiles) {
+        files.next();
+        const QFileInfo info = files.fileInfo();
+        ++stamp.files;
+        stamp.bytes += info.size();
+        stamp.newestChange = std::max(stamp.newestChange, info.metadataChangeTime());
+        stamp.newestModified = std::max(stamp.newestModified, info.lastModified());
+    }
+    return stamp;
+}
+
 void CMaHtmlView::load() {
+    m_shown = stampOfFolder();
     const QFileInfo info(m_path);
-    m_shownModified = info.exists() ? info.lastModified() : QDateTime();
-    m_shownSize = info.exists() ? info.size() : -1;
     if (!info.isFile()) {
         clear();
         return;
     }
     setSearchPaths({info.absolutePath()});
+    // The pictures and style sheets it uses are read again too, not taken from what was shown.
+    document()->clear();
     if (source() == QUrl::fromLocalFile(info.absoluteFilePath())) {
         reload();
     } else {
@@ -42,13 +68,7 @@ void CMaHtmlView::load() {
 }
 
 bool CMaHtmlView::refresh() {
-    if (m_path.isEmpty()) {
-        return false;
-    }
-    const QFileInfo info(m_path);
-    const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
-    const qint64 size = info.exists() ? info.size() : -1;
-    if (modified == m_shownModified && size == m_shownSize) {
+    if (m_path.isEmpty() || stampOfFolder() == m_shown) {
         return false;
     }
     load();
@@ -56,15 +76,10 @@ bool CMaHtmlView::refresh() {
 }
 
 void CMaHtmlView::paintEvent(QPaintEvent* event) {
-    // The page is looked at again on every paint; a change is loaded just after this paint,
+    // The folder is looked at again on every paint; a change is loaded just after this paint,
     // which then paints it.
-    if (!m_path.isEmpty()) {
-        const QFileInfo info(m_path);
-        const qint64 size = info.exists() ? info.size() : -1;
-        const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
-        if (size != m_shownSize || modified != m_shownModified) {
-            QTimer::singleShot(0, this, [this] { refresh(); });
-        }
+    if (!m_path.isEmpty() && stampOfFolder() != m_shown) {
+        QTimer::singleShot(0, this, [this] { refresh(); });
     }
     QTextBrowser::paintEvent(event);
 }

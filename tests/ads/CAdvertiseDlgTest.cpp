@@ -69,3 +69,28 @@ TEST_F(CAdvertiseDlgTest, ThePageShowsWithItsImageAndARewrittenPageOnTheNextRepa
     ASSERT_SOON(banner.view()->toPlainText().contains(QStringLiteral("ニュース")), 5000);
     EXPECT_FALSE(banner.view()->refresh()) << "an unchanged page is not loaded again";
 }
+
+TEST_F(CAdvertiseDlgTest, APictureReplacedBesideAnUnchangedPageShowsOnTheNextRepaint) {
+    const QString picture = m_folder.filePath(QStringLiteral("Advertise/Fix/img/ad.png"));
+    QDir().mkpath(QFileInfo(picture).absolutePath());
+    // An archive's pictures carry the archive's times, which may be older than what they replace.
+    const auto savePicture = [&picture](QRgb colour) {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(picture));
+        QFile file(picture);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)),
+                                     QFileDevice::FileModificationTime));
+    };
+    savePicture(qRgb(220, 0, 0));
+    writePage("<html><body><img src=\"img/ad.png\"/></body></html>");
+    CAdvertiseDlg banner(m_folder.path(), nullptr);
+    banner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
+    ASSERT_EQ(banner.grab().toImage().pixel(20, 20), qRgb(220, 0, 0));
+
+    savePicture(qRgb(0, 200, 0));
+    banner.update();
+    EXPECT_EQ_SOON(banner.grab().toImage().pixel(20, 20), qRgb(0, 200, 0), 5000);
+}
