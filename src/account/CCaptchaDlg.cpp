@@ -22,6 +22,8 @@ CCaptchaDlg::CCaptchaDlg(AppContext& context, QWidget* parent, QSize size, int b
       m_context(context),
       m_timeoutText(std::move(timeoutText)) {
     setWindowTitle(QStringLiteral("VELO"));
+    // Modal to the dialogs below it only: the tray icon's menu still reaches the main window.
+    setWindowModality(Qt::WindowModal);
     m_background.load(QStringLiteral(":/bitmap/%1").arg(background));
     setFixedSize(size);
     // Centred on the screen, whatever window opened it.
@@ -109,6 +111,13 @@ void CCaptchaDlg::FetchCaptcha() {
             }
         });
     update(m_captcha->geometry());
+}
+
+void CCaptchaDlg::reject() {
+    if (m_busy) {
+        return;
+    }
+    QDialog::reject();
 }
 
 void CCaptchaDlg::keyPressEvent(QKeyEvent* event) {

@@ -42,6 +42,9 @@ protected:
     void showMessage(const QString& text);
     void setBusy(bool busy);
     virtual void submit() = 0;
+    // Refused while a request is under way: its answer must reach the user (a registration the
+    // service made would otherwise go unseen).
+    void reject() override;
 
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -17,6 +17,7 @@
 #include "support/QtWait.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -225,8 +226,27 @@ TEST_F(CRegisterDlgTest, WorkStillRunningWhenTheDialogGoesTouchesNothingOfIt) {
     ASSERT_SOON(QFile::exists(file), 15000);
     ASSERT_SOON(!m_context.workers.busy(), 15000);
 
-    // A registration under way when the dialog closes still reaches the service, and its answer
-    // goes nowhere.
+    // A registration under way keeps the dialog open: neither its close button, nor Escape, nor
+    // the window's close ends it, and its answer then reaches the user.
+    m_service.script(kRegister, QStringLiteral("delay"), {}, 0, 600);
+    {
+        CRegisterDlg dialog(m_context, nullptr);
+        dialog.show();
+        waitForCaptcha(dialog);
+        fill(dialog, QStringLiteral("staying@velo.example"), QStringLiteral("secret1"),
+             QStringLiteral("secret1"), m_service.captchaCode());
+        dialog.submitButton()->click();
+        ASSERT_TRUE(dialog.busy());
+        dialog.closeButton()->click();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        dialog.close();
+        EXPECT_TRUE(dialog.isVisible());
+        ASSERT_SOON(!dialog.busy(), 15000);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.message(), AccountExchange::kRegistered);
+    }
+
+    // A dialog that goes while its request runs (its owner went) is left alone by the answer.
     m_service.script(kRegister, QStringLiteral("delay"), {}, 0, 600);
     {
         CRegisterDlg dialog(m_context, nullptr);
@@ -236,11 +256,19 @@ TEST_F(CRegisterDlgTest, WorkStillRunningWhenTheDialogGoesTouchesNothingOfIt) {
              QStringLiteral("secret1"), m_service.captchaCode());
         dialog.submitButton()->click();
         ASSERT_TRUE(dialog.busy());
-        dialog.closeButton()->click();
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
-    EXPECT_EQ_SOON(m_service.requests(kRegister), 1, 15000);
+    EXPECT_EQ_SOON(m_service.requests(kRegister), 2, 15000);
     ASSERT_SOON(!m_context.workers.busy(), 15000);
+}
+
+TEST_F(CRegisterDlgTest, AProgramFolderThatCannotBeWrittenStillShowsTheCaptcha) {
+    // A folder where the picture's file should be stands for a folder the user cannot write.
+    ASSERT_TRUE(QDir().mkpath(CaptchaDownload::imagePath(m_service.programFolder())));
+    CRegisterDlg dialog(m_context, nullptr);
+    dialog.show();
+    waitForCaptcha(dialog);
+    EXPECT_FALSE(dialog.captchaImage()->pixmap().isNull());
+    EXPECT_TRUE(dialog.message().isEmpty());
 }
 
 TEST_F(CRegisterDlgTest, TheWindowStaysResponsiveWhileTheServiceDecides) {
