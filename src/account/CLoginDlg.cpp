@@ -44,6 +44,8 @@ QRegion roundedRegion(const QRect& rect, int corner) {
 CLoginDlg::CLoginDlg(ClientSession& session, QWidget* notify)
     : QDialog(notify, Qt::Dialog | Qt::FramelessWindowHint), m_session(session), m_notify(notify) {
     setWindowTitle(QStringLiteral("VELO"));
+    // Modal to the main window only: the tray icon's menu still reaches it meanwhile.
+    setWindowModality(Qt::WindowModal);
     m_background.load(QStringLiteral(":/bitmap/279"));
     setFixedSize(410, 200);
     setMask(roundedRegion(rect(), 20));

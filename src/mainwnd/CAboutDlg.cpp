@@ -16,7 +16,9 @@ QString CAboutDlg::description() {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kTitle);
-    setWindowModality(Qt::ApplicationModal);
+    // Modal to the window that opened it only, so that the tray icon's menu still reaches the
+    // main window while the box is open.
+    setWindowModality(Qt::WindowModal);
     // The box's dialog units at the usual 1.5 / 1.625 pixels each.
     setFixedSize(287, 161);
     auto* icon = new QLabel(this);

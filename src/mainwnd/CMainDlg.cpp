@@ -16,8 +16,10 @@
 #include "service/ChannelListDownload.h"
 #include "platform/ProgramFolder.h"
 #include "service/SessionRecord.h"
+#include "widgets/CMyToolTip.h"
 #include "widgets/CSkinButton.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -66,10 +68,20 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
         stopPlayback();
         tree()->ClearPlayingItem();
     };
-    m_update.endClient = [this] { close(); };
-    connect(&m_session, &ClientSession::newVersionFound, &m_update, &CUpdateOffer::showBalloon);
-    connect(&m_session, &ClientSession::mandatoryUpdateFound, &m_update,
-            &CUpdateOffer::offerMandatory);
+    m_update.closeClient = [this] { close(); };
+    m_update.endForUpdater = [this] { endForUpdater(); };
+    // Once the client is closing, an update found meanwhile is no longer offered: nobody would
+    // see the window it belongs to.
+    connect(&m_session, &ClientSession::newVersionFound, this, [this](const QString& text2) {
+        if (!m_closing) {
+            m_update.showBalloon(text2);
+        }
+    });
+    connect(&m_session, &ClientSession::mandatoryUpdateFound, this, [this] {
+        if (!m_closing) {
+            m_update.offerMandatory();
+        }
+    });
 }
 
 CMainDlg::~CMainDlg() {
@@ -87,7 +99,42 @@ void CMainDlg::createTrayIcon() {
         raise();
         activateWindow();
     };
-    m_tray.onDoubleClick = [this] { showMainWindow(); };
+    m_tray.onDoubleClick = [this] {
+        // Always restored: from minimised to how it was before, from maximised to its normal size.
+        if (m_closing) {
+            return;
+        }
+        if (isMinimized()) {
+            restoreFromMinimised();
+        } else if (isMaximized()) {
+            showNormal();
+        }
+        show();
+        raise();
+        activateWindow();
+        raiseOpenDialog();
+    };
+}
+
+void CMainDlg::raiseOpenDialog() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+void CMainDlg::closeOpenDialogs() {
+    // Innermost first; each one's own loop then ends as the stack unwinds.
+    QList<QPointer<QDialog>> open;
+    for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this;) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog == nullptr || open.contains(dialog)) {
+            break;
+        }
+        open.append(dialog);
+        dialog->done(QDialog::Rejected);
+        modal = dialog->parentWidget() != nullptr ? dialog->parentWidget()->window() : nullptr;
+    }
 }
 
 void CMainDlg::trayCommand(int command) {
@@ -99,6 +146,8 @@ void CMainDlg::trayCommand(int command) {
             showAbout();
             break;
         case CTrayIcon::kExitCommand:
+            // A dialog still open goes first: the client does not end beneath it.
+            closeOpenDialogs();
             close();
             break;
         default:
@@ -115,6 +164,7 @@ void CMainDlg::showMainWindow() {
     raise();
     activateWindow();
     update();
+    raiseOpenDialog();
 }
 
 bool CMainDlg::StartUpdater() {
@@ -415,24 +465,48 @@ void CMainDlg::runCloseSequence(const std::function<void()>& then) {
     });
 }
 
+bool CMainDlg::beginClosing() {
+    if (m_closing) {
+        return false;
+    }
+    m_closing = true;
+    m_context.traceEvent("close-started");
+    m_navigator->saveWindow(m_sideHidden);
+    CMyToolTip::GetBalloon().hide();
+    return true;
+}
+
+void CMainDlg::finishClosing() {
+    m_context.traceEvent("close-finished");
+    m_closeDone = true;
+    m_session.stopUpdateCheck();
+    done(0);
+}
+
+void CMainDlg::endForUpdater() {
+    // The updater replaces the program's files: nothing of the close routine runs (no ad
+    // companion, the channel list stays), only the sign-out, so no session stays open.
+    if (!beginClosing()) {
+        return;
+    }
+    stopPlayback();
+    hide();
+    m_session.signOutForClose([this] {
+        emit closeSequenceFinished();
+        finishClosing();
+    });
+}
+
 void CMainDlg::closeEvent(QCloseEvent* event) {
     if (m_closeDone) {
         CSkinnedWindow::closeEvent(event);
         return;
     }
     event->ignore();
-    if (m_closing) {
+    if (!beginClosing()) {
         return;
     }
-    m_closing = true;
-    m_context.traceEvent("close-started");
-    m_navigator->saveWindow(m_sideHidden);
-    runCloseSequence([this] {
-        m_context.traceEvent("close-finished");
-        m_closeDone = true;
-        m_session.stopUpdateCheck();
-        done(0);
-    });
+    runCloseSequence([this] { finishClosing(); });
 }
 
 void CMainDlg::reject() {

@@ -61,8 +61,8 @@ public:
     // still starting or already closing.
     void restoreAndRaise();
 
-    // The updater: raised when its window is up already, otherwise started, which ends the
-    // client. False when neither happened.
+    // The updater: raised when its window is up already, otherwise started, which signs out
+    // and ends the client. False when neither happened.
     bool StartUpdater();
     CUpdateOffer& updateOffer() { return m_update; }
     // Tray command 32771: the window restored and shown.
@@ -123,6 +123,15 @@ private:
 
     void createTrayIcon();
     void trayCommand(int command);
+    // A dialog open over the window is brought forward with it, or closed before it closes.
+    void raiseOpenDialog();
+    void closeOpenDialogs();
+
+    // Closing starts once; false when it had already.
+    bool beginClosing();
+    void finishClosing();
+    // The end once the updater has started: signed out, nothing else of the close routine.
+    void endForUpdater();
 
     ClientSession& m_session;
     AppContext& m_context;

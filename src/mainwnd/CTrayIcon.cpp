@@ -12,7 +12,9 @@ CTrayIcon::~CTrayIcon() {
 }
 
 bool CTrayIcon::Create(QWidget* owner, const QString& tip, const QIcon& icon) {
-    if (owner == nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    // Made whether or not a notification area is there now: one that comes later (a panel
+    // started after the client) takes the icon in then.
+    if (owner == nullptr) {
         return false;
     }
     m_icon = std::make_unique<QSystemTrayIcon>(icon);
@@ -45,7 +47,11 @@ bool CTrayIcon::Create(QWidget* owner, const QString& tip, const QIcon& icon) {
 }
 
 QRect CTrayIcon::geometry() const {
-    return m_icon ? m_icon->geometry() : QRect();
+    // Without a notification area the icon's window, if any, stands nowhere a user looks.
+    if (!m_icon || !QSystemTrayIcon::isSystemTrayAvailable()) {
+        return {};
+    }
+    return m_icon->geometry();
 }
 
 void CTrayIcon::SetTooltipText(const QString& text) {

@@ -11,7 +11,7 @@ class CMenuEx;
 
 // The program's icon in the notification area: its tip, a click that brings the window forward,
 // a double-click that restores it, and the small menu (show the window, about, exit). Where the
-// desktop has no notification area there is no icon, and nothing else changes.
+// desktop has no notification area yet, the icon waits for one, and nothing else changes.
 class CTrayIcon : public QObject {
     Q_OBJECT
 
@@ -29,7 +29,8 @@ public:
     explicit CTrayIcon(QObject* parent = nullptr);
     ~CTrayIcon() override;
 
-    // Puts the icon in place for OWNER; false when there is no notification area.
+    // Puts the icon in place for OWNER, now or when a notification area comes; false without
+    // an owner.
     bool Create(QWidget* owner, const QString& tip, const QIcon& icon);
     bool enabled() const { return m_icon != nullptr; }
     QSystemTrayIcon* icon() const { return m_icon.get(); }

@@ -3,6 +3,7 @@
 #include "widgets/CSkinButton.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -10,9 +11,15 @@
 CUpdateDlg::CUpdateDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("VELO"));
+    // Modal to the main window only: the tray icon's menu still reaches it meanwhile.
+    setWindowModality(Qt::WindowModal);
     m_background.load(QStringLiteral(":/bitmap/324"));
     setFixedSize(300, 170);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    // Over the window it belongs to, where the user is looking; without one, on the screen.
+    const QWidget* owner = parent != nullptr ? parent->window() : nullptr;
+    if (owner != nullptr && owner->isVisible()) {
+        move(owner->frameGeometry().center() - rect().center());
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
     QPainterPath rounded;
@@ -34,6 +41,18 @@ CUpdateDlg::CUpdateDlg(QWidget* parent)
         done(1);
     });
     m_update->setFocus();
+}
+
+void CUpdateDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the button that has the focus, and otherwise the update button, the
+    // default one; Escape refuses through the ordinary cancel.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<CSkinButton*>(focusWidget());
+        (focused != nullptr ? focused : m_update)->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CUpdateDlg::paintEvent(QPaintEvent*) {

@@ -18,6 +18,7 @@ public:
     CSkinButton* closeButton() const { return m_close; }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -18,7 +18,7 @@ void CUpdateOffer::showBalloon(const QString& text2) {
     CMyToolTip& balloon = CMyToolTip::GetBalloon();
     balloon.SetTitle(UpdateCheckThread::kBalloonTitle);
     balloon.SetBody(text2);
-    balloon.ShowAtTray(iconRect ? iconRect() : QRect(), m_programFolder, endClient);
+    balloon.ShowAtTray(iconRect ? iconRect() : QRect(), m_programFolder, endForUpdater);
 }
 
 void CUpdateOffer::offerMandatory() {
@@ -27,10 +27,13 @@ void CUpdateOffer::offerMandatory() {
     }
     CUpdateDlg prompt(m_owner);
     prompt.exec();
-    // Refused, or an updater that cannot be started: the client ends.
-    if ((!prompt.accepted() || !StartUpdater()) && endClient) {
-        endClient();
+    if (!prompt.accepted()) {
+        if (closeClient) {
+            closeClient();
+        }
+        return;
     }
+    StartUpdater();
 }
 
 bool CUpdateOffer::StartUpdater() {
@@ -41,9 +44,8 @@ bool CUpdateOffer::StartUpdater() {
     if (!QFile::exists(updater) || !QProcess::startDetached(updater, {})) {
         return false;
     }
-    // The updater replaces the client: it ends, signed out as at any other close.
-    if (endClient) {
-        endClient();
+    if (endForUpdater) {
+        endForUpdater();
     }
     return true;
 }

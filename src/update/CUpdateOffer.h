@@ -20,15 +20,20 @@ public:
     // OWNER carries the prompt; the updater is looked for in PROGRAMFOLDER.
     CUpdateOffer(QWidget* owner, QString programFolder);
 
-    // Where the tray icon is (empty when unknown), what to do before the prompt (stop playback),
-    // and how the client ends.
+    // Where the tray icon is (empty when unknown) and what to do before the prompt (stop
+    // playback).
     std::function<QRect()> iconRect;
     std::function<void()> beforePrompt;
-    std::function<void()> endClient;
+    // The client's ordinary close, for a refused mandatory update.
+    std::function<void()> closeClient;
+    // How the client ends once the updater has started: it only signs out, since the updater
+    // takes over the program folder as it is.
+    std::function<void()> endForUpdater;
 
     // A new version: the balloon with the body TEXT2.
     void showBalloon(const QString& text2);
-    // A mandatory update: the prompt; refusing it ends the client.
+    // A mandatory update: the prompt. Refusing it closes the client; accepting starts the
+    // updater, and when that cannot start, the client goes on.
     void offerMandatory();
     // The updater's window is raised when it is up already; otherwise the updater is started,
     // which ends the client. False when neither happened.

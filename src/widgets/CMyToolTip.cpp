@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
+
 CMyToolTip& CMyToolTip::GetBalloon() {
     // Made on first use and kept until the process ends, as the one balloon of the program.
     static CMyToolTip* balloon = new CMyToolTip;
@@ -46,7 +48,7 @@ QFont CMyToolTip::bodyFont() const {
     return font;
 }
 
-void CMyToolTip::layOut() {
+void CMyToolTip::layOut(bool withTail) {
     // Measured with the fonts the text is drawn in, so that every line fits its box.
     const QFontMetrics title(titleFont());
     const QFontMetrics body(bodyFont());
@@ -65,31 +67,57 @@ void CMyToolTip::layOut() {
     m_box = QRect(0, 0, right + 1, bottom + 1);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(m_box), 2.5, 2.5);
-    QPolygonF tail;
-    tail << QPointF(right - 25, bottom) << QPointF(right - 25, bottom + 20)
-         << QPointF(right - 40, bottom);
-    shape.addPolygon(tail);
+    if (withTail) {
+        QPolygonF tail;
+        tail << QPointF(right - 25, bottom) << QPointF(right - 25, bottom + kTailHeight)
+             << QPointF(right - 40, bottom);
+        shape.addPolygon(tail);
+    }
     shape.setFillRule(Qt::WindingFill);
     m_region = QRegion(shape.simplified().toFillPolygon().toPolygon());
     m_close = QRect(right - kMargin - kCloseSize, kMargin, kCloseSize, kCloseSize);
 }
 
+QPoint CMyToolTip::cornerNearPanel(const QRect& screen, const QRect& available, QSize size) {
+    // The panel is where the desktop keeps the most room for itself; without one, the bottom
+    // right corner, where a notification area usually sits.
+    const int top = available.top() - screen.top();
+    const int bottom = screen.bottom() - available.bottom();
+    const int left = available.left() - screen.left();
+    const int right = screen.right() - available.right();
+    const int x = left > std::max({top, bottom, right}) ? available.left()
+                                                        : available.right() + 1 - size.width();
+    const int y = top > std::max({bottom, left, right}) ? available.top()
+                                                        : available.bottom() + 1 - size.height();
+    return {x, y};
+}
+
 bool CMyToolTip::ShowAtTray(const QRect& icon, const QString& programFolder,
                             std::function<void()> endClient) {
-    if (icon.isEmpty()) {
+    // Where the icon's place is not known (no notification area, or one that does not say),
+    // the balloon still shows, without a tail, at the corner by the panel.
+    const bool pointing = !icon.isEmpty();
+    const QScreen* screen =
+        pointing ? QGuiApplication::screenAt(icon.center()) : QGuiApplication::primaryScreen();
+    if (!pointing && screen == nullptr) {
         return false;
     }
     m_programFolder = programFolder;
     m_endClient = std::move(endClient);
-    layOut();
+    layOut(pointing);
     const QRect bounds = m_region.boundingRect();
-    // The tail's tip comes to the icon; a balloon that would leave the screen is kept on it.
-    QPoint at(2 * icon.right() - icon.left() - (bounds.left() + bounds.right()),
-              icon.bottom() - 20 / 2 - (bounds.top() + bounds.bottom()));
-    if (const QScreen* screen = QGuiApplication::screenAt(icon.center())) {
-        const QRect room = screen->availableGeometry();
-        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - bounds.width())));
-        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - bounds.height())));
+    QPoint at;
+    if (pointing) {
+        // The tail's tip comes to the icon; a balloon that would leave the screen is kept on it.
+        at = QPoint(2 * icon.right() - icon.left() - (bounds.left() + bounds.right()),
+                    icon.bottom() - kTailHeight / 2 - (bounds.top() + bounds.bottom()));
+        if (screen != nullptr) {
+            const QRect room = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - bounds.width())));
+            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - bounds.height())));
+        }
+    } else {
+        at = cornerNearPanel(screen->geometry(), screen->availableGeometry(), bounds.size());
     }
     setGeometry(QRect(at, bounds.size()));
     setMask(m_region);

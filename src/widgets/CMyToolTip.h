@@ -20,6 +20,7 @@ public:
     static constexpr int kUpdaterDelayMs = 500;
     static constexpr int kMargin = 6;
     static constexpr int kCloseSize = 16;
+    static constexpr int kTailHeight = 20;
     inline static const QColor kFill{255, 255, 210};
 
     static CMyToolTip& GetBalloon();
@@ -30,9 +31,10 @@ public:
     // The lines that are drawn: each text ended by "#".
     QStringList bodyLines() const;
 
-    // Shows the balloon for the tray icon at ICON (screen coordinates); false, and nothing
-    // shown, when the icon's place is unknown (an empty rectangle). PROGRAMFOLDER is where the
-    // updater would be; ENDCLIENT ends the client once the updater started.
+    // Shows the balloon pointing at the tray icon at ICON (screen coordinates); where the icon's
+    // place is unknown (an empty rectangle), at the corner of the screen by its panel. False,
+    // and nothing shown, without a screen. PROGRAMFOLDER is where the updater would be;
+    // ENDCLIENT ends the client once the updater started.
     bool ShowAtTray(const QRect& icon, const QString& programFolder,
                     std::function<void()> endClient);
     void setCloseAfterMs(int ms) { m_closeAfterMs = ms; }
@@ -40,6 +42,9 @@ public:
     QRect closeButtonRect() const { return m_close; }
     // The box without its tail, in the balloon's coordinates.
     QRect boxRect() const { return m_box; }
+    // Where a balloon of SIZE goes on a screen of GEOMETRY whose free room is AVAILABLE: the
+    // corner by the panel that takes the rest.
+    static QPoint cornerNearPanel(const QRect& geometry, const QRect& available, QSize size);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,7 +56,7 @@ protected:
 
 private:
     CMyToolTip();
-    void layOut();
+    void layOut(bool withTail);
     QFont titleFont() const;
     QFont bodyFont() const;
     void setCloseFace(int bitmap);

@@ -9,6 +9,8 @@
 #include "catalogue/ChannelList.h"
 #include "mainwnd/CClientArea.h"
 #include "mainwnd/CTVProgramDlg.h"
+#include "mainwnd/CTrayIcon.h"
+#include "widgets/CMenuEx.h"
 #include "playback/CVozorPlayerDlg.h"
 #include "app/ClientSession.h"
 #include "support/ManualClock.h"
@@ -20,9 +22,11 @@
 #include "widgets/CSkinButton.h"
 #include "support/QtWait.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -388,34 +392,145 @@ TEST_F(CMainDlgTest, AMandatoryUpdateRefusedEndsTheClient) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST_F(CMainDlgTest, AcceptingTheUpdateStartsTheUpdaterAndTheClientEnds) {
-    const QString folder = m_service.programFolder();
-    const QString marker = QDir(folder).filePath(QStringLiteral("updater-started"));
-    QFile updater(QDir(folder).filePath(QStringLiteral("Update.exe")));
-    ASSERT_TRUE(updater.open(QIODevice::WriteOnly));
-    updater.write("#!/bin/sh\necho started > '" + marker.toUtf8() + "'\n");
-    updater.close();
-    updater.setPermissions(updater.permissions() | QFileDevice::ExeOwner);
+TEST_F(CMainDlgTest, AcceptingTheUpdateWithoutAnUpdaterLeavesTheClientRunning) {
+    m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"), QStringLiteral("x#"));
+    CMainDlg dialog(m_session);
+    bool accepted = false;
+    UiFixture::whenModalOpens([&accepted](QWidget* modal) {
+        if (auto* prompt = qobject_cast<CUpdateDlg*>(modal)) {
+            accepted = true;
+            prompt->updateButton()->click();
+        }
+    });
+    ASSERT_TRUE(start(dialog));
+    ASSERT_SOON(accepted && QApplication::activeModalWidget() == nullptr, 15000);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isVisible()) << "no Update.exe: nothing else happens";
+    EXPECT_EQ(dialog.closeCount(), 1);
+}
+
+TEST_F(CMainDlgTest, TheStartedUpdaterEndsTheClientSignedOutWithNothingElseOfTheClose) {
+    const QDir folder(m_service.programFolder());
+    const auto companion = [&folder](const QString& name, const QString& marker) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho started > '" + folder.filePath(marker).toUtf8() + "'\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    };
+    companion(QStringLiteral("Update.exe"), QStringLiteral("updater-started"));
+    companion(QStringLiteral("Advertise.exe"), QStringLiteral("ads-started"));
     m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"), QStringLiteral("x#"));
 
     CMainDlg dialog(m_session);
     QSignalSpy closed(&dialog, &CMainDlg::closeSequenceFinished);
+    QObject::connect(&dialog, &CMainDlg::startupFinished, &dialog, [this] {
+        signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
+    });
     UiFixture::whenModalOpens([](QWidget* modal) {
         if (auto* prompt = qobject_cast<CUpdateDlg*>(modal)) {
             prompt->updateButton()->click();
         }
     });
     ASSERT_TRUE(start(dialog));
-    ASSERT_SOON(QFile::exists(marker), 15000);
+    ASSERT_SOON(QFile::exists(folder.filePath(QStringLiteral("updater-started"))), 15000);
     EXPECT_EQ_SOON(closed.size(), 1, 15000);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(m_context.session.IsSignedIn(), 0);
+    EXPECT_EQ(m_service.requests(QStringLiteral("/user!logout.action")), 1);
+    // The updater takes the program folder as it is: the list stays, no ad companion.
+    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("tvchannel.xml"))));
+    EXPECT_EQ(dialog.closeCount(), 1);
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("ads-started"))));
 }
 
-TEST_F(CMainDlgTest, WithoutANotificationAreaThereIsNoIconAndNothingElseChanges) {
+TEST_F(CMainDlgTest, UpdateNewsThatArrivesWhileClosingIsDropped) {
     CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
-    EXPECT_FALSE(dialog.trayIcon().enabled()) << "the offscreen desktop has no notification area";
-    EXPECT_TRUE(dialog.trayIcon().geometry().isEmpty());
-    // A new version then finds no icon to point at: no balloon, no failure.
-    dialog.updateOffer().showBalloon(QStringLiteral("新機能#"));
+    signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
+    // The sign-out at close takes a while: the news comes meanwhile.
+    m_service.script(QStringLiteral("/user!logout.action"), QStringLiteral("delay"), {}, 0, 500);
+    QSignalSpy closed(&dialog, &CMainDlg::closeSequenceFinished);
+    dialog.close();
+    ASSERT_TRUE(closed.isEmpty());
+    // A prompt that opened anyway is counted and sent away, so that the test goes on.
+    bool prompted = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&prompted] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            prompted = true;
+            modal->reject();
+        }
+    });
+    watch.start(20);
+    emit m_session.mandatoryUpdateFound();
+    emit m_session.newVersionFound(QStringLiteral("新機能#"));
+    QCoreApplication::processEvents();
     EXPECT_FALSE(CMyToolTip::GetBalloon().isVisible());
+    ASSERT_TRUE(closed.wait(10000));
+    EXPECT_FALSE(prompted);
+}
+
+TEST_F(CMainDlgTest, WithoutANotificationAreaTheOfferShowsAtTheScreenCorner) {
+    CMainDlg dialog(m_session);
+    ASSERT_TRUE(start(dialog));
+    EXPECT_TRUE(dialog.trayIcon().enabled()) << "made, to appear when a notification area comes";
+    EXPECT_TRUE(dialog.trayIcon().geometry().isEmpty()) << "the offscreen desktop has none";
+    dialog.updateOffer().showBalloon(QStringLiteral("新機能#"));
+    CMyToolTip& balloon = CMyToolTip::GetBalloon();
+    ASSERT_TRUE(balloon.isVisible());
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(balloon.geometry().bottomRight(), room.bottomRight());
+    balloon.hide();
+}
+
+TEST_F(CMainDlgTest, TrayDoubleClickRestoresAMaximisedWindowAndAClickKeepsItsSize) {
+    CMainDlg dialog(m_session);
+    ASSERT_TRUE(start(dialog));
+    dialog.showMaximized();
+    ASSERT_SOON(dialog.isMaximized(), 5000);
+    dialog.trayIcon().onClick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isMaximized());
+    dialog.trayIcon().onDoubleClick();
+    EXPECT_SOON(!dialog.isMaximized(), 5000);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(CMainDlgTest, TrayExitWhileTheSignInDialogIsOpenClosesItAndThenTheClient) {
+    CMainDlg dialog(m_session);
+    ASSERT_TRUE(start(dialog));
+    Qt::WindowModality modality = Qt::NonModal;
+    UiFixture::whenModalOpens([&dialog, &modality](QWidget* modal) {
+        // Modal to the main window only, so that the tray icon's window is not shut out.
+        modality = modal->windowModality();
+        dialog.trayIcon().menu()->itemById(CTrayIcon::kExitCommand)->trigger();
+    });
+    QSignalSpy closed(&dialog, &CMainDlg::closeSequenceFinished);
+    dialog.signInButton()->click();  // signed out: the sign-in dialog, until the exit ends it
+    EXPECT_EQ(modality, Qt::WindowModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ_SOON(closed.size(), 1, 10000);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST(CUpdateDlg, SitsOverItsWindowAndEnterUpdatesWhileEscapeRefuses) {
+    QWidget owner;
+    owner.setGeometry(40, 30, 800, 530);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        CUpdateDlg prompt(&owner);
+        EXPECT_EQ(prompt.frameGeometry().center(), owner.frameGeometry().center());
+        bool answered = false;
+        UiFixture::whenModalOpens([key, &answered](QWidget* modal) {
+            answered = true;
+            QTest::keyClick(modal, key);
+        });
+        const int result = prompt.exec();
+        ASSERT_TRUE(answered);
+        EXPECT_EQ(prompt.accepted(), key == Qt::Key_Return);
+        EXPECT_EQ(result, key == Qt::Key_Return ? 1 : int(QDialog::Rejected));
+    }
 }

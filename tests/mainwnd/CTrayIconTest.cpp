@@ -1,10 +1,15 @@
 #include "mainwnd/CTrayIcon.h"
 
+#include "mainwnd/CAboutDlg.h"
+#include "support/UiFixture.h"
+
 #include "widgets/CMenuEx.h"
 #include "support/QtWait.h"
 #include "widgets/CMyToolTip.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QProcess>
 #include <QTest>
 #include <QWidget>
 
@@ -81,4 +86,50 @@ TEST_F(CTrayIconTest, TheBalloonPointsAtTheIcon) {
     EXPECT_LE(std::abs(balloon.geometry().right() - icon.right()), balloon.width());
     EXPECT_LE(std::abs(balloon.geometry().top() - icon.bottom()), balloon.height() + icon.height());
     balloon.hide();
+}
+
+TEST_F(CTrayIconTest, AClickReachesTheOwnerWhileOneOfItsDialogsIsOpen) {
+    int clicks = 0;
+    m_tray.onClick = [&clicks] { ++clicks; };
+    m_owner.show();
+    QWidget* iconWindow = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0) {
+            iconWindow = widget;
+        }
+    }
+    ASSERT_NE(iconWindow, nullptr);
+    CAboutDlg about(&m_owner);
+    int clicksWhileOpen = -1;
+    UiFixture::whenModalOpens([&](QWidget* modal) {
+        // Delivered as the window system delivers it, so that a modal block would apply.
+        QTest::mouseClick(iconWindow->windowHandle(), Qt::LeftButton, {},
+                          iconWindow->rect().center());
+        QCoreApplication::processEvents();
+        clicksWhileOpen = clicks;
+        static_cast<QDialog*>(modal)->reject();
+    });
+    about.exec();
+    EXPECT_EQ(clicksWhileOpen, 1);
+}
+
+// Under tests/support/with-tray.sh --late: the display has no notification area until the test
+// starts one, as when a panel starts after the client.
+TEST(CTrayIconLate, TheIconAppearsWhenANotificationAreaComesLater) {
+    if (!qEnvironmentVariableIsSet("VELO_LATE_TRAY")) {
+        GTEST_SKIP() << "needs a display whose notification area comes later";
+    }
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    QWidget owner;
+    CTrayIcon tray;
+    ASSERT_TRUE(tray.Create(&owner, CTrayIcon::kTip, QIcon(QStringLiteral(":/icon/128"))));
+    EXPECT_TRUE(tray.geometry().isEmpty());
+    QProcess panel;
+    panel.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype",
+                                           "request", "--height", "32", "--SetDockType", "true",
+                                           "--transparent", "false"});
+    ASSERT_TRUE(panel.waitForStarted(5000));
+    ASSERT_SOON(!tray.geometry().isEmpty() && tray.geometry().topLeft() != QPoint(0, 0), 10000);
+    panel.terminate();
+    panel.waitForFinished(5000);
 }

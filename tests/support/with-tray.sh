@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Runs a test program on a virtual display that has a notification area (trayer), for the tests
-# of the tray icon and its balloon.
-# usage: tests/support/with-tray.sh PROGRAM [ARGS...]
+# of the tray icon and its balloon. With --late there is none: the test starts one itself.
+# usage: tests/support/with-tray.sh [--late] PROGRAM [ARGS...]
 set -euo pipefail
+late=
+if [ "${1:-}" = --late ]; then
+    late=1
+    shift
+fi
 work=$(mktemp -d)
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
@@ -13,6 +18,11 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+if [ -n "$late" ]; then
+    export VELO_LATE_TRAY=1
+    "$@"
+    exit
+fi
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
     --transparent false >"$work/trayer.log" 2>&1 &
 pids+=($!)

@@ -76,9 +76,28 @@ TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox)
               balloon().closeButtonRect().left());
 }
 
-TEST_F(CMyToolTipTest, WithoutTheIconsPlaceNothingShows) {
-    EXPECT_FALSE(balloon().ShowAtTray(QRect(), m_folder.path(), {}));
-    EXPECT_FALSE(balloon().isVisible());
+TEST_F(CMyToolTipTest, WithoutTheIconsPlaceItShowsWithoutATailAtTheCornerByThePanel) {
+    ASSERT_TRUE(balloon().ShowAtTray(QRect(), m_folder.path(), {}));
+    EXPECT_TRUE(balloon().isVisible());
+    EXPECT_EQ(balloon().size(), balloon().boxRect().size()) << "no tail points at nothing";
+
+    const QRect screen(0, 0, 1280, 800);
+    const QSize size(300, 100);
+    const struct {
+        QRect available;
+        QPoint at;
+    } cases[] = {
+        {QRect(0, 0, 1280, 768), QPoint(980, 668)},   // panel at the bottom
+        {QRect(0, 32, 1280, 768), QPoint(980, 32)},   // at the top
+        {QRect(48, 0, 1232, 800), QPoint(48, 700)},   // at the left
+        {QRect(0, 0, 1232, 800), QPoint(932, 700)},   // at the right
+        {screen, QPoint(980, 700)},                   // none: the bottom right corner
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CMyToolTip::cornerNearPanel(screen, c.available, size), c.at)
+            << c.available.x() << "," << c.available.y() << " " << c.available.width() << "x"
+            << c.available.height();
+    }
 }
 
 TEST_F(CMyToolTipTest, ItClosesByItselfUnlessThePointerRestsOnIt) {
