@@ -3,6 +3,7 @@
 #include "ads/CMaHtmlView.h"
 #include "platform/ProgramFolder.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 CAdvertiseDlg::CAdvertiseDlg(const QString& programFolder, QWidget* parent)
@@ -26,10 +27,11 @@ void CAdvertiseDlg::showBanner() {
     m_view->show();
 }
 
-void CAdvertiseDlg::paintEvent(QPaintEvent*) {
+void CAdvertiseDlg::paintEvent(QPaintEvent* event) {
+    // The view above paints the same area in the same paint and looks at the page again then;
+    // asking it for another paint from here would make each paint call for the next.
     showBanner();
-    QPainter(this).fillRect(rect(), QColor(5, 9, 13));
-    m_view->viewport()->update();
+    QPainter(this).fillRect(event->rect(), QColor(5, 9, 13));
 }
 
 void CAdvertiseDlg::resizeEvent(QResizeEvent* event) {

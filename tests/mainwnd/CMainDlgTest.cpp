@@ -10,6 +10,7 @@
 #include "mainwnd/CClientArea.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "mainwnd/CTrayIcon.h"
+#include "widgets/CGifDlg.h"
 #include "widgets/CMenuEx.h"
 #include "playback/CVozorPlayerDlg.h"
 #include "app/ClientSession.h"
@@ -532,5 +533,62 @@ TEST(CUpdateDlg, SitsOverItsWindowAndEnterUpdatesWhileEscapeRefuses) {
         ASSERT_TRUE(answered);
         EXPECT_EQ(prompt.accepted(), key == Qt::Key_Return);
         EXPECT_EQ(result, key == Qt::Key_Return ? 1 : int(QDialog::Rejected));
+    }
+}
+
+namespace {
+
+// Counts what repaints, and where, while it is installed.
+class PaintCounter : public QObject {
+public:
+    PaintCounter() { qApp->installEventFilter(this); }
+    ~PaintCounter() override { qApp->removeEventFilter(this); }
+    struct Paint {
+        QWidget* widget;
+        QRect rect;  // in the top-level window's coordinates
+    };
+    QList<Paint> paints;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            const QRect rect = static_cast<QPaintEvent*>(event)->region().boundingRect();
+            paints.append({widget, QRect(widget->mapTo(widget->window(), rect.topLeft()), rect.size())});
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST_F(CMainDlgTest, AtRestOnlyTheAnimatedMarksRepaintTheirOwnPlaceAtTheirOwnPace) {
+    CMainDlg dialog(m_session);
+    ASSERT_TRUE(start(dialog));
+    QTest::qWait(1000);  // the list's first paints are over
+    PaintCounter counter;
+    constexpr int kWatchMs = 2000;
+    QTest::qWait(kWatchMs);
+    QMap<CGifDlg*, int> markPaints;
+    for (const auto& paint : counter.paints) {
+        CGifDlg* mark = nullptr;
+        for (CGifDlg* candidate : {dialog.tree()->popularMark(), dialog.tree()->latestMark()}) {
+            if (candidate != nullptr && (paint.widget == candidate || candidate->isAncestorOf(paint.widget))) {
+                mark = candidate;
+            }
+        }
+        const QString what = QString::fromLatin1(paint.widget->metaObject()->className());
+        ASSERT_NE(mark, nullptr) << what.toStdString() << " repainted at rest";
+        const QRect place(mark->mapTo(&dialog, QPoint(0, 0)), mark->size());
+        EXPECT_TRUE(place.contains(paint.rect)) << what.toStdString() << " beyond its mark";
+        ++markPaints[mark];
+    }
+    for (auto it = markPaints.cbegin(); it != markPaints.cend(); ++it) {
+        const CGifPlayer& gif = *it.key()->player();
+        int fastest = kWatchMs;
+        for (int frame = 0; frame < gif.frameCount(); ++frame) {
+            fastest = std::min(fastest, gif.frameDelayMs(frame));
+        }
+        EXPECT_LE(it.value(), kWatchMs / fastest + 2) << "a mark repaints once a frame";
     }
 }
