@@ -9,18 +9,24 @@ std::unique_ptr<EventTrace> EventTrace::fromEnvironment() {
     if (qEnvironmentVariableIsEmpty("VELO_TRACE")) {
         return nullptr;
     }
-    return std::make_unique<EventTrace>();
+    return std::make_unique<EventTrace>(stderr, qgetenv("VELO_TRACE") != "events");
 }
 
-EventTrace::EventTrace(std::FILE* out, QObject* parent) : QObject(parent), m_out(out) {
+EventTrace::EventTrace(std::FILE* out, bool measureStalls, QObject* parent)
+    : QObject(parent), m_out(out) {
     m_timer.setInterval(kTickMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &EventTrace::tick);
     m_sinceTick.start();
-    m_timer.start();
+    if (measureStalls) {
+        m_timer.start();
+    }
 }
 
 void EventTrace::tick() {
+    if (!m_timer.isActive()) {
+        return;
+    }
     const qint64 gap = m_sinceTick.restart() - kTickMs;
     if (gap > m_longest) {
         m_longest = gap;

@@ -154,7 +154,9 @@ void CGifPlayer::animate() {
     for (;;) {
         renderCurrent();
         QMetaObject::invokeMethod(this, [self] {
-            if (self) {
+            // A window out of sight (minimised, or hidden in the tray) is not repainted for a
+            // frame nobody sees; it shows the frame of the moment when it comes back.
+            if (self && self->isVisible() && !self->window()->isMinimized()) {
                 self->update();
             }
         }, Qt::QueuedConnection);

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -67,7 +69,20 @@ QVariant ZarFixture::pane(const char* property) {
 }
 
 QImage ZarFixture::picture() {
-    return m_control->widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return shown(m_control->widget());
+}
+
+QImage ZarFixture::shown(QWidget* widget) {
+    // On a real display the picture may be a native window of its own, which only the screen
+    // shows as the user sees it.
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && widget->screen() != nullptr) {
+        const QPoint at = widget->mapToGlobal(QPoint(0, 0));
+        return widget->screen()
+            ->grabWindow(0, at.x(), at.y(), widget->width(), widget->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 bool ZarFixture::waitFor(const std::function<bool()>& test, int ms) {

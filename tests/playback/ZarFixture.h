@@ -36,6 +36,8 @@ public:
     QVariant pane(const char* property);
     qint64 frames() { return pane("framesShown").toLongLong(); }
     QImage picture();
+    // WIDGET as it shows on the screen.
+    static QImage shown(QWidget* widget);
 
     // Runs the event loop until TEST holds or MS pass; the outcome of TEST.
     static bool waitFor(const std::function<bool()>& test, int ms = kDeadlineMs);

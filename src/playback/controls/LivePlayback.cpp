@@ -87,6 +87,7 @@ void LivePlayback::play(const QString& address, const QString& channel) {
     m_view.showNote(channel);
     m_watchdog.start(now());
     m_tick.start();
+    m_view.surface().prepare();
     load();
 }
 
@@ -122,6 +123,8 @@ void LivePlayback::stop() {
         QTimer::singleShot(0, this, [this] {
             if (m_stopQueued && m_player) {
                 m_player->stop();
+                // Nothing plays: what only drawing needed (a GL window) goes until the next play.
+                m_view.surface().release();
             }
             m_stopQueued = false;
         });

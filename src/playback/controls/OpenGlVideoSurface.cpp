@@ -1,5 +1,7 @@
 #include "OpenGlVideoSurface.h"
 
+#include "OpenGlVideoWindow.h"
+
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 
@@ -8,6 +10,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
+#include <QPaintEvent>
 
 namespace {
 
@@ -18,19 +21,13 @@ void* procAddress(void*, const char* name) {
 
 }  // namespace
 
-OpenGlVideoSurface::OpenGlVideoSurface(QWidget* parent) : QOpenGLWidget(parent) {
+OpenGlVideoSurface::OpenGlVideoSurface(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("videoSurface"));
-    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-        if (m_context != nullptr) {
-            mpv_render_context_report_swap(m_context);
-        }
-    });
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 OpenGlVideoSurface::~OpenGlVideoSurface() {
     detach();
-    // The base class destroys the context once this object is gone.
-    disconnect(m_contextGoes);
 }
 
 bool OpenGlVideoSurface::available() {
@@ -53,25 +50,49 @@ bool OpenGlVideoSurface::available() {
 
 bool OpenGlVideoSurface::attach(mpv_handle* handle) {
     detach();
+    // The render context is made once a channel is wanted and its window has a GL context.
     m_handle = handle;
-    // Without a GL context yet, the render context is made when the widget first shows.
-    if (context() != nullptr && context()->isValid()) {
-        makeCurrent();
-        const bool made = makeRenderContext();
-        doneCurrent();
-        return made;
-    }
     return true;
 }
 
 void OpenGlVideoSurface::detach() {
-    if (m_context != nullptr && context() != nullptr) {
-        makeCurrent();
+    release();
+    m_handle = nullptr;
+}
+
+void OpenGlVideoSurface::prepare() {
+    if (m_window != nullptr || m_handle == nullptr) {
+        return;
+    }
+    m_window = new OpenGlVideoWindow(this);
+    m_window->initialised = [this] { makeRenderContext(); };
+    m_window->painting = [this] { paintFrame(); };
+    connect(m_window, &QOpenGLWindow::frameSwapped, this, [this] {
+        if (m_context != nullptr) {
+            mpv_render_context_report_swap(m_context);
+        }
+    });
+    m_container = QWidget::createWindowContainer(m_window, this);
+    m_container->setObjectName(QStringLiteral("videoWindow"));
+    m_container->setFocusPolicy(Qt::NoFocus);
+    m_container->setGeometry(rect());
+    m_window->setCursor(cursor());
+    m_container->show();
+}
+
+void OpenGlVideoSurface::release() {
+    if (m_window != nullptr && m_context != nullptr && m_window->context() != nullptr) {
+        m_window->makeCurrent();
         freeRenderContext();
-        doneCurrent();
+        m_window->doneCurrent();
     }
     freeRenderContext();
-    m_handle = nullptr;
+    m_window = nullptr;
+    m_frameDue = false;
+    m_hasPicture = false;
+    // The window goes with its container, and its GL context with it.
+    delete m_container.data();
+    update();
 }
 
 bool OpenGlVideoSurface::makeRenderContext() {
@@ -85,11 +106,10 @@ bool OpenGlVideoSurface::makeRenderContext() {
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     if (mpv_render_context_create(&m_context, m_handle, params) < 0) {
         m_context = nullptr;
+        qWarning("VELO player: libmpv cannot draw with this OpenGL context");
         return false;
     }
     mpv_render_context_set_update_callback(m_context, &OpenGlVideoSurface::onUpdate, this);
-    // After a lost context libmpv's video output is gone with it: the owner's ready hook
-    // loads again what plays.
     if (m_hooks.ready) {
         m_hooks.ready();
     }
@@ -105,21 +125,6 @@ void OpenGlVideoSurface::freeRenderContext() {
     m_context = nullptr;
 }
 
-void OpenGlVideoSurface::initializeGL() {
-    disconnect(m_contextGoes);
-    m_contextGoes = connect(
-        context(), &QOpenGLContext::aboutToBeDestroyed, this,
-        [this] {
-            if (m_context != nullptr) {
-                makeCurrent();
-                freeRenderContext();
-                doneCurrent();
-            }
-        },
-        Qt::DirectConnection);
-    makeRenderContext();
-}
-
 void OpenGlVideoSurface::onUpdate(void* self) {
     auto* surface = static_cast<OpenGlVideoSurface*>(self);
     if (!surface->m_updateQueued.exchange(true)) {
@@ -130,19 +135,19 @@ void OpenGlVideoSurface::onUpdate(void* self) {
 
 void OpenGlVideoSurface::takeUpdate() {
     m_updateQueued = false;
-    if (m_context != nullptr &&
+    if (m_context != nullptr && m_window != nullptr &&
         (mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0) {
         m_frameDue = true;
-        update();
+        m_window->update();
     }
 }
 
-void OpenGlVideoSurface::paintGL() {
-    const qreal ratio = devicePixelRatioF();
-    const int w = static_cast<int>(width() * ratio);
-    const int h = static_cast<int>(height() * ratio);
+void OpenGlVideoSurface::paintFrame() {
+    const qreal ratio = m_window->devicePixelRatio();
+    const int w = static_cast<int>(m_window->width() * ratio);
+    const int h = static_cast<int>(m_window->height() * ratio);
     if (m_context != nullptr && (m_hasPicture || m_frameDue)) {
-        mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), w, h, 0};
+        mpv_opengl_fbo fbo{static_cast<int>(m_window->defaultFramebufferObject()), w, h, 0};
         int flip = 1;
         int block = 0;  // never wait for the frame's display time on the GUI thread
         mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
@@ -159,18 +164,57 @@ void OpenGlVideoSurface::paintGL() {
             noteFrame();
         }
     } else {
-        QOpenGLFunctions* gl = context()->functions();
+        QOpenGLFunctions* gl = m_window->context()->functions();
         gl->glClearColor(0, 0, 0, 1);
         gl->glClear(GL_COLOR_BUFFER_BIT);
     }
-    if (m_hooks.paintOverlay) {
-        QPainter p(this);
-        m_hooks.paintOverlay(p, rect());
+    // Text over the picture is drawn only while there is some: a painter on the GL window costs
+    // a frame's worth of state changes.
+    if (m_hooks.paintOverlay && overlayShown()) {
+        QPainter p(m_window);
+        m_hooks.paintOverlay(p, QRect(QPoint(0, 0), m_window->size()));
     }
 }
 
 void OpenGlVideoSurface::clearPicture() {
     m_hasPicture = false;
     m_frameDue = false;
-    update();
+    refreshOverlay();
+}
+
+void OpenGlVideoSurface::refreshOverlay() {
+    if (m_window != nullptr) {
+        m_window->update();
+    } else {
+        update();
+    }
+}
+
+QImage OpenGlVideoSurface::picture() {
+    return m_window != nullptr && m_window->isExposed() ? m_window->grabFramebuffer()
+                                                        : grab().toImage();
+}
+
+void OpenGlVideoSurface::paintEvent(QPaintEvent* event) {
+    // At rest, and for a moment before the window shows: black, with the notes.
+    QPainter p(this);
+    p.fillRect(event->rect(), Qt::black);
+    if (m_hooks.paintOverlay && overlayShown()) {
+        m_hooks.paintOverlay(p, rect());
+    }
+}
+
+void OpenGlVideoSurface::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_container) {
+        m_container->setGeometry(rect());
+    }
+}
+
+bool OpenGlVideoSurface::event(QEvent* event) {
+    // The pointer the pane asks for (hidden in full screen) is the GL window's too.
+    if (event->type() == QEvent::CursorChange && m_window != nullptr) {
+        m_window->setCursor(cursor());
+    }
+    return QWidget::event(event);
 }

@@ -37,6 +37,7 @@ PlayerView::PlayerView(QWidget* parent, const QString& preferredOutput) : QWidge
         },
         [this] { emit surfaceReady(); },
         [this](QPainter& p, const QRect& area) { paintOverlay(p, area); },
+        [this] { return m_notice != Notice::None || !m_note.isEmpty(); },
     });
 
     m_fade.setInterval(40);

@@ -127,7 +127,7 @@ void SoftwareVideoSurface::paintEvent(QPaintEvent*) {
     } else {
         p.fillRect(rect(), Qt::black);
     }
-    if (m_hooks.paintOverlay) {
+    if (m_hooks.paintOverlay && overlayShown()) {
         m_hooks.paintOverlay(p, rect());
     }
 }

@@ -26,6 +26,7 @@ public:
     bool isReady() const override { return m_context != nullptr; }
     void clearPicture() override;
     void refreshOverlay() override { update(); }
+    QImage picture() override { return grab().toImage(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

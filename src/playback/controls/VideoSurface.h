@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QtGlobal>
 
@@ -21,6 +22,7 @@ public:
         std::function<void()> frameShown;                           // a new frame is on screen
         std::function<void()> ready;                                // frames can be drawn now
         std::function<void(QPainter&, const QRect&)> paintOverlay;  // notes over the picture
+        std::function<bool()> overlayShown;                         // whether there are any
     };
 
     virtual ~VideoSurface() = default;
@@ -36,10 +38,16 @@ public:
     // True once libmpv has somewhere to draw (at once in software, when the GL context exists).
     virtual bool isReady() const = 0;
 
+    // A channel is wanted: whatever drawing needs is made now (ready follows once it can draw).
+    virtual void prepare() {}
+    // Nothing plays any more: whatever only drawing needed goes until the next prepare.
+    virtual void release() {}
     // Shows black instead of the last frame until the next one.
     virtual void clearPicture() = 0;
     // Paints the overlay again over the current picture.
     virtual void refreshOverlay() = 0;
+    // What the surface shows now, as drawn.
+    virtual QImage picture() = 0;
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     qint64 framesShown() const { return m_frames; }
@@ -47,6 +55,7 @@ public:
     qint64 longestRenderUs() const { return m_longestRenderUs; }
 
 protected:
+    bool overlayShown() const { return !m_hooks.overlayShown || m_hooks.overlayShown(); }
     void noteRender(qint64 microseconds) {
         m_longestRenderUs = std::max(m_longestRenderUs, microseconds);
     }
