@@ -64,3 +64,20 @@ TEST(OpenGlSurfaceTest, PlaysThroughTheOpenGlRenderer) {
         return zar.control()->widget()->findChild<QWidget*>(QStringLiteral("videoWindow")) == nullptr;
     }));
 }
+
+// Run under Xvfb with Qt's GL integration turned off by the PlaybackWithoutOpenGl test: the
+// OpenGL surface finds no context when the channel starts and draws in software instead.
+TEST(OpenGlSurfaceTest, WithoutAContextThePictureIsDrawnInSoftware) {
+    if (!qEnvironmentVariableIsSet("VELO_EXPECT_NO_GL")) {
+        GTEST_SKIP() << "needs a display on which no OpenGL context can be made";
+    }
+    ZarFixture zar;
+    ASSERT_TRUE(zar.service().running());
+    zar.create();
+    EXPECT_EQ(zar.pane("videoOutput").toString(), QStringLiteral("opengl")) << "not probed early";
+    zar.play(zar.service().streamUrl(201), QStringLiteral("スポーツライブ1"));
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return zar.frames() >= 5; }));
+    EXPECT_EQ(zar.pane("videoOutput").toString(), QStringLiteral("software"));
+    EXPECT_GT(colourCount(zar.picture()), 20);
+    zar.stop();
+}

@@ -1,16 +1,17 @@
 #include "OpenGlVideoSurface.h"
 
 #include "OpenGlVideoWindow.h"
+#include "SoftwareVideoSurface.h"
 
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 
 #include <QElapsedTimer>
-#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
-#include <QPainter>
+#include <QOpenGLPaintDevice>
 #include <QPaintEvent>
+#include <QPainter>
 
 namespace {
 
@@ -30,59 +31,85 @@ OpenGlVideoSurface::~OpenGlVideoSurface() {
     detach();
 }
 
-bool OpenGlVideoSurface::available() {
-    static const bool canMake = [] {
-        QOpenGLContext context;
-        if (!context.create()) {
-            return false;
-        }
-        QOffscreenSurface surface;
-        surface.setFormat(context.format());
-        surface.create();
-        const bool current = surface.isValid() && context.makeCurrent(&surface);
-        if (current) {
-            context.doneCurrent();
-        }
-        return current;
-    }();
-    return canMake;
+const char* OpenGlVideoSurface::kind() const {
+    return m_software != nullptr ? m_software->kind() : "opengl";
 }
 
 bool OpenGlVideoSurface::attach(mpv_handle* handle) {
     detach();
-    // The render context is made once a channel is wanted and its window has a GL context.
     m_handle = handle;
+    if (m_software != nullptr) {
+        return m_software->attach(handle);
+    }
+    // The render context is made once a channel is wanted and its window has a GL context.
     return true;
 }
 
 void OpenGlVideoSurface::detach() {
+    if (m_software != nullptr) {
+        m_software->detach();
+    }
     release();
     m_handle = nullptr;
 }
 
+bool OpenGlVideoSurface::isReady() const {
+    return m_software != nullptr ? m_software->isReady() : m_context != nullptr;
+}
+
 void OpenGlVideoSurface::prepare() {
-    if (m_window != nullptr || m_handle == nullptr) {
+    if (m_software != nullptr || m_window != nullptr || m_handle == nullptr) {
         return;
     }
     m_window = new OpenGlVideoWindow(this);
-    m_window->initialised = [this] { makeRenderContext(); };
     m_window->painting = [this] { paintFrame(); };
-    connect(m_window, &QOpenGLWindow::frameSwapped, this, [this] {
+    m_window->swapped = [this] {
         if (m_context != nullptr) {
             mpv_render_context_report_swap(m_context);
         }
-    });
+    };
     m_container = QWidget::createWindowContainer(m_window, this);
     m_container->setObjectName(QStringLiteral("videoWindow"));
     m_container->setFocusPolicy(Qt::NoFocus);
     m_container->setGeometry(rect());
     m_window->setCursor(cursor());
     m_container->show();
+    if (!m_window->makeContext() || !m_window->makeCurrent()) {
+        fallBackToSoftware();
+        return;
+    }
+    const bool made = makeRenderContext();
+    m_window->doneCurrent();
+    if (!made) {
+        fallBackToSoftware();
+        return;
+    }
+    if (m_hooks.ready) {
+        m_hooks.ready();
+    }
+}
+
+void OpenGlVideoSurface::fallBackToSoftware() {
+    qWarning("VELO player: no OpenGL context for the picture here; it is drawn in software");
+    mpv_handle* handle = m_handle;
+    release();
+    m_software = new SoftwareVideoSurface(this);
+    m_software->setGeometry(rect());
+    // The pane's hands and notes reach the picture as before.
+    m_software->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Hooks hooks = m_hooks;
+    hooks.frameShown = [this] { noteFrame(); };
+    m_software->setHooks(hooks);
+    m_software->show();
+    m_handle = handle;
+    m_software->attach(handle);
 }
 
 void OpenGlVideoSurface::release() {
-    if (m_window != nullptr && m_context != nullptr && m_window->context() != nullptr) {
-        m_window->makeCurrent();
+    if (m_software != nullptr) {
+        return;
+    }
+    if (m_window != nullptr && m_context != nullptr && m_window->makeCurrent()) {
         freeRenderContext();
         m_window->doneCurrent();
     }
@@ -106,13 +133,9 @@ bool OpenGlVideoSurface::makeRenderContext() {
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     if (mpv_render_context_create(&m_context, m_handle, params) < 0) {
         m_context = nullptr;
-        qWarning("VELO player: libmpv cannot draw with this OpenGL context");
         return false;
     }
     mpv_render_context_set_update_callback(m_context, &OpenGlVideoSurface::onUpdate, this);
-    if (m_hooks.ready) {
-        m_hooks.ready();
-    }
     return true;
 }
 
@@ -138,16 +161,14 @@ void OpenGlVideoSurface::takeUpdate() {
     if (m_context != nullptr && m_window != nullptr &&
         (mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0) {
         m_frameDue = true;
-        m_window->update();
+        m_window->requestFrame();
     }
 }
 
 void OpenGlVideoSurface::paintFrame() {
-    const qreal ratio = m_window->devicePixelRatio();
-    const int w = static_cast<int>(m_window->width() * ratio);
-    const int h = static_cast<int>(m_window->height() * ratio);
+    const QSize size = m_window->size() * m_window->devicePixelRatio();
     if (m_context != nullptr && (m_hasPicture || m_frameDue)) {
-        mpv_opengl_fbo fbo{static_cast<int>(m_window->defaultFramebufferObject()), w, h, 0};
+        mpv_opengl_fbo fbo{0, size.width(), size.height(), 0};
         int flip = 1;
         int block = 0;  // never wait for the frame's display time on the GUI thread
         mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
@@ -164,35 +185,49 @@ void OpenGlVideoSurface::paintFrame() {
             noteFrame();
         }
     } else {
-        QOpenGLFunctions* gl = m_window->context()->functions();
+        QOpenGLFunctions* gl = m_window->glContext()->functions();
+        gl->glViewport(0, 0, size.width(), size.height());
         gl->glClearColor(0, 0, 0, 1);
         gl->glClear(GL_COLOR_BUFFER_BIT);
     }
     // Text over the picture is drawn only while there is some: a painter on the GL window costs
     // a frame's worth of state changes.
     if (m_hooks.paintOverlay && overlayShown()) {
-        QPainter p(m_window);
+        QOpenGLPaintDevice device(size);
+        device.setDevicePixelRatio(m_window->devicePixelRatio());
+        QPainter p(&device);
         m_hooks.paintOverlay(p, QRect(QPoint(0, 0), m_window->size()));
     }
 }
 
 void OpenGlVideoSurface::clearPicture() {
+    if (m_software != nullptr) {
+        m_software->clearPicture();
+        return;
+    }
     m_hasPicture = false;
     m_frameDue = false;
     refreshOverlay();
 }
 
 void OpenGlVideoSurface::refreshOverlay() {
-    if (m_window != nullptr) {
-        m_window->update();
+    if (m_software != nullptr) {
+        m_software->refreshOverlay();
+    } else if (m_window != nullptr) {
+        m_window->requestFrame();
     } else {
         update();
     }
 }
 
 QImage OpenGlVideoSurface::picture() {
-    return m_window != nullptr && m_window->isExposed() ? m_window->grabFramebuffer()
-                                                        : grab().toImage();
+    if (m_software != nullptr) {
+        return m_software->picture();
+    }
+    if (m_window != nullptr && m_window->isExposed()) {
+        return m_window->grabFrame();
+    }
+    return grab().toImage();
 }
 
 void OpenGlVideoSurface::paintEvent(QPaintEvent* event) {
@@ -208,6 +243,9 @@ void OpenGlVideoSurface::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_container) {
         m_container->setGeometry(rect());
+    }
+    if (m_software != nullptr) {
+        m_software->setGeometry(rect());
     }
 }
 

@@ -35,7 +35,11 @@ PlayerView::PlayerView(QWidget* parent, const QString& preferredOutput) : QWidge
             setProperty("longestRenderUs", m_surface->longestRenderUs());
             emit frameShown();
         },
-        [this] { emit surfaceReady(); },
+        [this] {
+            // The kind may have changed: OpenGL that could not be had turns to software.
+            setProperty("videoOutput", QString::fromLatin1(m_surface->kind()));
+            emit surfaceReady();
+        },
         [this](QPainter& p, const QRect& area) { paintOverlay(p, area); },
         [this] { return m_notice != Notice::None || !m_note.isEmpty(); },
     });

@@ -76,8 +76,8 @@ private:
 namespace VideoSurfaces {
 
 // Makes the surface for this platform as a child of PARENT: software on Qt's offscreen and
-// minimal platforms, when VELO_VIDEO_OUTPUT=software or the setting asks for it, or when no
-// OpenGL context can be made; OpenGL otherwise.
+// minimal platforms, or when VELO_VIDEO_OUTPUT=software or the setting asks for it; OpenGL
+// otherwise, which turns to software by itself when no OpenGL context can be made.
 VideoSurface* create(QWidget* parent, const QString& preferred);
 
 }  // namespace VideoSurfaces

@@ -11,7 +11,9 @@ VideoSurface* create(QWidget* parent, const QString& preferred) {
     const QString platform = QGuiApplication::platformName();
     const bool noGl =
         platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-    if (asked != QLatin1String("software") && !noGl && OpenGlVideoSurface::available()) {
+    // Whether OpenGL really works here is found out when the first channel plays: probing now
+    // would load the GL driver into a client that may never play.
+    if (asked != QLatin1String("software") && !noGl) {
         return new OpenGlVideoSurface(parent);
     }
     return new SoftwareVideoSurface(parent);
