@@ -172,3 +172,14 @@ TEST_F(ZarControlTest, AShortPauseOfTheStreamIsRiddenOutWithoutAReload) {
     EXPECT_EQ(m_zar.service().streamRequests(kNews), 1);
     EXPECT_TRUE(notice().isEmpty());
 }
+
+TEST_F(ZarControlTest, AChannelAskedForWhileThePlayerStartsPlaysOnceItIsThereWithoutWaiting) {
+    // The first player waits a minute for start-up to settle, unless a channel is wanted: the
+    // wanted channel plays well within the wait below.
+    qputenv("VELO_PLAYER_SETTLE_MS", "60000");
+    m_zar.create(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), false);
+    EXPECT_EQ(m_zar.state(1), 0) << "the start runs beside the window";
+    m_zar.play(m_zar.service().streamUrl(kNews), QStringLiteral("VELOニュース24"));
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); })) << notice().toStdString();
+    EXPECT_EQ(m_zar.state(1), 1);
+}

@@ -11,6 +11,8 @@
 ZarFixture::ZarFixture() : m_previousConfig(qgetenv("XDG_CONFIG_HOME")) {
     qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
     qputenv("VELO_AUDIO_OUTPUT", "null");
+    // Nothing else starts beside the control here: its player need not wait for that.
+    qputenv("VELO_PLAYER_SETTLE_MS", "0");
     m_host.resize(320, 240);
     m_host.show();
     m_module.setFileName(QStringLiteral(VELO_ZAR_MODULE));
@@ -22,7 +24,7 @@ ZarFixture::~ZarFixture() {
     qputenv("XDG_CONFIG_HOME", m_previousConfig);
 }
 
-void ZarFixture::create(const QString& id, const QString& password) {
+void ZarFixture::create(const QString& id, const QString& password, bool waitForPlayer) {
     destroy();
     const auto make =
         reinterpret_cast<VeloCreateControlFunction>(m_module.resolve(kCreateControlSymbol));
@@ -41,7 +43,11 @@ void ZarFixture::create(const QString& id, const QString& password) {
     m_control->invoke(PlaybackControl::kSetLoginId, {id});
     m_control->invoke(PlaybackControl::kSetLoginPassword, {password});
     m_control->invoke(PlaybackControl::kInitPlayer, {});
-    ASSERT_EQ(state(1), 1) << "the player did not start";
+    if (!waitForPlayer) {
+        return;
+    }
+    // The player starts beside the window, as the player window waits for it.
+    ASSERT_TRUE(waitFor([this] { return state(1) == 1; }, 10000)) << "the player did not start";
 }
 
 void ZarFixture::destroy() {

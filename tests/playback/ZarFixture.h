@@ -27,7 +27,7 @@ public:
 
     // Makes the control in the host as the player window does, signed in as ID.
     void create(const QString& id = QStringLiteral("demo@velo.example"),
-                const QString& password = QStringLiteral("demo1234"));
+                const QString& password = QStringLiteral("demo1234"), bool waitForPlayer = true);
     void destroy();
     void play(const QString& address, const QString& channel);
     void stop();

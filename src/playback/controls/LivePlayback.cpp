@@ -43,26 +43,33 @@ LivePlayback::~LivePlayback() {
     m_player.reset();
 }
 
-bool LivePlayback::initialise() {
-    if (m_player) {
-        return true;
+void LivePlayback::initialise() {
+    if (m_player || m_starting) {
+        return;
     }
-    auto player = std::make_unique<MpvPlayer>();
-    if (!player->initialise() || !m_view.surface().attach(player->handle())) {
-        m_view.surface().detach();
-        return false;
-    }
-    m_player = std::move(player);
-    m_player->setVolume(m_volume);
-    m_player->setMuted(m_muted);
-    connect(m_player.get(), &MpvPlayer::positionMoved, this, [this] {
-        if (m_player->entryPlaying()) {
-            progress();
+    m_starting = std::make_unique<MpvPlayer>();
+    m_starting->initialise([this](bool started) {
+        std::unique_ptr<MpvPlayer> player = std::move(m_starting);
+        if (!started || !m_view.surface().attach(player->handle())) {
+            m_view.surface().detach();
+            // It is still telling of its start: it goes once that is over.
+            player.release()->deleteLater();
+            return;
+        }
+        m_player = std::move(player);
+        m_player->setVolume(m_volume);
+        m_player->setMuted(m_muted);
+        connect(m_player.get(), &MpvPlayer::positionMoved, this, [this] {
+            if (m_player->entryPlaying()) {
+                progress();
+            }
+        });
+        connect(m_player.get(), &MpvPlayer::ended, this,
+                [this](MpvPlayer::End how, int) { ended(how); });
+        if (auto waiting = std::exchange(m_waiting, std::nullopt)) {
+            play(waiting->address, waiting->channel);
         }
     });
-    connect(m_player.get(), &MpvPlayer::ended, this,
-            [this](MpvPlayer::End how, int) { ended(how); });
-    return true;
 }
 
 void LivePlayback::setCredentials(const QString& id, const QString& password,
@@ -74,6 +81,11 @@ void LivePlayback::setCredentials(const QString& id, const QString& password,
 
 void LivePlayback::play(const QString& address, const QString& channel) {
     if (!m_player) {
+        // Still starting: the channel plays once the player is there, and it is there sooner.
+        if (m_starting) {
+            m_waiting = Waiting{address, channel};
+            m_starting->hurry();
+        }
         return;
     }
     m_address = address;
@@ -112,6 +124,7 @@ void LivePlayback::load() {
 }
 
 void LivePlayback::stop() {
+    m_waiting.reset();
     m_wanted = false;
     m_pendingLoad = false;
     m_tick.stop();

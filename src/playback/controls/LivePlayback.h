@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <optional>
+
 class PlayerView;
 
 // Plays the channel the user chose in the player pane and keeps it playing: it loads the
@@ -24,8 +26,9 @@ public:
                  QObject* parent = nullptr);
     ~LivePlayback() override;
 
-    // Starts the player; false when libmpv cannot be started.
-    bool initialise();
+    // Starts the player beside the window; initialised() tells when it is there. A player that
+    // cannot start never is.
+    void initialise();
     bool initialised() const { return m_player != nullptr; }
 
     void setCredentials(const QString& id, const QString& password, const QString& authUrl);
@@ -47,6 +50,12 @@ private:
 
     PlayerView& m_view;
     std::unique_ptr<MpvPlayer> m_player;
+    std::unique_ptr<MpvPlayer> m_starting;  // until it has started
+    struct Waiting {
+        QString address;
+        QString channel;
+    };
+    std::optional<Waiting> m_waiting;  // asked for while the player was starting
     ReconnectWatchdog m_watchdog;
     QElapsedTimer m_clock;
     QTimer m_tick;

@@ -1,11 +1,16 @@
 #include "MpvPlayer.h"
 
-#include <mpv/client.h>
+#include "MpvLibrary.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <clocale>
+#include <condition_variable>
+#include <future>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,43 +47,159 @@ int statusIn(const char* text) {
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
+// The threads that make players. Each is waited for before the module goes, so none is left
+// running in code that is no longer there.
+class StartThreads {
+public:
+    ~StartThreads() {
+        const std::lock_guard lock(m_mutex);
+        m_running.clear();  // each waits for its thread
+    }
+    void run(std::function<void()> work) {
+        const std::lock_guard lock(m_mutex);
+        std::erase_if(m_running, [](const std::future<void>& thread) {
+            return thread.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        });
+        m_running.push_back(std::async(std::launch::async, std::move(work)));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::future<void>> m_running;
+};
+
+StartThreads& startThreads() {
+    static StartThreads threads;
+    return threads;
+}
+
+mpv_handle* makeHandle(const MpvLibrary& api, const QByteArray& audio) {
+    mpv_handle* handle = api.create();
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    for (const auto& [name, value] : kOptions) {
+        api.set_option_string(handle, name, value);
+    }
+    api.set_option_string(handle, "ao", audio.constData());
+    if (api.initialize(handle) < 0) {
+        api.terminate_destroy(handle);
+        return nullptr;
+    }
+    return handle;
+}
+
 }  // namespace
+
+// What the thread that makes the player leaves for it, or disposes of itself when the player
+// has gone meanwhile.
+struct MpvPlayer::Start {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool hurry = false;  // a channel is wanted: no more waiting for start-up to settle
+    bool abandoned = false;
+    bool finished = false;
+    const MpvLibrary* api = nullptr;
+    mpv_handle* handle = nullptr;
+};
 
 MpvPlayer::MpvPlayer(QObject* parent) : QObject(parent) {}
 
 MpvPlayer::~MpvPlayer() {
+    if (m_start) {
+        const std::lock_guard lock(m_start->mutex);
+        m_start->abandoned = true;
+        m_start->wake.notify_all();
+        // Made, but not taken yet: it goes with this player.
+        if (m_start->finished && m_start->handle != nullptr) {
+            m_start->api->terminate_destroy(m_start->handle);
+            m_start->handle = nullptr;
+        }
+    }
     if (m_handle != nullptr) {
-        mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
-        mpv_terminate_destroy(m_handle);
+        m_api->set_wakeup_callback(m_handle, nullptr, nullptr);
+        m_api->terminate_destroy(m_handle);
     }
 }
 
-bool MpvPlayer::initialise() {
+void MpvPlayer::hurry() {
+    if (m_start) {
+        const std::lock_guard lock(m_start->mutex);
+        m_start->hurry = true;
+        m_start->wake.notify_all();
+    }
+}
+
+void MpvPlayer::initialise(std::function<void(bool)> done) {
     if (m_handle != nullptr) {
-        return true;
+        done(true);
+        return;
     }
-    // libmpv reads numbers with the C library and refuses to start under another convention.
+    m_started = std::move(done);
+    if (m_start) {
+        return;  // under way already
+    }
+    // libmpv reads numbers with the C library and refuses to start under another convention;
+    // the convention is the process's, so it is set here, before any thread of libmpv exists.
     std::setlocale(LC_NUMERIC, "C");
-    m_handle = mpv_create();
-    if (m_handle == nullptr) {
-        return false;
-    }
-    for (const auto& [name, value] : kOptions) {
-        mpv_set_option_string(m_handle, name, value);
-    }
     const QByteArray audio =
         qEnvironmentVariable("VELO_AUDIO_OUTPUT", QStringLiteral("pulse,alsa,null")).toUtf8();
-    mpv_set_option_string(m_handle, "ao", audio.constData());
-    if (mpv_initialize(m_handle) < 0) {
-        mpv_terminate_destroy(m_handle);
-        m_handle = nullptr;
-        return false;
+    auto start = std::make_shared<Start>();
+    m_start = start;
+    // The first player of a run is made as the window comes up, when Qt loads libraries of its
+    // own: libmpv's loading would hold those up (the loader does one at a time), so it waits
+    // until start-up has settled (VELO_PLAYER_SETTLE_MS says how long). Any later player is
+    // wanted now.
+    static bool first = true;
+    int settleMs = 0;
+    if (std::exchange(first, false) && MpvLibrary::loaded() == nullptr) {
+        bool set = false;
+        const int asked = qEnvironmentVariableIntValue("VELO_PLAYER_SETTLE_MS", &set);
+        settleMs = set ? std::max(0, asked) : kFirstLoadDelayMs;
     }
-    // The HTTP status of a refused stream shows only in libavformat's messages.
-    mpv_request_log_messages(m_handle, "warn");
-    mpv_observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_set_wakeup_callback(m_handle, &MpvPlayer::onWakeup, this);
-    return true;
+    startThreads().run([this, start, audio, settleMs] {
+        if (settleMs > 0) {
+            std::unique_lock lock(start->mutex);
+            start->wake.wait_for(lock, std::chrono::milliseconds(settleMs),
+                                 [&start] { return start->abandoned || start->hurry; });
+            if (start->abandoned) {
+                return;
+            }
+        }
+        const MpvLibrary* api = MpvLibrary::load();
+        mpv_handle* handle = api != nullptr ? makeHandle(*api, audio) : nullptr;
+        const std::lock_guard lock(start->mutex);
+        if (start->abandoned) {
+            if (handle != nullptr) {
+                api->terminate_destroy(handle);
+            }
+            return;
+        }
+        start->api = api;
+        start->handle = handle;
+        start->finished = true;
+        // Posted while the player cannot go: its going takes the same lock, and drops the
+        // posted call with it.
+        QMetaObject::invokeMethod(this, [this] { finishInitialise(); }, Qt::QueuedConnection);
+    });
+}
+
+void MpvPlayer::finishInitialise() {
+    {
+        const std::lock_guard lock(m_start->mutex);
+        m_api = m_start->api;
+        m_handle = std::exchange(m_start->handle, nullptr);
+    }
+    m_start.reset();
+    if (m_handle != nullptr) {
+        // The HTTP status of a refused stream shows only in libavformat's messages.
+        m_api->request_log_messages(m_handle, "warn");
+        m_api->observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+        m_api->set_wakeup_callback(m_handle, &MpvPlayer::onWakeup, this);
+    }
+    if (auto done = std::exchange(m_started, {})) {
+        done(m_handle != nullptr);
+    }
 }
 
 void MpvPlayer::load(const QString& address, const QStringList& headers) {
@@ -98,7 +219,7 @@ void MpvPlayer::load(const QString& address, const QStringList& headers) {
     mpv_node headerNode;
     headerNode.format = MPV_FORMAT_NODE_ARRAY;
     headerNode.u.list = &list;
-    mpv_set_property(m_handle, "http-header-fields", MPV_FORMAT_NODE, &headerNode);
+    m_api->set_property(m_handle, "http-header-fields", MPV_FORMAT_NODE, &headerNode);
 
     ++m_loadSerial;
     m_pendingEnd = PendingEnd::None;
@@ -109,7 +230,7 @@ void MpvPlayer::load(const QString& address, const QStringList& headers) {
     m_lastHttpStatus = 0;
     const QByteArray url = address.toUtf8();
     const char* command[] = {"loadfile", url.constData(), "replace", nullptr};
-    mpv_command_async(m_handle, m_loadSerial, command);
+    m_api->command_async(m_handle, m_loadSerial, command);
 }
 
 void MpvPlayer::stop() {
@@ -124,20 +245,20 @@ void MpvPlayer::stop() {
     m_entryStarted = false;
     m_entryPlaying = false;
     const char* command[] = {"stop", nullptr};
-    mpv_command_async(m_handle, 0, command);
+    m_api->command_async(m_handle, 0, command);
 }
 
 void MpvPlayer::setVolume(int volume) {
     if (m_handle != nullptr) {
         double value = volume;
-        mpv_set_property_async(m_handle, 0, "volume", MPV_FORMAT_DOUBLE, &value);
+        m_api->set_property_async(m_handle, 0, "volume", MPV_FORMAT_DOUBLE, &value);
     }
 }
 
 void MpvPlayer::setMuted(bool muted) {
     if (m_handle != nullptr) {
         int flag = muted ? 1 : 0;
-        mpv_set_property_async(m_handle, 0, "mute", MPV_FORMAT_FLAG, &flag);
+        m_api->set_property_async(m_handle, 0, "mute", MPV_FORMAT_FLAG, &flag);
     }
 }
 
@@ -153,7 +274,7 @@ void MpvPlayer::onWakeup(void* self) {
 void MpvPlayer::drain() {
     m_drainQueued = false;
     while (m_handle != nullptr) {
-        const mpv_event* event = mpv_wait_event(m_handle, 0);
+        const mpv_event* event = m_api->wait_event(m_handle, 0);
         if (event->event_id == MPV_EVENT_NONE) {
             break;
         }

@@ -5,14 +5,18 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 
 struct mpv_handle;
 struct mpv_event;
+struct MpvLibrary;
 
 // One libmpv player, driven from the GUI thread. libmpv's events are read there too: its
 // wake-up callback only queues a call to this object. Every load is known by the playlist
 // entry id libmpv gives it, and each event says which entry it is about, so what a previous
-// load reports late is never taken for the current one.
+// load reports late is never taken for the current one. The player is made on a thread of its
+// own (libmpv is loaded then, the first time), so starting it never holds up the window.
 class MpvPlayer : public QObject {
     Q_OBJECT
 
@@ -22,9 +26,15 @@ public:
     explicit MpvPlayer(QObject* parent = nullptr);
     ~MpvPlayer() override;
 
-    // Makes and starts the player; false when libmpv cannot start.
-    bool initialise();
+    // Makes and starts the player beside the GUI thread; DONE follows on the GUI thread, false
+    // when libmpv cannot start. At once when it is started already.
+    void initialise(std::function<void(bool)> done);
+    // The start is awaited: whatever it still waits for, it waits no longer.
+    void hurry();
+    static constexpr int kFirstLoadDelayMs = 1500;
+    bool initialised() const { return m_handle != nullptr; }
     mpv_handle* handle() const { return m_handle; }
+    const MpvLibrary* api() const { return m_api; }
 
     // Plays ADDRESS instead of whatever plays, sending HEADERS with every HTTP request.
     void load(const QString& address, const QStringList& headers);
@@ -45,11 +55,16 @@ signals:
     void ended(MpvPlayer::End how, int httpStatus);
 
 private:
+    struct Start;
+    void finishInitialise();
     static void onWakeup(void* self);
     void drain();
     void handle(const mpv_event& event);
 
+    const MpvLibrary* m_api = nullptr;
     mpv_handle* m_handle = nullptr;
+    std::shared_ptr<Start> m_start;  // shared with the thread that makes the player
+    std::function<void(bool)> m_started;
     std::atomic<bool> m_drainQueued{false};
     quint64 m_loadSerial = 0;  // the reply id of the latest load
     bool m_replyPending = false;

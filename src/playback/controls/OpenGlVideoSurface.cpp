@@ -3,7 +3,8 @@
 #include "OpenGlVideoWindow.h"
 #include "SoftwareVideoSurface.h"
 
-#include <mpv/client.h>
+#include "MpvLibrary.h"
+
 #include <mpv/render_gl.h>
 
 #include <QElapsedTimer>
@@ -38,6 +39,10 @@ const char* OpenGlVideoSurface::kind() const {
 bool OpenGlVideoSurface::attach(mpv_handle* handle) {
     detach();
     m_handle = handle;
+    m_api = MpvLibrary::loaded();
+    if (m_api == nullptr) {
+        return false;
+    }
     if (m_software != nullptr) {
         return m_software->attach(handle);
     }
@@ -65,7 +70,7 @@ void OpenGlVideoSurface::prepare() {
     m_window->painting = [this] { paintFrame(); };
     m_window->swapped = [this] {
         if (m_context != nullptr) {
-            mpv_render_context_report_swap(m_context);
+            m_api->render_context_report_swap(m_context);
         }
     };
     m_container = QWidget::createWindowContainer(m_window, this);
@@ -131,11 +136,11 @@ bool OpenGlVideoSurface::makeRenderContext() {
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
                                  {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&m_context, m_handle, params) < 0) {
+    if (m_api->render_context_create(&m_context, m_handle, params) < 0) {
         m_context = nullptr;
         return false;
     }
-    mpv_render_context_set_update_callback(m_context, &OpenGlVideoSurface::onUpdate, this);
+    m_api->render_context_set_update_callback(m_context, &OpenGlVideoSurface::onUpdate, this);
     return true;
 }
 
@@ -143,8 +148,8 @@ void OpenGlVideoSurface::freeRenderContext() {
     if (m_context == nullptr) {
         return;
     }
-    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
-    mpv_render_context_free(m_context);
+    m_api->render_context_set_update_callback(m_context, nullptr, nullptr);
+    m_api->render_context_free(m_context);
     m_context = nullptr;
 }
 
@@ -159,7 +164,7 @@ void OpenGlVideoSurface::onUpdate(void* self) {
 void OpenGlVideoSurface::takeUpdate() {
     m_updateQueued = false;
     if (m_context != nullptr && m_window != nullptr &&
-        (mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0) {
+        (m_api->render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0) {
         m_frameDue = true;
         m_window->requestFrame();
     }
@@ -177,7 +182,7 @@ void OpenGlVideoSurface::paintFrame() {
                                      {MPV_RENDER_PARAM_INVALID, nullptr}};
         QElapsedTimer took;
         took.start();
-        mpv_render_context_render(m_context, params);
+        m_api->render_context_render(m_context, params);
         noteRender(took.nsecsElapsed() / 1000);
         if (m_frameDue) {
             m_frameDue = false;

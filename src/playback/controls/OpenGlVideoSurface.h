@@ -10,6 +10,7 @@
 
 class OpenGlVideoWindow;
 class SoftwareVideoSurface;
+struct MpvLibrary;
 struct mpv_render_context;
 
 // libmpv's OpenGL renderer, in a native window of its own that exists only while a channel is
@@ -54,6 +55,7 @@ private:
     void fallBackToSoftware();
 
     mpv_handle* m_handle = nullptr;
+    const MpvLibrary* m_api = nullptr;
     mpv_render_context* m_context = nullptr;
     OpenGlVideoWindow* m_window = nullptr;  // owned by the container
     QPointer<QWidget> m_container;

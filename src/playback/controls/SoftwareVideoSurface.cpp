@@ -1,6 +1,6 @@
 #include "SoftwareVideoSurface.h"
 
-#include <mpv/render.h>
+#include "MpvLibrary.h"
 
 #include <QElapsedTimer>
 #include <QPaintEvent>
@@ -23,14 +23,18 @@ SoftwareVideoSurface::~SoftwareVideoSurface() {
 
 bool SoftwareVideoSurface::attach(mpv_handle* handle) {
     detach();
+    m_api = MpvLibrary::loaded();
+    if (m_api == nullptr) {
+        return false;
+    }
     char api[] = MPV_RENDER_API_TYPE_SW;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&m_context, handle, params) < 0) {
+    if (m_api->render_context_create(&m_context, handle, params) < 0) {
         m_context = nullptr;
         return false;
     }
-    mpv_render_context_set_update_callback(m_context, &SoftwareVideoSurface::onUpdate, this);
+    m_api->render_context_set_update_callback(m_context, &SoftwareVideoSurface::onUpdate, this);
     if (m_hooks.ready) {
         m_hooks.ready();
     }
@@ -43,8 +47,8 @@ void SoftwareVideoSurface::detach() {
     }
     // Once this returns, libmpv calls nothing of ours any more; updates already queued find no
     // context and do nothing.
-    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
-    mpv_render_context_free(m_context);
+    m_api->render_context_set_update_callback(m_context, nullptr, nullptr);
+    m_api->render_context_free(m_context);
     m_context = nullptr;
 }
 
@@ -62,7 +66,7 @@ void SoftwareVideoSurface::takeUpdate() {
     if (m_context == nullptr) {
         return;
     }
-    if ((mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0) {
+    if ((m_api->render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0) {
         render();
         m_hasPicture = true;
         update();
@@ -99,7 +103,7 @@ void SoftwareVideoSurface::render() {
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     QElapsedTimer took;
     took.start();
-    mpv_render_context_render(m_context, params);
+    m_api->render_context_render(m_context, params);
     // The padding byte comes back as whatever the scaler left; Qt reads it as alpha wherever
     // the picture is copied (a grab, a translucent window), so it is made opaque.
     for (int y = 0; y < size.height(); ++y) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 
+struct MpvLibrary;
 struct mpv_render_context;
 
 // libmpv's software renderer into an image the widget paints: works on every platform,
@@ -37,6 +38,7 @@ private:
     void takeUpdate();
     void render();
 
+    const MpvLibrary* m_api = nullptr;
     mpv_render_context* m_context = nullptr;
     std::atomic<bool> m_updateQueued{false};
     std::unique_ptr<unsigned char[]> m_buffer;

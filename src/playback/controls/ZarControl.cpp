@@ -70,7 +70,8 @@ QVariant ZarControl::invoke(int dispatchId, const QVariantList& arguments) {
             m_password = text(arguments);
             return {};
         case kInitPlayer:
-            m_initialised = m_playback->initialise();
+            // The player starts beside the window; readiness (state 1) tells when it is there.
+            m_playback->initialise();
             return {};
         case kSetPlayAddress:
             m_address = text(arguments);
@@ -79,7 +80,8 @@ QVariant ZarControl::invoke(int dispatchId, const QVariantList& arguments) {
             m_channel = text(arguments);
             return {};
         case kStartPlay:
-            if (m_initialised && !m_address.isEmpty()) {
+            // A player still starting plays the channel once it is there.
+            if (!m_address.isEmpty()) {
                 m_playback->setCredentials(m_user, m_password, m_authUrl);
                 m_stack->setCurrentWidget(m_view);
                 m_playback->play(m_address, m_channel);
@@ -97,7 +99,7 @@ QVariant ZarControl::invoke(int dispatchId, const QVariantList& arguments) {
                                      ? arguments[0].toInt()
                                      : 0;
             if (selector == 1) {
-                return static_cast<qint32>(m_initialised ? 1 : 0);
+                return static_cast<qint32>(m_playback->initialised() ? 1 : 0);
             }
             if (selector == 2) {
                 return static_cast<qint32>(m_playback->showingFrames() ? 1 : 0);

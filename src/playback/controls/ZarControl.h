@@ -37,5 +37,4 @@ private:
     QString m_user;
     QString m_password;
     QString m_authUrl;
-    bool m_initialised = false;
 };
