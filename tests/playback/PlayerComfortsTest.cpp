@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -158,4 +159,21 @@ TEST_F(PlayerComfortsTest, FullScreenComesAndGoesWhilePlayingAndEscapeOtherwiseR
     m_zar.stop();
     EXPECT_FALSE(fullScreen());
     EXPECT_FALSE(picture()->isWindow());
+}
+
+TEST(PlayerSettings, HardwareDecodingIsOnUnlessTheStateFileTurnsItOff) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("state.ini"));
+    for (const auto& [written, allowed] :
+         std::initializer_list<std::pair<const char*, bool>>{
+             {nullptr, true}, {"yes", true}, {"auto", true}, {"no", false}, {"Off", false},
+             {"0", false}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        if (written != nullptr) {
+            file.write(QByteArray("[Player]\nHardwareDecoding=") + written + "\n");
+        }
+        file.close();
+        EXPECT_EQ(PlayerSettings(path).hardwareDecoding(), allowed) << (written ? written : "(none)");
+    }
 }

@@ -48,6 +48,7 @@ void LivePlayback::initialise() {
         return;
     }
     m_starting = std::make_unique<MpvPlayer>();
+    m_starting->setHardwareDecoding(m_settings.hardwareDecoding());
     m_starting->initialise([this](bool started) {
         std::unique_ptr<MpvPlayer> player = std::move(m_starting);
         if (!started || !m_view.surface().attach(player->handle())) {

@@ -20,8 +20,6 @@ enum : quint64 { kTimePos = 1 };
 // a machine without one, so playback never waits for a missing device.
 const char* const kOptions[][2] = {
     {"vo", "libmpv"},
-    {"hwdec", "no"},
-    {"gpu-hwdec-interop", "no"},
     {"ytdl", "no"},
     {"config", "no"},
     {"load-scripts", "no"},
@@ -73,7 +71,7 @@ StartThreads& startThreads() {
     return threads;
 }
 
-mpv_handle* makeHandle(const MpvLibrary& api, const QByteArray& audio) {
+mpv_handle* makeHandle(const MpvLibrary& api, const QByteArray& audio, bool hardware) {
     mpv_handle* handle = api.create();
     if (handle == nullptr) {
         return nullptr;
@@ -82,6 +80,9 @@ mpv_handle* makeHandle(const MpvLibrary& api, const QByteArray& audio) {
         api.set_option_string(handle, name, value);
     }
     api.set_option_string(handle, "ao", audio.constData());
+    // Decoding on the graphics hardware where a safe method exists; libmpv falls back to the
+    // processor by itself when there is none or it fails.
+    api.set_option_string(handle, "hwdec", hardware ? "auto-safe" : "no");
     if (api.initialize(handle) < 0) {
         api.terminate_destroy(handle);
         return nullptr;
@@ -157,7 +158,8 @@ void MpvPlayer::initialise(std::function<void(bool)> done) {
         const int asked = qEnvironmentVariableIntValue("VELO_PLAYER_SETTLE_MS", &set);
         settleMs = set ? std::max(0, asked) : kFirstLoadDelayMs;
     }
-    startThreads().run([this, start, audio, settleMs] {
+    const bool hardware = m_hardwareDecoding;
+    startThreads().run([this, start, audio, settleMs, hardware] {
         if (settleMs > 0) {
             std::unique_lock lock(start->mutex);
             start->wake.wait_for(lock, std::chrono::milliseconds(settleMs),
@@ -167,7 +169,7 @@ void MpvPlayer::initialise(std::function<void(bool)> done) {
             }
         }
         const MpvLibrary* api = MpvLibrary::load();
-        mpv_handle* handle = api != nullptr ? makeHandle(*api, audio) : nullptr;
+        mpv_handle* handle = api != nullptr ? makeHandle(*api, audio, hardware) : nullptr;
         const std::lock_guard lock(start->mutex);
         if (start->abandoned) {
             if (handle != nullptr) {

@@ -29,6 +29,8 @@ public:
     // Makes and starts the player beside the GUI thread; DONE follows on the GUI thread, false
     // when libmpv cannot start. At once when it is started already.
     void initialise(std::function<void(bool)> done);
+    // Before initialise: whether libmpv may decode on the graphics hardware.
+    void setHardwareDecoding(bool allowed) { m_hardwareDecoding = allowed; }
     // The start is awaited: whatever it still waits for, it waits no longer.
     void hurry();
     static constexpr int kFirstLoadDelayMs = 1500;
@@ -65,6 +67,7 @@ private:
     mpv_handle* m_handle = nullptr;
     std::shared_ptr<Start> m_start;  // shared with the thread that makes the player
     std::function<void(bool)> m_started;
+    bool m_hardwareDecoding = true;
     std::atomic<bool> m_drainQueued{false};
     quint64 m_loadSerial = 0;  // the reply id of the latest load
     bool m_replyPending = false;

@@ -42,6 +42,12 @@ QString PlayerSettings::videoOutput() const {
                                                                                   : QString();
 }
 
+bool PlayerSettings::hardwareDecoding() const {
+    const QString value = read(QStringLiteral("HardwareDecoding")).toLower();
+    return value != QLatin1String("no") && value != QLatin1String("0") &&
+           value != QLatin1String("off");
+}
+
 bool PlayerSettings::setVolume(int volume) const {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     return IniFile::writeString(m_path, kSection, QStringLiteral("Volume"),

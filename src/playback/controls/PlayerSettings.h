@@ -18,6 +18,9 @@ public:
     bool muted() const;
     // "software", "opengl" or empty (choose by the platform).
     QString videoOutput() const;
+    // Whether libmpv may decode on the graphics hardware where it can (it falls back to the
+    // processor by itself where it cannot): yes unless HardwareDecoding=no.
+    bool hardwareDecoding() const;
 
     bool setVolume(int volume) const;
     bool setMuted(bool muted) const;
