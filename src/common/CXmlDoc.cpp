@@ -105,7 +105,9 @@ bool CXmlDoc::Parse(const QByteArray& text) {
     m_data = m_text.constData();
     m_length = static_cast<std::int32_t>(m_text.size());
 
-    const std::size_t wanted = static_cast<std::size_t>(m_length / 64 + 8);
+    // A channel list has an element for every 40 bytes or so: sized for one per 32, the table
+    // seldom has to grow (each growth copies it and clears the new part).
+    const std::size_t wanted = static_cast<std::size_t>(m_length / 32 + 8);
     if (m_elems.size() < wanted) {
         m_elems.resize(wanted);
     }
