@@ -111,9 +111,10 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
             if (!group->hasChannels) {
                 InsertChannelItem(groupItem, kEmptyGroupLabel, 177, 176);
             }
+            // The set opens with its first group. Scrolling it into view each time would lay out
+            // every row so far, once per group, and the list ends at the top anyway.
             if (topLevelItemCount() > 0) {
                 setItem->setExpanded(true);
-                scrollToItem(setItem);
             }
             if (groupItem->childCount() > 0) {
                 if (group->name == kPopularGroupName) {
@@ -130,6 +131,7 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
         }
     }
     scrollToTop();
+    m_shownSinceFill = false;
 }
 
 QTreeWidgetItem* CChannelTreeCtrl::makeChannelItem(const ChannelInfo* channel) const {
@@ -301,6 +303,10 @@ void CChannelTreeCtrl::paintEvent(QPaintEvent* event) {
     }
     QTreeWidget::paintEvent(event);
     placeMarks();
+    if (!m_shownSinceFill) {
+        m_shownSinceFill = true;
+        m_context.traceEvent("tree-shown");
+    }
 }
 
 void CChannelTreeCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,

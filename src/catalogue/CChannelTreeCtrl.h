@@ -141,6 +141,7 @@ private:
                            const std::vector<const ChannelInfo*>& channels);
 
     AppContext& m_context;
+    bool m_shownSinceFill = true;  // the filled list has been painted (a timing line says when)
     QWidget* m_owner;
     QTreeWidgetItem* m_hot = nullptr;
     QTreeWidgetItem* m_playing = nullptr;
