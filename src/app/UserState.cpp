@@ -1,10 +1,10 @@
 #include "app/UserState.h"
 
 #include "platform/IniFile.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QUrl>
@@ -178,8 +178,7 @@ bool UserState::save() {
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
         return false;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
+    if (!WholeFile::replace(m_path, content)) {
         return false;
     }
     m_content = content;
