@@ -52,7 +52,10 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
     m_session = std::make_unique<ClientSession>(m_context);
 }
 
-CPlayerApp::~CPlayerApp() = default;
+CPlayerApp::~CPlayerApp() {
+    // The trace goes with the context: a control marking after that finds none.
+    setProperty(EventTrace::kHostProperty, QVariant());
+}
 
 bool CPlayerApp::finishExchanges() {
     return m_session->waitForExchanges(kExitWaitMs);
