@@ -46,11 +46,16 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
     m_context.trace = EventTrace::fromEnvironment();
     if (m_context.trace) {
         installEventFilter(new FirstPaintWatch(m_context, this));
+        setProperty(EventTrace::kHostProperty,
+                    QVariant::fromValue<QObject*>(m_context.trace.get()));
     }
     m_session = std::make_unique<ClientSession>(m_context);
 }
 
-CPlayerApp::~CPlayerApp() = default;
+CPlayerApp::~CPlayerApp() {
+    // The trace goes with the context: a control marking after that finds none.
+    setProperty(EventTrace::kHostProperty, QVariant());
+}
 
 bool CPlayerApp::finishExchanges() {
     return m_session->waitForExchanges(kExitWaitMs);

@@ -231,7 +231,12 @@ void ClientSession::fetchChannelList(bool retry) {
             }
             return result;
         },
-        [this, retry](const ChannelListResult& result) { emit channelListFetched(result, retry); });
+        [this, retry](const ChannelListResult& result) {
+            m_context.traceEvent(!result.downloaded ? "list-not-downloaded"
+                                 : result.sets == 0 ? "list-unreadable"
+                                                    : "list-read");
+            emit channelListFetched(result, retry);
+        });
 }
 
 void ClientSession::startUseTimeTimer() {
@@ -259,6 +264,9 @@ void ClientSession::checkUseTime() {
         [service, id, password] { return BalanceQuery::QueryBalance(*service, id, password); },
         [this](const BalanceQuery::Answer& answer) {
             m_balancePending = false;
+            m_context.traceEvent(answer.outcome == BalanceQuery::Outcome::Answered
+                                     ? "balance-answered"
+                                     : "balance-unanswered");
             if (answer.outcome != BalanceQuery::Outcome::Answered) {
                 return;
             }

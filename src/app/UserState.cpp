@@ -1,10 +1,10 @@
 #include "app/UserState.h"
 
 #include "platform/IniFile.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QUrl>
@@ -62,23 +62,31 @@ QString UserState::CollapsedKey(const QString& setName, const QString& groupName
     return groupName.isNull() ? setName : setName + QLatin1Char('/') + groupName;
 }
 
-bool UserState::load() {
-    *this = UserState(m_path);
+std::optional<QByteArray> UserState::readFile() const {
     QFile file(m_path);
     if (!QFileInfo(m_path).isFile() || QFileInfo(m_path).size() > IniFile::kMaxFileBytes ||
         !file.open(QIODevice::ReadOnly)) {
-        return false;
+        return std::nullopt;
     }
-    m_content = file.read(IniFile::kMaxFileBytes + 1);
+    const QByteArray content = file.read(IniFile::kMaxFileBytes + 1);
     // No state file of ours holds a zero byte or text that is not UTF-8: such a file is
     // nonsense, read as none and replaced by the next save.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8.decode(m_content);
-    if (m_content.size() > IniFile::kMaxFileBytes || m_content.contains('\0') || utf8.hasError()) {
-        m_content.clear();
+    const QString decoded = utf8.decode(content);
+    Q_UNUSED(decoded);
+    if (content.size() > IniFile::kMaxFileBytes || content.contains('\0') || utf8.hasError()) {
+        return std::nullopt;
+    }
+    return content;
+}
+
+bool UserState::load() {
+    *this = UserState(m_path);
+    const std::optional<QByteArray> content = readFile();
+    if (!content) {
         return false;
     }
-    Q_UNUSED(decoded);
+    m_content = *content;
     const auto value = [this](const QString& section, const char* key) {
         return IniFile::valueIn(m_content, section, QString::fromLatin1(key), QString(), kValueChars);
     };
@@ -139,7 +147,10 @@ void UserState::addRecent(const QString& serviceId, const QString& id) {
 }
 
 bool UserState::save() {
-    QByteArray content = m_content;
+    // The player keeps its own settings in the same file and writes them whenever they change:
+    // the save starts from the file as it is now, so that what it wrote since the load stays
+    // (from the text last read or written when the file cannot be read now).
+    QByteArray content = readFile().value_or(m_content);
     bool ok = true;
     const auto set = [&content, &ok](const QString& section, const QString& key, const QString& value) {
         const std::optional<QByteArray> changed = IniFile::withValue(content, section, key, value);
@@ -167,8 +178,7 @@ bool UserState::save() {
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
         return false;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
+    if (!WholeFile::replace(m_path, content)) {
         return false;
     }
     m_content = content;

@@ -6,14 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What the client remembers for the user between runs: where its window was, which groups were
 // closed, the channel last played and, per service ID, the favourite and recently watched
 // channels. It lives in the per-user state file (beside the player's own settings), never in the
 // program folder, which the user may not be allowed to write.
 //
 // Everything is read once and written as a whole: a state file that cannot be read, or that
-// holds nonsense, gives the defaults and is replaced at the next save; the save itself replaces
-// the file atomically, so a crash leaves the old state or the new.
+// holds nonsense, gives the defaults and is replaced at the next save; the save keeps the
+// sections that are not its own as the file holds them then (the player's settings), and
+// replaces the file atomically, so a crash leaves the old state or the new.
 class UserState {
 public:
     static constexpr int kRecentCount = 10;
@@ -51,11 +54,13 @@ public:
     static QString CollapsedKey(const QString& setName, const QString& groupName = {});
 
 private:
+    // The file's text; none when it is missing, unreadable or nonsense.
+    std::optional<QByteArray> readFile() const;
     QStringList listOf(const QHash<QString, QStringList>& changed, const QString& section,
                        const QString& serviceId) const;
 
     QString m_path;
-    QByteArray m_content;  // the file as read, so that other sections are kept when writing
+    QByteArray m_content;  // the file as last read or written: the lists this run left alone
     QHash<QString, QStringList> m_favourites;  // by service ID, once changed in this run
     QHash<QString, QStringList> m_recents;
 };

@@ -17,6 +17,9 @@ class EventTrace : public QObject {
 
 public:
     static constexpr int kTickMs = 5;
+    // The application property the client hangs its trace on, so that a playback control,
+    // a module of its own, marks what the pane shows in the same lines.
+    static constexpr const char* kHostProperty = "veloTrace";
 
     // A trace when the environment asks for one, otherwise none.
     static std::unique_ptr<EventTrace> fromEnvironment();
@@ -24,6 +27,8 @@ public:
                         QObject* parent = nullptr);
 
     void mark(const char* event);
+    // The same, for a caller that knows the trace only as an object (a playback control).
+    Q_INVOKABLE void mark(const QByteArray& event) { mark(event.constData()); }
     // The longest gap since the last mark, in milliseconds beyond the timer's own interval.
     qint64 longestStallMs() const { return m_longest; }
     // Milliseconds since the process started.

@@ -1,8 +1,9 @@
 #include "platform/IniFile.h"
 
+#include "platform/WholeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -126,15 +127,7 @@ bool IniFile::writeString(const QString& path, QStringView section, QStringView 
     if (!joined) {
         return false;
     }
-    QSaveFile save(path);
-    if (!save.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (save.write(*joined) != joined->size()) {
-        save.cancelWriting();
-        return false;
-    }
-    return save.commit();
+    return WholeFile::replace(path, *joined);
 }
 
 std::optional<QByteArray> IniFile::withValue(const QByteArray& content, QStringView section,

@@ -1,11 +1,10 @@
 #include "service/ChannelListDownload.h"
 
-#include "service/ServiceConfig.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WholeFile.h"
 #include "service/RequestCore.h"
+#include "service/ServiceConfig.h"
 #include "service/ServiceState.h"
-
-#include <QSaveFile>
 
 namespace ChannelListDownload {
 
@@ -44,11 +43,7 @@ bool DownloadChannelList(const ServiceConfig& config, ServiceState& state,
     if (response.body.count('\0') == response.body.size()) {
         return false;  // empty, or nothing but zero bytes
     }
-    QSaveFile file(filePath(programFolder));
-    if (!file.open(QIODevice::WriteOnly) || file.write(response.body) != response.body.size()) {
-        return false;
-    }
-    return file.commit();
+    return WholeFile::replace(filePath(programFolder), response.body);
 }
 
 }  // namespace ChannelListDownload

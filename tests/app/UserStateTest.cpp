@@ -61,6 +61,22 @@ TEST_F(UserStateTest, EverythingComesBackAndOtherSettingsInTheFileStay) {
     EXPECT_EQ(again.favourites(QStringLiteral("demo@velo.example")), QStringList{QStringLiteral("1=0;x")});
 }
 
+TEST_F(UserStateTest, WhatThePlayerWroteAfterTheFileWasReadIsKeptBySaving) {
+    writeFile("[Player]\nVolume=35\n");
+    UserState state(path());
+    ASSERT_TRUE(state.load());
+    ASSERT_TRUE(IniFile::writeString(path(), u"Player", u"Volume", u"90"));
+    ASSERT_TRUE(IniFile::writeString(path(), u"Player", u"Mute", u"1"));
+    state.lastChannelId = QStringLiteral("201");
+    ASSERT_TRUE(state.save());
+    EXPECT_EQ(IniFile::readString(path(), u"Player", u"Volume", QString(), 16),
+              QStringLiteral("90"));
+    EXPECT_EQ(IniFile::readString(path(), u"Player", u"Mute", QString(), 16), QStringLiteral("1"));
+    UserState again(path());
+    ASSERT_TRUE(again.load());
+    EXPECT_EQ(again.lastChannelId, QStringLiteral("201"));
+}
+
 TEST_F(UserStateTest, RecentChannelsAreTheLastTenNewestFirstEachOnce) {
     UserState state(path());
     const QString user = QStringLiteral("demo@velo.example");

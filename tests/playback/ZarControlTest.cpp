@@ -147,6 +147,22 @@ TEST_F(ZarControlTest, AStalledStreamIsNoticedAndReloaded) {
     EXPECT_TRUE(framesGo());
 }
 
+TEST_F(ZarControlTest, AStreamCutInsideAPacketOrTurnedToGarbageIsReloadedAndPlaysOn) {
+    m_zar.create();
+    for (const char* action : {"truncate", "garbage"}) {
+        SCOPED_TRACE(action);
+        m_zar.service().script(QString::fromLatin1(action), 0, 2000, 30000);
+        const int before = m_zar.service().streamRequests(kNews);
+        m_zar.play(m_zar.service().streamUrl(kNews), QStringLiteral("VELOニュース24"));
+        ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); }));
+        // The broken stream is left for a new one, by libavformat or by the watchdog.
+        EXPECT_TRUE(ZarFixture::waitFor(
+            [&] { return m_zar.service().streamRequests(kNews) >= before + 2; }));
+        ASSERT_TRUE(ZarFixture::waitFor([&] { return playing(); }));
+        EXPECT_TRUE(framesGo(25));
+    }
+}
+
 TEST_F(ZarControlTest, DestroyedWhilePlayingAndMadeAgainItPlays) {
     m_zar.create();
     m_zar.play(m_zar.service().streamUrl(kNews), QStringLiteral("VELOニュース24"));

@@ -12,9 +12,10 @@
 // so many requests to that endpoint in the order the scripts were added. Thread-safe.
 class FaultBook {
 public:
-    // For the live streams: Drop cuts a stream after delayMs, Silence stalls it then (socket open,
-    // for holdMs), Pause holds it for holdMs and then goes on where the channel is. Redirect
-    // answers with status (302 unless given) and the payload as the Location.
+    // For the live streams: Drop cuts a stream after delayMs, Truncate cuts it then inside a
+    // packet, Silence stalls it then (socket open, for holdMs), Pause holds it for holdMs and then
+    // goes on where the channel is, Garbage sends random bytes instead for holdMs and then cuts.
+    // Redirect answers with status (302 unless given) and the payload as the Location.
     enum class Action {
         Reply, Delay, Drop, Garbage, Truncate, Split1024, Dribble, Silence, Pause, Redirect
     };

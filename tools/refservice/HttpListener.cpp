@@ -102,7 +102,8 @@ void HttpListener::configure() {
     m_server->set_keep_alive_timeout(2);
     m_server->set_read_timeout(5);
     m_server->set_write_timeout(5);
-    m_server->set_payload_max_length(16 * 1024 * 1024);
+    // A scripted reply arrives as the body of its script, and the hostile ones run to 100 MiB.
+    m_server->set_payload_max_length(128 * 1024 * 1024);
     m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
     m_server->set_exception_handler(
         [](const httplib::Request& req, httplib::Response& res, std::exception_ptr error) {

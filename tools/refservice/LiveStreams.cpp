@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QJsonDocument>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <chrono>
@@ -20,11 +21,20 @@ namespace {
 constexpr const char* kTsType = "video/mp2t";
 constexpr std::size_t kMaxChunk = 64 * 1024;
 constexpr std::int64_t kTicksPerMs = TsClip::kClockHz / 1000;
+constexpr qsizetype kGarbageChunk = 4096;  // every 40 ms: about a channel's rate
 
 std::int64_t nowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+QByteArray garbage(qsizetype size) {
+    QByteArray bytes(size, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    }
+    return bytes;
 }
 
 int channelOf(const httplib::Request& req) {
@@ -173,6 +183,23 @@ void LiveStreams::serveStream(const httplib::Request& req, httplib::Response& re
                         shutdown->sleepFor(std::chrono::milliseconds(
                             fault->holdMs > 0 ? fault->holdMs : kDefaultStallMs));
                         return false;
+                    case FaultBook::Action::Truncate: {
+                        // The connection goes in the middle of a packet, as one lost mid-write.
+                        QByteArray packet;
+                        connection->clip->appendPacket(connection->next++, packet);
+                        sink.write(packet.constData(), static_cast<std::size_t>(packet.size() / 2));
+                        return false;
+                    }
+                    case FaultBook::Action::Garbage:
+                        // Bytes that are no stream at all, at about the stream's pace, until the
+                        // garbage ends or the service stops; then the connection goes.
+                        if (elapsed >= fault->delayMs +
+                                           (fault->holdMs > 0 ? fault->holdMs : kDefaultStallMs)) {
+                            return false;
+                        }
+                        shutdown->sleepFor(std::chrono::milliseconds(40));
+                        return sink.write(garbage(kGarbageChunk).constData(),
+                                          static_cast<std::size_t>(kGarbageChunk));
                     case FaultBook::Action::Pause:
                         if (!connection->paused) {
                             connection->paused = true;

@@ -22,7 +22,8 @@ class StreamClips;
 // a live HLS playlist sliding over the same stream cut at its key frames (/live/ID/N.ts). Every
 // channel runs on one clock, so a viewer joins where the channel is, at the last key frame. A
 // stream is for a signed-up account only (HTTP basic authentication with its ID and password).
-// Scripts for the endpoint "/live" refuse a stream, cut it, stall it or pause it.
+// Scripts for the endpoint "/live" refuse a stream, cut it (between packets or inside one), stall
+// it, pause it or turn it to garbage.
 class LiveStreams {
 public:
     static constexpr const char* kEndpoint = "/live";

@@ -241,6 +241,8 @@ void WebFrontend::addScript(const httplib::Request& req, httplib::Response& res)
         action && (stream ? (*action == FaultBook::Action::Reply ||
                              *action == FaultBook::Action::Delay ||
                              *action == FaultBook::Action::Drop ||
+                             *action == FaultBook::Action::Truncate ||
+                             *action == FaultBook::Action::Garbage ||
                              *action == FaultBook::Action::Silence ||
                              *action == FaultBook::Action::Pause)
                    : datagram ? *action != FaultBook::Action::Split1024 &&

@@ -1,5 +1,6 @@
 #include "LivePlayback.h"
 
+#include "HostTrace.h"
 #include "PlayerView.h"
 #include "VideoSurface.h"
 #include "ZarTexts.h"
@@ -158,6 +159,7 @@ void LivePlayback::progress() {
         m_everPlayed = true;
         m_refused = false;
         if (!wasPlaying) {
+            HostTrace::mark("picture-shown");
             showState();
         }
     }

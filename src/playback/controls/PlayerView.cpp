@@ -1,5 +1,6 @@
 #include "PlayerView.h"
 
+#include "HostTrace.h"
 #include "VideoSurface.h"
 #include "ZarTexts.h"
 
@@ -73,6 +74,19 @@ void PlayerView::showNotice(Notice notice, int attempt) {
     }
     setProperty("notice", noticeText());
     m_surface->refreshOverlay();
+    switch (notice) {
+        case Notice::Reconnecting:
+            HostTrace::mark("notice-reconnecting");
+            break;
+        case Notice::CannotPlay:
+            HostTrace::mark("notice-cannot-play");
+            break;
+        case Notice::Refused:
+            HostTrace::mark("notice-refused");
+            break;
+        case Notice::None:
+            break;
+    }
 }
 
 QString PlayerView::noticeText() const {
