@@ -1,11 +1,11 @@
 #include "ads/AdDownloadThread.h"
 
 #include "platform/ProgramFolder.h"
+#include "platform/WholeFile.h"
 #include "service/HttpRequest.h"
 #include "service/RequestCore.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace AdDownload {
 
@@ -49,9 +49,7 @@ Fetch FetchArchive(const QString& programFolder, const QString& adServer, const 
     }
     // The zip file is replaced only by a whole archive.
     const QString zipPath = QDir(folder).filePath(QLatin1String(archive.name) + QStringLiteral(".zip"));
-    QSaveFile file(zipPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(response.body) != response.body.size() ||
-        !file.commit()) {
+    if (!WholeFile::replace(zipPath, response.body)) {
         return fetch;
     }
     fetch.stored = true;

@@ -1,11 +1,11 @@
 #include "service/CaptchaDownload.h"
 
+#include "platform/WholeFile.h"
 #include "service/RequestCore.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <atomic>
 #include <mutex>
@@ -57,19 +57,11 @@ Result Download(const QString& serverUrl, const QString& filePath, quint64 ticke
     if (!QDir().mkpath(target.absolutePath())) {
         return result;
     }
-    // The picture goes to a file of its own beside the target and takes the target's name in one
-    // step, so a reader never sees half a picture or two mixed.
-    QSaveFile file(target.absoluteFilePath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(response.body) != response.body.size()) {
-        return result;
-    }
+    // The picture takes the file's place whole, in one step, so a reader never sees half a
+    // picture or two mixed, and a full disk leaves the one before.
     const std::lock_guard lock(g_placedMutex);
     quint64& placed = g_placed[target.absoluteFilePath()];
-    if (placed > ticket) {
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
+    if (placed > ticket || !WholeFile::replace(target.absoluteFilePath(), response.body)) {
         return result;
     }
     placed = ticket;
