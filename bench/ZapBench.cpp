@@ -6,6 +6,7 @@
 //
 // usage: bench_zap [RUNS]   (20 by default; prints medians and the ratios)
 #include "playback/PlaybackControl.h"
+#include "support/ServiceProcess.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -61,37 +62,24 @@ bool waitFor(const std::function<bool()>& test) {
     return true;
 }
 
+// The reference service on a loopback address of its own, its streams only (no datagrams).
 class Service {
 public:
     bool start() {
-        m_process.setProgram(QStringLiteral(VELO_REFSERVICE_PATH));
-        m_process.setArguments(
-            {"--listen", "127.0.0.2:0", "--data", m_data.path(), "--udp-port", "0"});
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        QByteArray line;
-        while (!line.contains('\n') && m_process.waitForReadyRead(20000)) {
-            line += m_process.readAllStandardOutput();
-        }
-        const QByteArray prefix = "refservice listening http://127.0.0.2:";
-        if (!line.startsWith(prefix)) {
+        QString error;
+        if (!m_process.start(m_data.path(), {"--udp-port", "0"}, error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
             return false;
         }
-        m_port = line.mid(prefix.size()).split(' ').front().toInt();
         return true;
     }
-    ~Service() {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
     QString url(int channel) const {
-        return QStringLiteral("http://127.0.0.2:%1/live/%2.ts").arg(m_port).arg(channel);
+        return QStringLiteral("%1/live/%2.ts").arg(m_process.serverUrl()).arg(channel);
     }
 
 private:
     QTemporaryDir m_data;
-    QProcess m_process;
-    int m_port = 0;
+    ServiceProcess m_process;
 };
 
 // mpv with no video output and untimed playback, told what to play over its IPC socket.

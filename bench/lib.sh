@@ -7,18 +7,13 @@ work=$(mktemp -d /tmp/velo-bench.XXXXXX)
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
+source "$repo/scripts/start-service.sh"
 
-# start_service DATADIR: the reference service on a loopback address; sets $server.
+# start_service DATADIR: the reference service on a loopback address of its own; sets $server
+# (its web server) and $address (its loopback address).
 start_service() {
-    "$build/tools/refservice/refservice" --listen "${VELO_SERVICE_ADDRESS:-127.0.0.2}:0" \
-        --data "$1" >"$work/service.out" 2>"$work/service.log" &
-    pids+=($!)
-    for _ in $(seq 300); do
-        grep -q '^refservice listening' "$work/service.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    server=$(sed -n 's/^refservice listening \(http:[^ ]*\).*/\1/p' "$work/service.out")
-    [ -n "$server" ] || { cat "$work/service.log" >&2; echo "the reference service did not start" >&2; exit 1; }
+    start_refservice "$build" "$1" "$work"
+    pids+=("$service_pid")
 }
 
 # prepare_program: a fresh program folder signed in with the demo account; sets $program.

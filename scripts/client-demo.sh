@@ -4,7 +4,7 @@
 # channel list, the first channel is double-clicked, and once the player pane shows its moving
 # picture a screenshot is saved and its path printed.
 # usage: scripts/client-demo.sh BUILDDIR [SCREENSHOT]
-# VELO_SERVICE_ADDRESS picks the loopback address the service listens on (default 127.0.0.2).
+# The service takes a free loopback address of its own (VELO_SERVICE_ADDRESS picks one instead).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "$1" && pwd)
@@ -16,17 +16,9 @@ trap cleanup EXIT
 
 # Each channel's clip is made once per machine and kept; later runs find them at once.
 "$build/tools/refservice/refservice" --make-clips
-address=${VELO_SERVICE_ADDRESS:-127.0.0.2}
-"$build/tools/refservice/refservice" --listen "$address:0" --ad-listen "$address:7006" \
-    --data "$work/service" \
-    >"$work/service.out" 2>"$work/service.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    grep -q '^refservice listening' "$work/service.out" 2>/dev/null && break
-    sleep 0.1
-done
-server=$(sed -n 's/^refservice listening \(http:[^ ]*\).*/\1/p' "$work/service.out")
-[ -n "$server" ] || { cat "$work/service.log" >&2; echo "the reference service did not start" >&2; exit 1; }
+source scripts/start-service.sh
+start_refservice "$build" "$work/service" "$work" ads
+pids+=("$service_pid")
 
 program="$work/program"
 scripts/prepare-program.sh "$build" "$program" "$server" demo@velo.example demo1234

@@ -15,16 +15,9 @@ cleanup() { for pid in "${pids[@]}" $client; do kill "$pid" 2>/dev/null || true;
 trap cleanup EXIT
 
 "$build/tools/refservice/refservice" --make-clips
-address=127.0.0.2
-"$build/tools/refservice/refservice" --listen "$address:0" --ad-listen "$address:7006" \
-    --data "$work/service" >"$work/service.out" 2>"$work/service.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    grep -q '^refservice listening' "$work/service.out" 2>/dev/null && break
-    sleep 0.1
-done
-server=$(sed -n 's/^refservice listening \(http:[^ ]*\).*/\1/p' "$work/service.out")
-[ -n "$server" ] || { cat "$work/service.log" >&2; exit 1; }
+source scripts/start-service.sh
+start_refservice "$build" "$work/service" "$work" ads
+pids+=("$service_pid")
 program="$work/program"
 scripts/prepare-program.sh "$build" "$program" "$server" demo@velo.example demo1234
 "$build/tools/velo-cli/velo-cli" --dir "$program" config set AdServer "$address" >/dev/null

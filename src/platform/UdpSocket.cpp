@@ -8,6 +8,15 @@
 
 #include <cerrno>
 
+namespace {
+
+// The loopback addresses whose partner (lowest bit flipped) is neither 127.0.0.0, 127.0.0.1
+// nor the broadcast address 127.255.255.255, in host byte order.
+constexpr std::uint32_t kFirstPairedLoopback = 0x7f000002u;
+constexpr std::uint32_t kLastPairedLoopback = 0x7ffffffdu;
+
+}  // namespace
+
 UdpSocket::~UdpSocket() {
     close();
 }
@@ -37,6 +46,11 @@ bool UdpSocket::bind(std::uint32_t address, std::uint16_t port) {
 }
 
 std::uint32_t UdpSocket::sourceAddressFor(std::uint32_t destination) {
+    // The system says 127.0.0.1 for every loopback service: their clients' ports would collide.
+    const std::uint32_t host = ntohl(destination);
+    if (host >= kFirstPairedLoopback && host <= kLastPairedLoopback) {
+        return htonl(host ^ 1u);
+    }
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return 0;

@@ -29,9 +29,14 @@ public:
     void close();
     int descriptor() const { return m_fd; }
 
-    // The local address the system sends from to reach DESTINATION (both in network byte
-    // order); 0 when there is no route. Binding to it rather than to any address lets the
-    // client's fixed ports live beside a service on another address of the same machine.
+    // The local address the client sends its datagrams from to reach DESTINATION (both in
+    // network byte order); 0 when there is no route. Binding to it rather than to any address
+    // lets the client's fixed ports live beside a service on another address of the same
+    // machine. For a service elsewhere it is the system's choice of route. For a service on a
+    // loopback address from 127.0.0.2 to 127.255.255.253 it is that address's partner, the
+    // address with its lowest bit flipped (127.0.0.2 and 127.0.0.3, 127.16.0.4 and 127.16.0.5):
+    // never the service's own address, whose port 35000 the service holds, and never
+    // 127.0.0.1, so clients of services on different loopback addresses never share a port.
     static std::uint32_t sourceAddressFor(std::uint32_t destination);
 
 private:

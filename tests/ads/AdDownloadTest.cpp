@@ -61,9 +61,11 @@ TEST_F(AdDownloadTest, BothArchivesArriveWithTheirKeysAndTheIdentityAndAreUnpack
         << "a fresh installation without the folder";
     const auto fetched = fetchBoth();
     EXPECT_EQ(fetched[0].address,
-              QStringLiteral("http://127.0.0.2:7006/pcad.action?adkey=VELO_BOTTOM_AD_JP_F&uuid=abc123"));
+              QStringLiteral("http://%1:7006/pcad.action?adkey=VELO_BOTTOM_AD_JP_F&uuid=abc123")
+                  .arg(m_service.host()));
     EXPECT_EQ(fetched[1].address,
-              QStringLiteral("http://127.0.0.2:7006/pcad.action?adkey=VELO_REAR_AD_JP_F&uuid=abc123"));
+              QStringLiteral("http://%1:7006/pcad.action?adkey=VELO_REAR_AD_JP_F&uuid=abc123")
+                  .arg(m_service.host()));
     EXPECT_EQ(m_service.requests(QStringLiteral("/pcad.action")), 2);
     EXPECT_EQ(m_service.lastRequest(QStringLiteral("/pcad.action")).value("target").toString(),
               QStringLiteral("/pcad.action?adkey=VELO_REAR_AD_JP_F&uuid=abc123"));
@@ -113,7 +115,7 @@ TEST_F(AdDownloadTest, AnArchiveCutShortOrDamagedTouchesNothing) {
 
 TEST_F(AdDownloadTest, AnAdServerNameThatIsNotAPlainHostIsNeverAsked) {
     std::vector<AdDownload::Fetch> fetched;
-    AdDownload::AdDownloadThread(m_service.programFolder(), QStringLiteral("127.0.0.3#@127.0.0.2"),
+    AdDownload::AdDownloadThread(m_service.programFolder(), QStringLiteral("127.0.0.3#@") + m_service.host(),
                                  QString(), &fetched);
     ASSERT_EQ(fetched.size(), 2u);
     EXPECT_TRUE(fetched[0].address.isEmpty());

@@ -108,7 +108,7 @@ TEST_F(ClientSessionTest, SignOutNeedsTheServerButTheCloseSignsOutAnyway) {
     m_session.recordSignIn(QStringLiteral("demo@velo.example"), QStringLiteral("demo"),
                            QStringLiteral("demo1234"));
     m_session.startUseTimeTimer();
-    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://127.0.0.2:1"));
+    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://%1:1").arg(m_service.host()));
     QSignalSpy signedOut(&m_session, &ClientSession::signOutFinished);
     m_session.signOut();
     EXPECT_TRUE(m_session.signOutPending());

@@ -1,6 +1,7 @@
 #include "platform/UdpSocket.h"
 
 #include <arpa/inet.h>
+#include <ifaddrs.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -59,7 +60,8 @@ TEST(UdpSocket, NoOtherSocketCanShareTheBoundPort) {
     ASSERT_GE(other, 0);
     const int on = 1;
     ::setsockopt(other, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    for (const std::uint32_t address : {loopback(), static_cast<std::uint32_t>(htonl(INADDR_ANY))}) {
+    for (const std::uint32_t address :
+         {loopback(), static_cast<std::uint32_t>(htonl(INADDR_ANY))}) {
         sockaddr_in local{};
         local.sin_family = AF_INET;
         local.sin_addr.s_addr = address;
@@ -73,10 +75,44 @@ TEST(UdpSocket, NoOtherSocketCanShareTheBoundPort) {
     EXPECT_TRUE(next.bind(loopback(), port));
 }
 
-TEST(UdpSocket, TheSourceAddressIsTheOneTheSystemSendsFrom) {
-    // Any loopback destination is reached from a loopback address; nothing is sent.
-    const std::uint32_t source = UdpSocket::sourceAddressFor(inet_addr("127.0.0.2"));
-    EXPECT_EQ(ntohl(source) >> 24, 127u);
-    UdpSocket bound;
-    EXPECT_TRUE(bound.bind(source, 0));
+TEST(UdpSocket, ALoopbackServiceIsReachedFromItsPartnerAndAnyOtherByTheRoute) {
+    // Inside 127.0.0.2-127.255.255.253 the partner is the address with its lowest bit flipped;
+    // 127.0.0.1 and the two ends keep the system's answer, which is 127.0.0.1.
+    const struct {
+        const char* service;
+        const char* source;
+    } cases[] = {
+        {"127.0.0.2", "127.0.0.3"},
+        {"127.0.0.3", "127.0.0.2"},
+        {"127.16.0.4", "127.16.0.5"},
+        {"127.31.255.255", "127.31.255.254"},
+        {"127.255.255.253", "127.255.255.252"},
+        {"127.0.0.1", "127.0.0.1"},
+        {"127.0.0.0", "127.0.0.1"},
+        {"127.255.255.254", "127.0.0.1"},
+    };
+    for (const auto& c : cases) {
+        const std::uint32_t source = UdpSocket::sourceAddressFor(inet_addr(c.service));
+        EXPECT_EQ(source, inet_addr(c.source)) << c.service;
+        UdpSocket bound;
+        EXPECT_TRUE(bound.bind(source, 0)) << c.service << ": a source the client can bind";
+    }
+    EXPECT_EQ(UdpSocket::sourceAddressFor(inet_addr("127.255.255.255")), 0u)
+        << "the broadcast address is no service";
+
+    // A service on one of this machine's other addresses is reached from that address itself,
+    // as the route says, not from a partner.
+    ifaddrs* interfaces = nullptr;
+    ASSERT_EQ(::getifaddrs(&interfaces), 0);
+    for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
+            continue;
+        }
+        const std::uint32_t own =
+            reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr;
+        if (ntohl(own) >> 24 != 127u) {
+            EXPECT_EQ(UdpSocket::sourceAddressFor(own), own) << entry->ifa_name;
+        }
+    }
+    ::freeifaddrs(interfaces);
 }

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -117,26 +118,35 @@ TEST_F(BalanceQueryTest, FailuresCarryNoUseTime) {
 }
 
 TEST_F(BalanceQueryTest, TakenLocalPortFailsTheQuery) {
-    const int other = ::socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_GE(other, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(BalanceQuery::kLocalPort);
-    ASSERT_EQ(::bind(other, reinterpret_cast<const sockaddr*>(&local), sizeof local), 0);
+    // Another program holds the port on the address the client sends from.
+    UdpSocket other;
+    ASSERT_TRUE(
+        other.bind(UdpSocket::sourceAddressFor(m_service.address()), BalanceQuery::kLocalPort));
     EXPECT_EQ(query().outcome, BalanceQuery::Outcome::SendFailed);
-    ::close(other);
+    other.close();
     EXPECT_EQ(query().outcome, BalanceQuery::Outcome::Answered);
 }
 
 TEST_F(BalanceQueryTest, NoServerAddressYetSendsNothing) {
-    // Address 0 would be delivered to this machine: the password must not go there.
-    UdpSocket local;
-    ASSERT_TRUE(local.bind(htonl(INADDR_LOOPBACK), BalanceQuery::kServicePort));
+    // Address 0 would be delivered to this machine, to 127.0.0.1: the password must not go
+    // there. The watch shares its port, so that another test run on the machine can watch too.
+    const int local = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(local, 0);
+    const int on = 1;
+    ::setsockopt(local, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in watched{};
+    watched.sin_family = AF_INET;
+    watched.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    watched.sin_port = htons(BalanceQuery::kServicePort);
+    ASSERT_EQ(::bind(local, reinterpret_cast<const sockaddr*>(&watched), sizeof watched), 0)
+        << "another program holds 127.0.0.1:35000 for itself";
     const int before = m_service.datagrams(QStringLiteral("002"));
     m_state.setServerIp(0);
     const BalanceQuery::Answer answer = query();
     EXPECT_EQ(answer.outcome, BalanceQuery::Outcome::NoServer);
-    EXPECT_FALSE(local.waitReadable(200));
+    pollfd entry{local, POLLIN, 0};
+    EXPECT_EQ(::poll(&entry, 1, 200), 0);
+    ::close(local);
     EXPECT_EQ(m_service.datagrams(QStringLiteral("002")), before);
 }
 

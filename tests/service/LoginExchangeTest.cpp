@@ -111,7 +111,7 @@ TEST_F(LoginExchangeTest, NetworkFailuresGiveTheNetworkMessages) {
                 m_message == LoginExchange::kNoLoginInfo);
 
     // Nobody listens on the port: the connection fails.
-    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://127.0.0.2:1"));
+    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://%1:1").arg(m_service.host()));
     EXPECT_FALSE(login(QStringLiteral("a@b.c"), QStringLiteral("pw")));
     EXPECT_EQ(m_message, RequestCore::kConnectFailed);
 
@@ -125,7 +125,7 @@ TEST_F(LoginExchangeTest, NetworkFailuresGiveTheNetworkMessages) {
 }
 
 TEST_F(LoginExchangeTest, ServerAddressFormsThatStillWork) {
-    const QString hostPort = QStringLiteral("127.0.0.2:%1").arg(m_service.port());
+    const QString hostPort = QStringLiteral("%1:%2").arg(m_service.host()).arg(m_service.port());
     for (const QString& address : {QStringLiteral("HTTP://") + hostPort, hostPort}) {
         m_service.configure(QStringLiteral("ServerUrl"), address);
         EXPECT_TRUE(login(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234")))
@@ -195,6 +195,6 @@ TEST_F(LoginExchangeTest, LogoutFailsOnlyWhenUnreachableOrOnAnEmptyFirstLine) {
     }
     m_service.script(QStringLiteral("/user!logout.action"), QStringLiteral("drop"));
     EXPECT_FALSE(LoginExchange::Logout(config(), id, password));
-    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://127.0.0.2:1"));
+    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://%1:1").arg(m_service.host()));
     EXPECT_FALSE(LoginExchange::Logout(config(), id, password));
 }

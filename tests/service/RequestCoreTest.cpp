@@ -83,12 +83,13 @@ protected:
 TEST_F(RequestCoreTest, ACraftedServerAddressSendsTheCredentialsNowhere) {
     // Each of these, re-read by a URL parser, would have connected somewhere other than the host
     // it names, or posted to another path.
+    const QString host = m_service.host();
     const QString port = QString::number(m_service.port());
     for (const QString& address :
-         {QStringLiteral("http://127.0.0.3#@127.0.0.2:") + port,
-          QStringLiteral("http://127.0.0.2/app:") + port,
-          QStringLiteral("http://demo@127.0.0.2:") + port,
-          QStringLiteral("http://127.0.0.2?:") + port}) {
+         {QStringLiteral("http://127.0.0.3#@") + host + ':' + port,
+          QStringLiteral("http://") + host + QStringLiteral("/app:") + port,
+          QStringLiteral("http://demo@") + host + ':' + port,
+          QStringLiteral("http://") + host + QStringLiteral("?:") + port}) {
         m_service.configure(QStringLiteral("ServerUrl"), address);
         const LoginExchange::LoginResult result = LoginExchange::Login(
             config(), QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"));

@@ -85,7 +85,7 @@ TEST_F(TicketRequestTest, TagAcrossTheFirstKilobyteIsFound) {
 TEST_F(TicketRequestTest, UnreachableServerFallsBackToTheProbeHostsServers) {
     m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://") + kSilentHost);
     m_service.configure(QStringLiteral("ProbeHost1"), kSilentHost);
-    m_service.configure(QStringLiteral("ProbeHost2"), QString::fromLatin1(RefService::kAddress));
+    m_service.configure(QStringLiteral("ProbeHost2"), m_service.host());
     m_service.configure(QStringLiteral("FallbackUrl2"), m_service.serverUrl());
 
     ASSERT_TRUE(TicketRequest::RequestTicket(config(), m_state));
@@ -102,7 +102,7 @@ TEST_F(TicketRequestTest, UnreachableServerFallsBackToTheProbeHostsServers) {
 }
 
 TEST_F(TicketRequestTest, ProbeResolvesStoresAndAnswers) {
-    EXPECT_TRUE(TicketRequest::ProbeHost(m_state, RefService::kAddress, {80}));
+    EXPECT_TRUE(TicketRequest::ProbeHost(m_state, m_service.host().toLatin1(), {80}));
     EXPECT_EQ(m_state.serverIp(), m_service.address());
 
     ServiceState fresh;
@@ -125,10 +125,11 @@ TEST_F(TicketRequestTest, ProbesLeaveNoDescriptorOpen) {
         return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::Files |
                                                                QDir::System).size();
     };
-    TicketRequest::ProbeHost(m_state, RefService::kAddress, {80});  // first use may load libraries
+    // The first use may load libraries.
+    TicketRequest::ProbeHost(m_state, m_service.host().toLatin1(), {80});
     const qsizetype before = openDescriptors();
     for (int i = 0; i < 20; ++i) {
-        TicketRequest::ProbeHost(m_state, RefService::kAddress, {80});
+        TicketRequest::ProbeHost(m_state, m_service.host().toLatin1(), {80});
         TicketRequest::ProbeHost(m_state, "no-such-host.invalid", {80});
     }
     // Each of these waits out the echo's second.

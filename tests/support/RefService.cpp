@@ -6,60 +6,22 @@
 #include <QJsonDocument>
 #include <QUrlQuery>
 
-#include <arpa/inet.h>
-
 #include <gtest/gtest.h>
 
 RefService::RefService(bool adListener) {
-    m_process.setProgram(QStringLiteral(VELO_REFSERVICE_PATH));
-    QStringList arguments{"--listen", QStringLiteral("%1:0").arg(kAddress), "--data",
-                          m_data.path()};
-    if (adListener) {
-        arguments << "--ad-listen" << QStringLiteral("%1:7006").arg(kAddress);
-    }
-    m_process.setArguments(arguments);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start();
-    if (!m_process.waitForStarted(10000)) {
-        ADD_FAILURE() << "refservice did not start";
+    QString error;
+    if (!m_process.start(m_data.path(),
+                         adListener ? QStringList{"--ad-listen", "auto:7006"} : QStringList{},
+                         error)) {
+        ADD_FAILURE() << error.toStdString();
         return;
     }
-    // It says where it listens once everything is ready.
-    QByteArray line;
-    while (!line.contains('\n') && m_process.waitForReadyRead(20000)) {
-        line += m_process.readAllStandardOutput();
-    }
-    const qsizetype at = line.indexOf(QByteArray(kAddress) + ':');
-    if (!line.startsWith("refservice listening http://") || at < 0) {
-        ADD_FAILURE() << "refservice said: " << line.constData();
-        return;
-    }
-    m_port = line.mid(at + qstrlen(kAddress) + 1).split(' ').front().toInt();
-
     configure(QStringLiteral("ServerUrl"), serverUrl());
     configure(QStringLiteral("TvProgram"), QString::fromLatin1(kTvProgram));
-    configure(QStringLiteral("UerSetMeal"), QStringLiteral("http://127.0.0.2/auth/"));
+    configure(QStringLiteral("UerSetMeal"), QStringLiteral("http://%1/auth/").arg(host()));
     if (adListener) {
-        configure(QStringLiteral("AdServer"), QString::fromLatin1(kAddress));
+        configure(QStringLiteral("AdServer"), host());
     }
-}
-
-RefService::~RefService() {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-}
-
-QString RefService::serverUrl() const {
-    return QStringLiteral("http://%1:%2").arg(kAddress).arg(m_port);
-}
-
-std::uint32_t RefService::address() const {
-    return ::inet_addr(kAddress);
 }
 
 void RefService::configure(const QString& key, const QString& plain) const {
@@ -123,7 +85,8 @@ QJsonObject RefService::lastRequest(const QString& endpoint) const {
 }
 
 QString RefService::captchaCode() const {
-    // Every client of a test runs on this machine, so there is at most one open code.
+    // Each test has a service of its own and is its only client, so there is at most one open
+    // code.
     const QJsonObject codes = state().value(QStringLiteral("captcha")).toObject();
     return codes.isEmpty() ? QString() : codes.begin().value().toString();
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "support/ServiceProcess.h"
+
 #include <QByteArray>
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -12,18 +13,17 @@
 // a program folder whose configuration points the client at it. Stopped when destroyed.
 class RefService {
 public:
-    static constexpr const char* kAddress = "127.0.0.2";
     static constexpr const char* kTvProgram = "tvprogram.action?type=pc";
 
     // With ADLISTENER, the advertisement server listens too, on the fixed port the client asks,
     // and the program folder is pointed at it.
     explicit RefService(bool adListener = false);
-    ~RefService();
 
-    bool running() const { return m_port != 0; }
-    QString serverUrl() const;  // "http://127.0.0.2:PORT"
-    int port() const { return m_port; }
-    std::uint32_t address() const;  // network byte order
+    bool running() const { return m_process.running(); }
+    QString serverUrl() const { return m_process.serverUrl(); }  // "http://HOST:PORT"
+    int port() const { return m_process.port(); }
+    QString host() const { return m_process.host(); }  // its loopback address, "127.x.y.z"
+    std::uint32_t address() const { return m_process.address(); }  // network byte order
     QString programFolder() const { return m_program.path(); }
     QString dataFolder() const { return m_data.path(); }
 
@@ -38,7 +38,7 @@ public:
     QJsonObject state() const;
     int requests(const QString& endpoint) const;
     QJsonObject lastRequest(const QString& endpoint) const;
-    // The code of the captcha the service last gave this machine; empty when none is open.
+    // The code of the captcha the service last gave; empty when none is open.
     QString captchaCode() const;
     int datagrams(const QString& command) const;
     QString lastDatagram(const QString& command) const;
@@ -48,6 +48,5 @@ private:
 
     QTemporaryDir m_data;
     QTemporaryDir m_program;
-    QProcess m_process;
-    int m_port = 0;
+    ServiceProcess m_process;
 };

@@ -39,10 +39,8 @@ bool DatagramEndpoint::bind(const in_addr& address, int port, QString& error) {
         error = QStringLiteral("cannot create a datagram socket: %1").arg(std::strerror(errno));
         return false;
     }
-    // The client binds 0.0.0.0 on the same port with SO_REUSEADDR; with it here too both binds
-    // succeed, and datagrams sent to ADDRESS come to this socket, whose bind is the narrower one.
-    const int yes = 1;
-    setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    // No address reuse: a second service on the same address and port must fail here rather
+    // than share the port and take some of the first one's datagrams.
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr = address;

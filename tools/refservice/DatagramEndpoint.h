@@ -30,8 +30,8 @@ public:
     DatagramEndpoint(const DatagramEndpoint&) = delete;
     DatagramEndpoint& operator=(const DatagramEndpoint&) = delete;
 
-    // Binds ADDRESS:PORT (port 0: any free port), sharing the port with the client's own
-    // sockets on the same machine. On failure ERROR says why.
+    // Binds ADDRESS:PORT (port 0: any free port), for this endpoint alone. On failure ERROR
+    // says why.
     bool bind(const in_addr& address, int port, QString& error);
     int port() const { return m_port; }
 

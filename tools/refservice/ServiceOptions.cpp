@@ -94,7 +94,9 @@ QString ServiceOptions::usage() {
     return QStringLiteral(
         "usage: refservice --listen ADDRESS:PORT --data DIR [--ad-listen ADDRESS:PORT] "
         "[--udp-port N] [--clips DIR]\n"
-        "       refservice --make-clips [--clips DIR]");
+        "       refservice --make-clips [--clips DIR]\n"
+        "ADDRESS auto: for --listen a free loopback address of 127.16.0.0/12, picked at start; "
+        "for --ad-listen the address --listen has");
 }
 
 std::optional<ServiceOptions::Endpoint> ServiceOptions::parseEndpoint(const QString& text,
@@ -112,6 +114,10 @@ std::optional<ServiceOptions::Endpoint> ServiceOptions::parseEndpoint(const QStr
         return std::nullopt;
     }
     endpoint.port = *port;
+    if (endpoint.host == QLatin1String("auto")) {
+        endpoint.automatic = true;
+        return endpoint;
+    }
 
     // The datagram endpoint and the client speak IPv4 only, so the web servers do too.
     addrinfo hints{};
@@ -126,11 +132,18 @@ std::optional<ServiceOptions::Endpoint> ServiceOptions::parseEndpoint(const QStr
     sockaddr_in resolved{};
     std::memcpy(&resolved, found->ai_addr, sizeof resolved);
     freeaddrinfo(found);
-    endpoint.address = resolved.sin_addr;
-    char numeric[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &endpoint.address, numeric, sizeof numeric);
-    endpoint.numericHost = numeric;
+    const QString written = endpoint.host;
+    endpoint.setAddress(resolved.sin_addr);
+    endpoint.host = written;
     return endpoint;
+}
+
+void ServiceOptions::Endpoint::setAddress(in_addr numeric) {
+    address = numeric;
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address, text, sizeof text);
+    numericHost = text;
+    host = QString::fromLatin1(text);
 }
 
 std::optional<int> ServiceOptions::parsePort(const QString& text) {

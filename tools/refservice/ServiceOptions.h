@@ -12,12 +12,17 @@
 class ServiceOptions {
 public:
     // One ADDRESS:PORT argument; the address is kept as written (for the start-up line) and as
-    // the IPv4 address it names (for binding).
+    // the IPv4 address it names (for binding). The address "auto" is left to the service: for
+    // --listen a free loopback address it picks at start, for --ad-listen the one --listen has.
     struct Endpoint {
         QString host;
         std::string numericHost;
         in_addr address{};
         int port = 0;
+        bool automatic = false;
+
+        // Sets the address (network byte order) and its two spellings.
+        void setAddress(in_addr numeric);
     };
 
     static constexpr int kDefaultUdpPort = 35000;

@@ -8,9 +8,11 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 extern char** environ;
@@ -132,8 +134,11 @@ bool StreamClips::make(const Channel& channel, QString& error) const {
         return false;
     }
     // The name goes to the drawing filter through a file: no escaping of what a name holds.
+    // Services started at once on an empty cache may make the same clip side by side: each
+    // works on files of its own and the finished clip replaces whatever is there in one step.
     const QString target = pathOf(channel.id);
-    const QString nameFile = target + QStringLiteral(".name");
+    const QString work = target + QStringLiteral(".%1").arg(::getpid());
+    const QString nameFile = work + QStringLiteral(".name");
     {
         QSaveFile name(nameFile);
         if (!name.open(QIODevice::WriteOnly) ||
@@ -158,7 +163,7 @@ bool StreamClips::make(const Channel& channel, QString& error) const {
             .arg(filterEscaped(nameFile), font);
     const QString audio = QStringLiteral("sine=frequency=%1:sample_rate=48000,volume=0.15")
                               .arg(330 + channel.id % 7 * 55);
-    const QString partial = target + QStringLiteral(".part");
+    const QString partial = work + QStringLiteral(".part");
     const std::vector<std::string> args = {
         "ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
         video.toStdString(), "-f", "lavfi", "-i", audio.toStdString(), "-t", kDuration, "-map",
@@ -168,15 +173,16 @@ bool StreamClips::make(const Channel& channel, QString& error) const {
         // Tables in front of every frame: any key frame is a place to start.
         "-f", "mpegts", "-mpegts_flags", "+pat_pmt_at_frames",
         QFile::encodeName(partial).toStdString()};
-    const bool made = run(args, target + QStringLiteral(".log"), error);
+    const bool made = run(args, work + QStringLiteral(".log"), error);
     QFile::remove(nameFile);
     if (!made) {
         QFile::remove(partial);
         return false;
     }
-    QFile::remove(target + QStringLiteral(".log"));
-    QFile::remove(target);
-    if (!QFile::rename(partial, target)) {
+    QFile::remove(work + QStringLiteral(".log"));
+    if (std::rename(QFile::encodeName(partial).constData(),
+                    QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(partial);
         error = QStringLiteral("cannot move %1 into place").arg(partial);
         return false;
     }

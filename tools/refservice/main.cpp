@@ -4,6 +4,7 @@
 #include "FaultBook.h"
 #include "HttpListener.h"
 #include "LiveStreams.h"
+#include "LoopbackPicker.h"
 #include "DemoData.h"
 #include "StreamClips.h"
 #include "ServiceOptions.h"
@@ -101,7 +102,34 @@ int main(int argc, char* argv[]) {
     WebFrontend frontend(routes, book, faults, store, shutdown, &streams);
     DatagramAnswers answers(store);
 
-    const ServiceOptions::Endpoint& listen = options->listen();
+    // With "auto" the service looks for a loopback address of its own, so that the runs on one
+    // machine never meet: what its clients will need there must be free, and its own datagram
+    // port must bind. Its web port is any free one, on an address nobody else uses.
+    const bool pick = options->listen().automatic;
+    ServiceOptions::Endpoint listen = options->listen();
+    std::optional<ServiceOptions::Endpoint> adListen = options->adListen();
+    std::optional<DatagramEndpoint> datagrams;
+    for (int attempt = 1;; ++attempt) {
+        if (pick) {
+            listen.setAddress(LoopbackPicker::candidate());
+        }
+        if (adListen && adListen->automatic) {
+            adListen->setAddress(listen.address);
+        }
+        const int adPortThere =
+            adListen && adListen->address.s_addr == listen.address.s_addr ? adListen->port : 0;
+        datagrams.emplace(answers, book, faults);
+        if ((!pick || LoopbackPicker::portsFree(listen.address, adPortThere, error)) &&
+            datagrams->bind(listen.address, options->udpPort(), error)) {
+            break;
+        }
+        datagrams.reset();
+        if (!pick || attempt == LoopbackPicker::kAttempts) {
+            report(error);
+            return kExitFailure;
+        }
+    }
+
     HttpListener web(frontend, true);
     if (!web.bind(listen.numericHost, listen.port, error)) {
         report(error);
@@ -113,31 +141,25 @@ int main(int argc, char* argv[]) {
         return kExitFailure;
     }
     std::optional<HttpListener> ads;
-    if (options->adListen()) {
+    if (adListen) {
         ads.emplace(frontend, false);
-        if (!ads->bind(options->adListen()->numericHost, options->adListen()->port, error)) {
+        if (!ads->bind(adListen->numericHost, adListen->port, error)) {
             report(error);
             return kExitFailure;
         }
-    }
-    DatagramEndpoint datagrams(answers, book, faults);
-    if (!datagrams.bind(listen.address, options->udpPort(), error)) {
-        report(error);
-        return kExitFailure;
     }
 
     if (!web.start() || (ads && !ads->start())) {
         report(QStringLiteral("the web server did not start"));
         return kExitFailure;
     }
-    datagrams.start();
+    datagrams->start();
     if (ads) {
-        report(QStringLiteral("ad routes also on http://%1:%2")
-                   .arg(options->adListen()->host)
-                   .arg(ads->port()));
+        report(
+            QStringLiteral("ad routes also on http://%1:%2").arg(adListen->host).arg(ads->port()));
     }
     std::printf("refservice listening http://%s:%d udp %s:%d\n", qPrintable(listen.host),
-                web.port(), qPrintable(listen.host), datagrams.port());
+                web.port(), qPrintable(listen.host), datagrams->port());
     std::fflush(stdout);
 
     // The stop signals arrive as readable data; the one-second wake-up checks on the listeners.
@@ -159,7 +181,7 @@ int main(int argc, char* argv[]) {
     close(signalSource);
 
     shutdown.trigger();
-    datagrams.stop();
+    datagrams->stop();
     web.stop();
     if (ads) {
         ads->stop();

@@ -1,0 +1,32 @@
+# The reference service for the scripts (the demo, the benchmarks, the screenshots), on a
+# loopback address of its own, so that they and the tests can all run on one machine at once.
+# Sourced, not run.
+#
+# start_refservice BUILDDIR DATADIR WORKDIR [ads]: starts the service with its data in DATADIR
+# (its output in WORKDIR/service.out and .log), with "ads" the advertisement server too on port
+# 7006 of the same address, and waits until it listens. The address is VELO_SERVICE_ADDRESS when
+# set, else one the service picks as free (with the client's datagram ports free beside it).
+# Sets $address (the service's loopback address), $server (its web server, http://ADDRESS:PORT)
+# and $service_pid; exits the script when the service does not come up.
+start_refservice() {
+    local build=$1 data=$2 out=$3 host=${VELO_SERVICE_ADDRESS:-auto} line=
+    local args=(--listen "$host:0" --data "$data")
+    [ "${4:-}" != ads ] || args+=(--ad-listen "$host:7006")
+    "$build/tools/refservice/refservice" "${args[@]}" >"$out/service.out" 2>"$out/service.log" &
+    service_pid=$!
+    for _ in $(seq 300); do
+        line=$(grep -m1 '^refservice listening ' "$out/service.out" 2>/dev/null || true)
+        [ -n "$line" ] && break
+        kill -0 "$service_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    # "refservice listening http://ADDRESS:PORT udp ADDRESS:PORT"
+    server=$(sed -n 's|^refservice listening \(http://[^ ]*\) .*|\1|p' <<<"$line")
+    address=${server#http://}
+    address=${address%:*}
+    if [ -z "$server" ]; then
+        cat "$out/service.log" >&2
+        echo "the reference service did not start" >&2
+        exit 1
+    fi
+}
