@@ -5,11 +5,10 @@
 # what it shows in its own timing lines (VELO_TRACE); the service and the files say the rest. Not
 # a test: it prints what it measured, it does not judge.
 # usage: bench/soak.sh BUILDDIR      (needs Xvfb, xdotool and curl; the full-disk row needs root)
-# VELO_SERVICE_ADDRESS: the service's loopback address (default 127.0.0.77); VELO_SOAK_ZAPS: the
+# VELO_SERVICE_ADDRESS: the service's loopback address (default: one of its own); VELO_SOAK_ZAPS: the
 # number of channel changes (default 500); VELO_SOAK_KILLS: kill rounds of five saves (default 20);
 # VELO_SOAK_ROWS: some of "zapping faults service hostile disk kill" (default all); VELO_SOAK_KEEP:
 # a folder that gets the client's timing lines of every run.
-export VELO_SERVICE_ADDRESS=${VELO_SERVICE_ADDRESS:-127.0.0.77}
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/soak-lib.sh"
 for tool in xdotool curl; do
