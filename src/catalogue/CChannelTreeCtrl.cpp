@@ -23,6 +23,46 @@ enum Role : int {
     kSecondBitmapRole,
 };
 
+// A channel's row. A list may hold a hundred thousand of them: the row keeps only the record it
+// shows and gives its label and marks from it when asked, instead of storing each as item data.
+class ChannelItem : public QTreeWidgetItem {
+public:
+    static constexpr int kType = QTreeWidgetItem::UserType + 1;
+
+    explicit ChannelItem(const ChannelInfo* channel)
+        : QTreeWidgetItem(kType), m_channel(channel) {}
+
+    QVariant data(int column, int role) const override {
+        if (column == 0) {
+            switch (role) {
+                case Qt::DisplayRole:
+                case Qt::EditRole:
+                    return m_channel != nullptr ? ChannelLabel(*m_channel) : QString();
+                case kFirstBitmapRole:
+                    return 177;
+                case kSecondBitmapRole:
+                    return 176;
+                case kChannelRole:
+                    return QVariant::fromValue(static_cast<const void*>(m_channel));
+                default:
+                    break;
+            }
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+    void setData(int column, int role, const QVariant& value) override {
+        if (column == 0 && role == kChannelRole) {
+            m_channel = static_cast<const ChannelInfo*>(value.value<const void*>());
+            emitDataChanged();
+            return;
+        }
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+private:
+    const ChannelInfo* m_channel;
+};
+
 // A bitmap whose pixels of one colour are transparent.
 QPixmap keyed(const QString& path, const QColor& transparent) {
     QPixmap pixmap(path);
@@ -135,12 +175,7 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
 }
 
 QTreeWidgetItem* CChannelTreeCtrl::makeChannelItem(const ChannelInfo* channel) const {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, ChannelLabel(*channel));
-    item->setData(0, kFirstBitmapRole, 177);
-    item->setData(0, kSecondBitmapRole, 176);
-    setItemChannel(item, channel);
-    return item;
+    return new ChannelItem(channel);
 }
 
 void CChannelTreeCtrl::replaceCollection(QTreeWidgetItem*& group, const QString& name, int index,
