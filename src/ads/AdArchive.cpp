@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <ioapi.h>
 #include <unzip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +18,15 @@
 
 namespace AdArchive {
 
+// An archive held in memory, as minizip reads it: its bytes and where reading stands.
+struct MemoryStream {
+    QByteArray data;
+    std::int64_t at = 0;
+};
+
 struct State {
     unzFile archive = nullptr;
+    MemoryStream memory;  // the archive's bytes, when it is read from memory
     QString base;
     std::vector<char> buffer = std::vector<char>(kBlockBytes);
     int count = 0;
@@ -182,9 +191,69 @@ QString CleanName(const QString& stored) {
     return parts.join(QLatin1Char('/'));
 }
 
-StatePtr OpenArchive(const QString& path, Error* lastError) {
-    StatePtr state(new State);
-    state->archive = unzOpen64(QFile::encodeName(path).constData());
+namespace {
+
+// minizip's file functions over a MemoryStream, with the meaning its file functions give them:
+// a seek may go past the end (reads there find nothing), never before the start.
+voidpf openMemory(voidpf opaque, const void*, int mode) {
+    return (mode & ZLIB_FILEFUNC_MODE_WRITE) != 0 ? nullptr : opaque;
+}
+
+uLong readMemory(voidpf, voidpf stream, void* buffer, uLong size) {
+    auto& memory = *static_cast<MemoryStream*>(stream);
+    const std::int64_t left = std::max<std::int64_t>(memory.data.size() - memory.at, 0);
+    const auto count =
+        static_cast<uLong>(std::min<std::int64_t>(left, static_cast<std::int64_t>(size)));
+    if (count > 0) {
+        std::memcpy(buffer, memory.data.constData() + memory.at, count);
+        memory.at += static_cast<std::int64_t>(count);
+    }
+    return count;
+}
+
+uLong writeMemory(voidpf, voidpf, const void*, uLong) {
+    return 0;
+}
+
+ZPOS64_T tellMemory(voidpf, voidpf stream) {
+    return static_cast<ZPOS64_T>(static_cast<MemoryStream*>(stream)->at);
+}
+
+long seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+    auto& memory = *static_cast<MemoryStream*>(stream);
+    std::int64_t from = 0;
+    switch (origin) {
+        case ZLIB_FILEFUNC_SEEK_SET:
+            break;
+        case ZLIB_FILEFUNC_SEEK_CUR:
+            from = memory.at;
+            break;
+        case ZLIB_FILEFUNC_SEEK_END:
+            from = memory.data.size();
+            break;
+        default:
+            return -1;
+    }
+    // The offset is a signed one, as fseeko takes it.
+    std::int64_t to = 0;
+    if (__builtin_add_overflow(from, static_cast<std::int64_t>(offset), &to) || to < 0) {
+        return -1;
+    }
+    memory.at = to;
+    return 0;
+}
+
+int closeMemory(voidpf, voidpf) {
+    return 0;
+}
+
+int errorMemory(voidpf, voidpf) {
+    return 0;
+}
+
+// STATE, its archive just opened, when that archive can be walked; none when it cannot be read
+// or holds too many entries.
+StatePtr opened(StatePtr state, Error* lastError) {
     unz_global_info64 info{};
     Error error = Error::None;
     if (state->archive == nullptr || unzGetGlobalInfo64(state->archive, &info) != UNZ_OK) {
@@ -200,6 +269,44 @@ StatePtr OpenArchive(const QString& path, Error* lastError) {
     }
     state->count = static_cast<int>(info.number_entry);
     return state;
+}
+
+bool unpack(StatePtr state, const QString& folder,
+            const std::function<void(const QString& name, Error outcome)>& report) {
+    if (!state) {
+        return false;
+    }
+    SetBaseFolder(*state, folder);
+    Entry count;
+    GetEntry(*state, -1, count);
+    for (int i = 0; i < count.index; ++i) {
+        Entry entry;
+        GetEntry(*state, i, entry);
+        // A single entry that fails does not stop the others.
+        ExtractEntry(*state, i, entry.name);
+        if (report) {
+            report(entry.name, lastError(*state));
+        }
+    }
+    CloseArchive(std::move(state));
+    return true;
+}
+
+}  // namespace
+
+StatePtr OpenArchive(const QString& path, Error* lastError) {
+    StatePtr state(new State);
+    state->archive = unzOpen64(QFile::encodeName(path).constData());
+    return opened(std::move(state), lastError);
+}
+
+StatePtr OpenArchive(const QByteArray& data, Error* lastError) {
+    StatePtr state(new State);
+    state->memory.data = data;
+    zlib_filefunc64_def functions{openMemory, readMemory,  writeMemory, tellMemory,
+                                  seekMemory, closeMemory, errorMemory, &state->memory};
+    state->archive = unzOpen2_64("", &functions);
+    return opened(std::move(state), lastError);
 }
 
 void SetBaseFolder(State& state, const QString& folder) {
@@ -434,24 +541,12 @@ QString describe(Error error) {
 
 bool UnpackArchive(const QString& zipPath, const QString& folder,
                    const std::function<void(const QString& name, Error outcome)>& report) {
-    StatePtr state = OpenArchive(zipPath);
-    if (!state) {
-        return false;
-    }
-    SetBaseFolder(*state, folder);
-    Entry count;
-    GetEntry(*state, -1, count);
-    for (int i = 0; i < count.index; ++i) {
-        Entry entry;
-        GetEntry(*state, i, entry);
-        // A single entry that fails does not stop the others.
-        ExtractEntry(*state, i, entry.name);
-        if (report) {
-            report(entry.name, lastError(*state));
-        }
-    }
-    CloseArchive(std::move(state));
-    return true;
+    return unpack(OpenArchive(zipPath), folder, report);
+}
+
+bool UnpackArchive(const QByteArray& data, const QString& folder,
+                   const std::function<void(const QString& name, Error outcome)>& report) {
+    return unpack(OpenArchive(data), folder, report);
 }
 
 }  // namespace AdArchive

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -70,6 +71,8 @@ using StatePtr = std::unique_ptr<State, StateDeleter>;
 // Opens the archive at PATH; none when it cannot be read or holds too many entries (LASTERROR,
 // when given, says which).
 StatePtr OpenArchive(const QString& path, Error* lastError = nullptr);
+// The same for an archive held in DATA, which the state keeps (a copy that shares DATA's bytes).
+StatePtr OpenArchive(const QByteArray& data, Error* lastError = nullptr);
 // Entries are written under FOLDER.
 void SetBaseFolder(State& state, const QString& folder);
 // Describes entry INDEX (the entry count for -1). The last description is kept, so asking for
@@ -91,6 +94,9 @@ QString CleanName(const QString& stored);
 // Unpacks the archive at ZIPPATH into FOLDER, every entry it can; false when it cannot be
 // opened. REPORT, when given, hears of each entry: its cleaned name and what became of it.
 bool UnpackArchive(const QString& zipPath, const QString& folder,
+                   const std::function<void(const QString& name, Error outcome)>& report = {});
+// The same for an archive held in DATA.
+bool UnpackArchive(const QByteArray& data, const QString& folder,
                    const std::function<void(const QString& name, Error outcome)>& report = {});
 
 }  // namespace AdArchive
