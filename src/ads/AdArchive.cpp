@@ -450,6 +450,7 @@ bool ExtractEntry(State& state, int index, const QString& name) {
         return fail(Error::Write);
     }
     Error outcome = Error::None;
+    qint64 entryBytes = 0;
     for (;;) {
         const int read = unzReadCurrentFile(state.archive, state.buffer.data(),
                                             static_cast<unsigned>(state.buffer.size()));
@@ -466,12 +467,18 @@ bool ExtractEntry(State& state, int index, const QString& name) {
             break;
         }
         state.written += read;
+        entryBytes += read;
         if (::write(fd, state.buffer.data(), static_cast<std::size_t>(read)) != read) {
             outcome = Error::Write;
             break;
         }
     }
+    // minizip checks the sum only once the data has reached its stated size, so data that ends
+    // early (a stored entry cut short, a compressed stream that stops) is caught by its length.
     if (unzCloseCurrentFile(state.archive) == UNZ_CRCERROR && outcome == Error::None) {
+        outcome = Error::Damaged;
+    }
+    if (outcome == Error::None && static_cast<ZPOS64_T>(entryBytes) != info.uncompressed_size) {
         outcome = Error::Damaged;
     }
     if (outcome == Error::None) {

@@ -266,6 +266,28 @@ TEST_F(AdArchiveTest, DamagedDataNeverReplacesAGoodFile) {
     EXPECT_EQ(outcomes.value(QStringLiteral("other.txt")), AdArchive::Error::None);
     EXPECT_EQ(everything().filter(QStringLiteral(".velo-unpack")), QStringList());
 
+    // Data that ends before the size the archive gives it, stored or compressed, is damaged
+    // too, however its check sum reads: minizip checks only data that reached its size.
+    for (const bool storedData : {true, false}) {
+        ZipWriter::Options options;
+        options.stored = storedData;
+        QFile::remove(zip());
+        {
+            ZipWriter writer(zip());
+            ASSERT_TRUE(writer.add("index.html", "TODAYS-BANNER-PAGE", options));
+            ASSERT_TRUE(writer.close());
+        }
+        QByteArray longer = read(zip());
+        const qsizetype central = longer.indexOf("PK\x01\x02");
+        ASSERT_GT(central, 0);
+        longer[22] = longer[central + 24] = 19;  // one byte more than the page
+        write(zip(), longer);
+        EXPECT_EQ(unpack().value(QStringLiteral("index.html")), AdArchive::Error::Damaged)
+            << storedData;
+        EXPECT_EQ(read(inBase(QStringLiteral("index.html"))), QByteArray("yesterday's banner"));
+    }
+    EXPECT_EQ(everything().filter(QStringLiteral(".velo-unpack")), QStringList());
+
     // An archive cut short has lost its directory: nothing of it is read, nothing is touched.
     write(zip(), bytes.left(bytes.size() / 2));
     AdArchive::Error error = AdArchive::Error::None;
