@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -28,7 +29,9 @@ struct State {
     unzFile archive = nullptr;
     MemoryStream memory;  // the archive's bytes, when it is read from memory
     QString base;
-    std::vector<char> buffer = std::vector<char>(kBlockBytes);
+    // Made once an archive first needs them, and kept for its other entries.
+    std::vector<char> buffer;          // an entry's data on its way to the file
+    std::vector<unsigned char> extra;  // an entry's extra field, as much as there can be
     int count = 0;
     int current = -1;  // the entry minizip stands on; -1 before the first
     int described = -2;
@@ -193,21 +196,31 @@ QString CleanName(const QString& stored) {
 
 namespace {
 
+// minizip calls the memory functions for nearly every byte it reads. In a fuzzing build their
+// own branches, which say nothing about the archive, are left out of the coverage: counted, they
+// took two fifths of each input's time.
+#if defined(__clang__)
+#define UNCOUNTED __attribute__((no_sanitize("coverage")))
+#else
+#define UNCOUNTED
+#endif
+
 // minizip's file functions over a MemoryStream, with the meaning its file functions give them:
 // a seek may go past the end (reads there find nothing), never before the start.
 voidpf openMemory(voidpf opaque, const void*, int mode) {
     return (mode & ZLIB_FILEFUNC_MODE_WRITE) != 0 ? nullptr : opaque;
 }
 
-uLong readMemory(voidpf, voidpf stream, void* buffer, uLong size) {
+UNCOUNTED uLong readMemory(voidpf, voidpf stream, void* buffer, uLong size) {
     auto& memory = *static_cast<MemoryStream*>(stream);
-    const std::int64_t left = std::max<std::int64_t>(memory.data.size() - memory.at, 0);
-    const auto count =
-        static_cast<uLong>(std::min<std::int64_t>(left, static_cast<std::int64_t>(size)));
-    if (count > 0) {
-        std::memcpy(buffer, memory.data.constData() + memory.at, count);
-        memory.at += static_cast<std::int64_t>(count);
+    const std::int64_t end = memory.data.size();
+    if (memory.at >= end) {
+        return 0;
     }
+    const auto left = static_cast<uLong>(end - memory.at);
+    const uLong count = size < left ? size : left;
+    std::memcpy(buffer, memory.data.constData() + memory.at, count);
+    memory.at += static_cast<std::int64_t>(count);
     return count;
 }
 
@@ -215,11 +228,11 @@ uLong writeMemory(voidpf, voidpf, const void*, uLong) {
     return 0;
 }
 
-ZPOS64_T tellMemory(voidpf, voidpf stream) {
+UNCOUNTED ZPOS64_T tellMemory(voidpf, voidpf stream) {
     return static_cast<ZPOS64_T>(static_cast<MemoryStream*>(stream)->at);
 }
 
-long seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+UNCOUNTED long seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
     auto& memory = *static_cast<MemoryStream*>(stream);
     std::int64_t from = 0;
     switch (origin) {
@@ -235,11 +248,11 @@ long seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
             return -1;
     }
     // The offset is a signed one, as fseeko takes it.
-    std::int64_t to = 0;
-    if (__builtin_add_overflow(from, static_cast<std::int64_t>(offset), &to) || to < 0) {
+    const auto step = static_cast<std::int64_t>(offset);
+    if (step < 0 ? from + step < 0 : from > std::numeric_limits<std::int64_t>::max() - step) {
         return -1;
     }
-    memory.at = to;
+    memory.at = from + step;
     return 0;
 }
 
@@ -247,7 +260,7 @@ int closeMemory(voidpf, voidpf) {
     return 0;
 }
 
-int errorMemory(voidpf, voidpf) {
+UNCOUNTED int errorMemory(voidpf, voidpf) {
     return 0;
 }
 
@@ -337,7 +350,8 @@ bool GetEntry(State& state, int index, Entry& entry) {
     // minizip terminates the name only when it is shorter than the buffer it is given, so it is
     // given one byte less than there is: the last stays the terminator whatever the archive says.
     char name[kMaxNameBytes + 1] = {};
-    std::vector<unsigned char> extra(65536);
+    std::vector<unsigned char>& extra = state.extra;
+    extra.resize(65536);
     if (unzGetCurrentFileInfo64(state.archive, &info, name, kMaxNameBytes, extra.data(),
                                 static_cast<uLong>(extra.size()), nullptr, 0) != UNZ_OK) {
         state.lastError = Error::Damaged;
@@ -451,6 +465,7 @@ bool ExtractEntry(State& state, int index, const QString& name) {
     }
     Error outcome = Error::None;
     qint64 entryBytes = 0;
+    state.buffer.resize(kBlockBytes);
     for (;;) {
         const int read = unzReadCurrentFile(state.archive, state.buffer.data(),
                                             static_cast<unsigned>(state.buffer.size()));
