@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <ftw.h>
@@ -73,6 +74,8 @@ struct Sandbox {
 };
 
 const Sandbox* walked = nullptr;
+// The files the entries reported written: an entry may well be named like an unpacking file.
+QSet<QByteArray> written;
 
 // One step of the walk below: what is there lies inside the archive folder, is no link and no
 // unpacking file left over; then it goes (the walk comes to a folder after its contents).
@@ -85,7 +88,8 @@ int checkAndRemove(const char* path, const struct stat*, int type, struct FTW* a
     const bool inside = place == base || (place.startsWith(base) && place.size() > base.size() &&
                                           place[base.size()] == '/');
     if ((!inside && place != walked->nativeTop) || type == FTW_SL ||
-        QByteArrayView(path + at->base).startsWith(".velo-unpack")) {
+        (type == FTW_F && QByteArrayView(path + at->base).startsWith(".velo-unpack-") &&
+         !written.contains(QByteArray::fromRawData(path, place.size())))) {
         __builtin_trap();
     }
     return ::remove(path);
@@ -98,6 +102,7 @@ void checkAndClear(const Sandbox& box) {
     if (::nftw(box.nativeRoot.constData(), checkAndRemove, 16, FTW_PHYS | FTW_DEPTH) != 0) {
         __builtin_trap();  // something could not be removed, and would spoil the next input
     }
+    written.clear();
 }
 
 }  // namespace
@@ -147,6 +152,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        (S_ISREG(info.st_mode) && info.st_size == entry.uncompressedSize)))) {
                     __builtin_trap();
                 }
+            }
+            if (outcome == AdArchive::Error::None) {
+                written.insert(box.nativeBase + '/' + QFile::encodeName(name));
             }
             ++reported;
         });
