@@ -3,8 +3,10 @@
 # the committed seeds: only inputs that add coverage stay, smallest first.
 # usage: scripts/fuzz-campaign.sh [TARGET...]   (default: every target, the fast ones first)
 # FUZZ_RUNS (default 10000000) and FUZZ_SECONDS (default 3600) end each target's run, whichever
-# comes first; FUZZ_OUT (default /tmp/fuzz-campaign) keeps the logs, the work corpora and any
-# failing input. Seeds named crash-* are inputs of failures once found: the merge keeps them.
+# comes first. FUZZ_BUDGET, when set, is the whole campaign's time in seconds: each target gets
+# at most an even share of what is left for it and those after it. FUZZ_OUT (default
+# /tmp/fuzz-campaign) keeps the logs, the work corpora and any failing input. Seeds named crash-*
+# are inputs of failures once found: the merge keeps them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,10 +32,18 @@ runtime=$(mktemp -d /dev/shm/velo-fuzz.XXXXXX)
 trap "rm -rf '$runtime'" EXIT
 export XDG_RUNTIME_DIR="$runtime"
 
+campaignStart=$(date +%s)
 summary="$out/summary.tsv"
-[ -f "$summary" ] || printf 'target\texecuted\texec/s\tseconds\tcov\tft\tseeds\tfound\tmerged\tmerged bytes\tfailure\n' >"$summary"
+[ -f "$summary" ] || printf 'target\tlimit\texecuted\texec/s\tseconds\tcov\tft\tseeds\tfound\tmerged\tmerged bytes\tfailure\n' >"$summary"
 
+left=${#targets[@]}
 for name in "${targets[@]}"; do
+    limit=$seconds
+    if [ -n "${FUZZ_BUDGET:-}" ]; then
+        share=$(((FUZZ_BUDGET - ($(date +%s) - campaignStart)) / left))
+        [ "$share" -ge "$limit" ] || limit=$((share > 60 ? share : 60))
+    fi
+    left=$((left - 1))
     binary="$out/bin/fuzz_$name"
     seeds="tests/fuzz/corpus/$name"
     work="$out/$name/corpus"
@@ -42,10 +52,10 @@ for name in "${targets[@]}"; do
     cp "$seeds"/* "$work/"
     seedCount=$(find "$seeds" -type f | wc -l)
 
-    echo "-- $name: up to $runs inputs or ${seconds}s"
+    echo "-- $name: up to $runs inputs or ${limit}s"
     started=$(date +%s)
     status=0
-    nice -n 19 "$binary" -runs="$runs" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+    nice -n 19 "$binary" -runs="$runs" -max_total_time="$limit" -rss_limit_mb=2048 -timeout=10 \
         -print_final_stats=1 -artifact_prefix="$out/$name/artifacts/" "$work" \
         >"$out/$name/fuzz.log" 2>&1 || status=$?
     elapsed=$(($(date +%s) - started))
@@ -56,7 +66,9 @@ for name in "${targets[@]}"; do
     cov=$(sed -n 's/.* cov: \([0-9]*\) .*/\1/p' <<<"$last")
     ft=$(sed -n 's/.* ft: \([0-9]*\) .*/\1/p' <<<"$last")
     failure=-
-    if [ "$status" -ne 0 ]; then
+    if [ "$status" -eq 72 ]; then
+        failure=interrupted  # stopped by a signal; what it found so far is merged all the same
+    elif [ "$status" -ne 0 ]; then
         failure=$(find "$out/$name/artifacts" -type f -printf '%f ' | sed 's/ $//')
         failure=${failure:-exit $status}
     fi
@@ -82,7 +94,7 @@ for name in "${targets[@]}"; do
     mergedBytes=$(du -cb "$seeds"/* | tail -n 1 | cut -f1)
     # Large inputs slow every later run: say so, to be looked at before they are committed.
     find "$seeds" -type f -size +64k -printf "$name: %f is %s bytes\n" >>"$out/large.txt"
-    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$executed" "$rate" "$elapsed" \
+    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$limit" "$executed" "$rate" "$elapsed" \
         "$cov" "$ft" "$seedCount" "$found" "$mergedCount" "$mergedBytes" "$failure" >>"$summary"
     tail -n 1 "$summary"
 done
