@@ -71,7 +71,8 @@ using StatePtr = std::unique_ptr<State, StateDeleter>;
 // Opens the archive at PATH; none when it cannot be read or holds too many entries (LASTERROR,
 // when given, says which).
 StatePtr OpenArchive(const QString& path, Error* lastError = nullptr);
-// The same for an archive held in DATA, which the state keeps (a copy that shares DATA's bytes).
+// The same for an archive held in DATA. The state keeps a copy that shares DATA's bytes, so bytes
+// given with QByteArray::fromRawData must outlive it.
 StatePtr OpenArchive(const QByteArray& data, Error* lastError = nullptr);
 // Entries are written under FOLDER.
 void SetBaseFolder(State& state, const QString& folder);
