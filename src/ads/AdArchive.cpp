@@ -155,9 +155,8 @@ timespec timeOf(const QDateTime& when) {
     return stamp;
 }
 
-}  // namespace
-
-QString CleanName(const QString& stored) {
+// One pass of the rules CleanName gives.
+QString cleanOnce(const QString& stored) {
     QString name = stored;
     static const QString kSteps[] = {QStringLiteral("\\..\\"), QStringLiteral("\\../"),
                                      QStringLiteral("/../"), QStringLiteral("/..\\")};
@@ -192,6 +191,19 @@ QString CleanName(const QString& stored) {
         }
     }
     return parts.join(QLatin1Char('/'));
+}
+
+}  // namespace
+
+QString CleanName(const QString& stored) {
+    // Dropping "." parts can bring a drive prefix to the front ("./c:/x"), so the rules run again
+    // until the name stays as it is: the name an entry is reported by is the one it is written
+    // under, which ExtractEntry cleans once more.
+    QString name = cleanOnce(stored);
+    for (QString again = cleanOnce(name); again != name; again = cleanOnce(name)) {
+        name = again;
+    }
+    return name;
 }
 
 namespace {

@@ -89,7 +89,8 @@ QString describe(Error error);
 
 // A stored name cleaned for writing under a base folder: drive prefixes, leading separators and
 // everything up to a parent step between separators dropped, again and again; then '\' counted
-// as a separator and any remaining "." or ".." part dropped. Empty when nothing is left.
+// as a separator and any remaining "." or ".." part dropped; all of it again until nothing
+// changes. Empty when nothing is left.
 QString CleanName(const QString& stored);
 
 // Unpacks the archive at ZIPPATH into FOLDER, every entry it can; false when it cannot be

@@ -71,6 +71,9 @@ TEST(AdArchiveNames, StoredNamesAreCleanedUntilNothingCanClimbOut) {
         {"..\\x", "x"},
         {"sub/..\\..\\..\\x", "x"},
         {"./a/./b/", "a/b"},
+        // A drive prefix that only the dropped "." parts bring to the front.
+        {"./c:\\x", "x"},
+        {"..\\.:\\y", "y"},
         {"img/logo.png", "img/logo.png"},
         {"ニュース/番組.html", "ニュース/番組.html"},
         {"..", ""},
@@ -80,6 +83,9 @@ TEST(AdArchiveNames, StoredNamesAreCleanedUntilNothingCanClimbOut) {
     for (const auto& c : cases) {
         EXPECT_EQ(AdArchive::CleanName(QString::fromUtf8(c.stored)), QString::fromUtf8(c.clean))
             << c.stored;
+        // Unpacking cleans the cleaned name again: it must stay where it was reported.
+        EXPECT_EQ(AdArchive::CleanName(QString::fromUtf8(c.clean)), QString::fromUtf8(c.clean))
+            << c.clean;
     }
 }
 
