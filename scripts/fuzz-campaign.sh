@@ -83,7 +83,7 @@ for name in "${targets[@]}"; do
     for seed in "$seeds"/*; do
         sum=$(sha1sum "$seed" | cut -d' ' -f1)
         if [ -f "$merged/$sum" ]; then
-            mv "$merged/$sum" "$merged/$(basename "$seed")"
+            [ "$sum" = "$(basename "$seed")" ] || mv "$merged/$sum" "$merged/$(basename "$seed")"
         elif [[ $(basename "$seed") == crash-* ]]; then
             cp "$seed" "$merged/"
         fi
