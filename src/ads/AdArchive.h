@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -70,6 +71,9 @@ using StatePtr = std::unique_ptr<State, StateDeleter>;
 // Opens the archive at PATH; none when it cannot be read or holds too many entries (LASTERROR,
 // when given, says which).
 StatePtr OpenArchive(const QString& path, Error* lastError = nullptr);
+// The same for an archive held in DATA. The state keeps a copy that shares DATA's bytes, so bytes
+// given with QByteArray::fromRawData must outlive it.
+StatePtr OpenArchive(const QByteArray& data, Error* lastError = nullptr);
 // Entries are written under FOLDER.
 void SetBaseFolder(State& state, const QString& folder);
 // Describes entry INDEX (the entry count for -1). The last description is kept, so asking for
@@ -85,12 +89,16 @@ QString describe(Error error);
 
 // A stored name cleaned for writing under a base folder: drive prefixes, leading separators and
 // everything up to a parent step between separators dropped, again and again; then '\' counted
-// as a separator and any remaining "." or ".." part dropped. Empty when nothing is left.
+// as a separator and any remaining "." or ".." part dropped; all of it again until nothing
+// changes. Empty when nothing is left.
 QString CleanName(const QString& stored);
 
 // Unpacks the archive at ZIPPATH into FOLDER, every entry it can; false when it cannot be
 // opened. REPORT, when given, hears of each entry: its cleaned name and what became of it.
 bool UnpackArchive(const QString& zipPath, const QString& folder,
+                   const std::function<void(const QString& name, Error outcome)>& report = {});
+// The same for an archive held in DATA.
+bool UnpackArchive(const QByteArray& data, const QString& folder,
                    const std::function<void(const QString& name, Error outcome)>& report = {});
 
 }  // namespace AdArchive

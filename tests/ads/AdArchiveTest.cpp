@@ -71,6 +71,9 @@ TEST(AdArchiveNames, StoredNamesAreCleanedUntilNothingCanClimbOut) {
         {"..\\x", "x"},
         {"sub/..\\..\\..\\x", "x"},
         {"./a/./b/", "a/b"},
+        // A drive prefix that only the dropped "." parts bring to the front.
+        {"./c:\\x", "x"},
+        {"..\\.:\\y", "y"},
         {"img/logo.png", "img/logo.png"},
         {"ニュース/番組.html", "ニュース/番組.html"},
         {"..", ""},
@@ -80,6 +83,9 @@ TEST(AdArchiveNames, StoredNamesAreCleanedUntilNothingCanClimbOut) {
     for (const auto& c : cases) {
         EXPECT_EQ(AdArchive::CleanName(QString::fromUtf8(c.stored)), QString::fromUtf8(c.clean))
             << c.stored;
+        // Unpacking cleans the cleaned name again: it must stay where it was reported.
+        EXPECT_EQ(AdArchive::CleanName(QString::fromUtf8(c.clean)), QString::fromUtf8(c.clean))
+            << c.clean;
     }
 }
 
@@ -266,6 +272,28 @@ TEST_F(AdArchiveTest, DamagedDataNeverReplacesAGoodFile) {
     EXPECT_EQ(outcomes.value(QStringLiteral("other.txt")), AdArchive::Error::None);
     EXPECT_EQ(everything().filter(QStringLiteral(".velo-unpack")), QStringList());
 
+    // Data that ends before the size the archive gives it, stored or compressed, is damaged
+    // too, however its check sum reads: minizip checks only data that reached its size.
+    for (const bool storedData : {true, false}) {
+        ZipWriter::Options options;
+        options.stored = storedData;
+        QFile::remove(zip());
+        {
+            ZipWriter writer(zip());
+            ASSERT_TRUE(writer.add("index.html", "TODAYS-BANNER-PAGE", options));
+            ASSERT_TRUE(writer.close());
+        }
+        QByteArray longer = read(zip());
+        const qsizetype central = longer.indexOf("PK\x01\x02");
+        ASSERT_GT(central, 0);
+        longer[22] = longer[central + 24] = 19;  // one byte more than the page
+        write(zip(), longer);
+        EXPECT_EQ(unpack().value(QStringLiteral("index.html")), AdArchive::Error::Damaged)
+            << storedData;
+        EXPECT_EQ(read(inBase(QStringLiteral("index.html"))), QByteArray("yesterday's banner"));
+    }
+    EXPECT_EQ(everything().filter(QStringLiteral(".velo-unpack")), QStringList());
+
     // An archive cut short has lost its directory: nothing of it is read, nothing is touched.
     write(zip(), bytes.left(bytes.size() / 2));
     AdArchive::Error error = AdArchive::Error::None;
@@ -273,4 +301,116 @@ TEST_F(AdArchiveTest, DamagedDataNeverReplacesAGoodFile) {
     EXPECT_EQ(error, AdArchive::Error::Open);
     EXPECT_FALSE(AdArchive::UnpackArchive(zip(), base()));
     EXPECT_EQ(read(inBase(QStringLiteral("index.html"))), QByteArray("yesterday's banner"));
+}
+
+namespace {
+
+// What reading an archive one way comes to: whether it opened, and each entry as described.
+QStringList described(AdArchive::StatePtr state, AdArchive::Error opening) {
+    QStringList lines{QStringLiteral("open: %1").arg(AdArchive::describe(opening))};
+    AdArchive::Entry count;
+    if (!state || !AdArchive::GetEntry(*state, -1, count)) {
+        return lines;
+    }
+    for (int i = 0; i < count.index; ++i) {
+        AdArchive::Entry e;
+        const bool ok = AdArchive::GetEntry(*state, i, e);
+        lines.append(QStringLiteral("%1 %2 %3 %4/%5 %6 %7 %8 %9: %10")
+                         .arg(e.index)
+                         .arg(e.name)
+                         .arg(e.attributes)
+                         .arg(e.compressedSize)
+                         .arg(e.uncompressedSize)
+                         .arg(e.modification.toString(Qt::ISODate), e.access.toString(Qt::ISODate),
+                              e.creation.toString(Qt::ISODate))
+                         .arg(e.link)
+                         .arg(ok ? QStringLiteral("ok")
+                                 : AdArchive::describe(AdArchive::lastError(*state))));
+    }
+    return lines;
+}
+
+// Everything under FOLDER: each path with its permissions, time and contents.
+QStringList tree(const QString& folder) {
+    QStringList all;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        all.append(
+            QStringLiteral("%1 %2 %3 %4")
+                .arg(QDir(folder).relativeFilePath(path))
+                .arg(static_cast<int>(it.fileInfo().permissions()), 0, 16)
+                .arg(it.fileInfo().lastModified().toSecsSinceEpoch())
+                .arg(QString::fromLatin1(it.fileInfo().isFile() && file.open(QIODevice::ReadOnly)
+                                             ? file.readAll().toHex()
+                                             : QByteArray("-"))));
+    }
+    all.sort();
+    return all;
+}
+
+}  // namespace
+
+TEST_F(AdArchiveTest, AnArchiveInMemoryReadsAndUnpacksAsTheSameBytesInAFile) {
+    ZipWriter::Options windowsReadOnly;
+    windowsReadOnly.host = 0;
+    windowsReadOnly.externalAttributes = 0x01 | 0x20;
+    windowsReadOnly.unixModified = 1700000000;
+    ZipWriter::Options stored;
+    stored.stored = true;
+    {
+        ZipWriter writer(zip());
+        ASSERT_TRUE(writer.addFolder("img/"));
+        ASSERT_TRUE(writer.add("img/logo.png", QByteArray(3000, 'p')));
+        ASSERT_TRUE(writer.add("..\\up.txt", "climbs", windowsReadOnly));
+        ASSERT_TRUE(writer.add("index.html", "TODAYS-BANNER-PAGE", stored));
+        ASSERT_TRUE(writer.addLink("shortcut", "/etc/passwd"));
+        ASSERT_TRUE(writer.add(QByteArray(AdArchive::kMaxNameBytes + 1, 'n'), "long"));
+        ASSERT_TRUE(writer.close());
+    }
+    const QByteArray good = read(zip());
+    QByteArray damaged = good;
+    damaged[damaged.indexOf("TODAYS")] = 'X';
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        int entries;
+    } archives[] = {
+        {"whole", good, 6},
+        {"one stored byte changed", damaged, 6},
+        {"behind other data", QByteArray(100, 'x') + good, 6},
+        {"cut short", good.left(good.size() / 2), 0},
+        {"empty", {}, 0},
+    };
+    for (const auto& archive : archives) {
+        SCOPED_TRACE(archive.what);
+        write(zip(), archive.bytes);
+        AdArchive::Error fromFile = AdArchive::Error::None;
+        AdArchive::Error fromMemory = AdArchive::Error::None;
+        AdArchive::StatePtr file = AdArchive::OpenArchive(zip(), &fromFile);
+        AdArchive::StatePtr memory = AdArchive::OpenArchive(archive.bytes, &fromMemory);
+        EXPECT_EQ(described(std::move(memory), fromMemory), described(std::move(file), fromFile));
+
+        const QString fileFolder = m_dir.filePath(QStringLiteral("file"));
+        const QString memoryFolder = m_dir.filePath(QStringLiteral("memory"));
+        QStringList fileOutcomes;
+        QStringList memoryOutcomes;
+        const bool unpacked = AdArchive::UnpackArchive(
+            zip(), fileFolder, [&](const QString& name, AdArchive::Error e) {
+                fileOutcomes.append(name + QStringLiteral(": ") + AdArchive::describe(e));
+            });
+        EXPECT_EQ(AdArchive::UnpackArchive(archive.bytes, memoryFolder,
+                                           [&](const QString& name, AdArchive::Error e) {
+                                               memoryOutcomes.append(name + QStringLiteral(": ") +
+                                                                     AdArchive::describe(e));
+                                           }),
+                  unpacked);
+        EXPECT_EQ(fileOutcomes.size(), archive.entries);
+        EXPECT_EQ(memoryOutcomes, fileOutcomes);
+        EXPECT_EQ(tree(memoryFolder), tree(fileFolder));
+        QDir(fileFolder).removeRecursively();
+        QDir(memoryFolder).removeRecursively();
+    }
 }
