@@ -152,6 +152,7 @@ TEST_F(ClientSessionTest, ALoginWhoseAskerIsGoneRecordsNothing) {
                      [&answered](const ClientSession::LoginResult&) { answered = true; });
     delete asker;
     // The login the server granted is taken back, since nobody shows it.
+    EXPECT_EQ_SOON(m_service.requests(QStringLiteral("/user!login.action")), 1, 10000);
     EXPECT_EQ_SOON(m_service.requests(QStringLiteral("/user!logout.action")), 1, 10000);
     EXPECT_FALSE(answered);
     EXPECT_EQ(record().IsSignedIn(), 0);
@@ -161,7 +162,7 @@ TEST_F(ClientSessionTest, ALoginWhoseAskerIsGoneRecordsNothing) {
     int signedInWhenAnswered = -1;
     m_session.signIn(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), &present,
                      [&](const ClientSession::LoginResult& result) {
-                         EXPECT_TRUE(result.ok);
+                         EXPECT_TRUE(result.ok) << result.message.toStdString();
                          signedInWhenAnswered = record().IsSignedIn();
                      });
     EXPECT_EQ_SOON(signedInWhenAnswered, 1, 10000);
