@@ -1,7 +1,7 @@
 #include "app/CPlayerApp.h"
 
-#include "app/CSplashScreenDlg.h"
-#include "app/ClientSession.h"
+#include "mainwnd/CSplashScreenDlg.h"
+#include "session/ClientSession.h"
 #include "mainwnd/CMainDlg.h"
 #include "platform/ControlRegistry.h"
 #include "platform/ProgramFolder.h"

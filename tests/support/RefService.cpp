@@ -1,6 +1,6 @@
 #include "support/RefService.h"
 
-#include "app/ConfigFile.h"
+#include "session/ConfigFile.h"
 #include "service/HttpRequest.h"
 
 #include <QJsonDocument>

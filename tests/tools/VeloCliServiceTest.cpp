@@ -1,7 +1,7 @@
 #include "support/RefService.h"
 
-#include "app/ConfigFile.h"
-#include "app/SavedLogin.h"
+#include "session/ConfigFile.h"
+#include "session/SavedLogin.h"
 #include "service/AccountExchange.h"
 #include "support/ZipWriter.h"
 

@@ -1,7 +1,7 @@
 #include "CliCommands.h"
 
-#include "app/ConfigFile.h"
-#include "app/SavedLogin.h"
+#include "session/ConfigFile.h"
+#include "session/SavedLogin.h"
 #include "ads/AdArchive.h"
 #include "ads/AdDownloadThread.h"
 #include "catalogue/ChannelList.h"

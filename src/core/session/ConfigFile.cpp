@@ -1,0 +1,85 @@
+#include "session/ConfigFile.h"
+
+#include "platform/IniFile.h"
+#include "platform/ProgramFolder.h"
+#include "common/Cipher.h"
+
+#include <utility>
+
+namespace {
+
+const QString kSection = QStringLiteral("VELO");
+
+}  // namespace
+
+ConfigFile::ConfigFile(QString programFolder) : m_programFolder(std::move(programFolder)) {}
+
+QString ConfigFile::filePath() const {
+    return ProgramFolder::file(m_programFolder, QStringLiteral("confignew.ini"));
+}
+
+QString ConfigFile::read(const QString& key, int bufferChars) const {
+    return DecryptText(IniFile::readString(filePath(), kSection, key, QString(), bufferChars));
+}
+
+ConfigFile::WriteResult ConfigFile::write(const QString& key, const QString& plain) const {
+    const std::optional<QString> cipher = EncryptText(plain);
+    if (!cipher) {
+        return WriteResult::TooLong;
+    }
+    return IniFile::writeString(filePath(), kSection, key, *cipher) ? WriteResult::Written
+                                                                    : WriteResult::Failed;
+}
+
+QString ConfigFile::serverUrl(Buffer reader) const {
+    return read(QStringLiteral("ServerUrl"), reader);
+}
+
+QString ConfigFile::uerSetMeal() const {
+    return read(QStringLiteral("UerSetMeal"), kUerSetMealBuffer);
+}
+
+QString ConfigFile::tvProgram() const {
+    return read(QStringLiteral("TvProgram"), kTvProgramBuffer);
+}
+
+QString ConfigFile::userInfo() const {
+    return read(QStringLiteral("UserInfo"), kUserInfoBuffer);
+}
+
+ConfigFile::WriteResult ConfigFile::writeUserInfo(const QString& record) const {
+    return write(QStringLiteral("UserInfo"), record);
+}
+
+QString ConfigFile::readOr(const QString& key, const QString& fallback) const {
+    const QString value = read(key, kDeploymentBuffer);
+    return value.isEmpty() ? fallback : value;
+}
+
+QString ConfigFile::probeHost(int which) const {
+    return readOr(QStringLiteral("ProbeHost%1").arg(which), defaultProbeHost(which));
+}
+
+QString ConfigFile::fallbackUrl(int which) const {
+    return readOr(QStringLiteral("FallbackUrl%1").arg(which), defaultFallbackUrl(which));
+}
+
+QString ConfigFile::adServer() const {
+    return readOr(QStringLiteral("AdServer"), defaultAdServer());
+}
+
+// The service's own hosts, put together from pieces rather than kept as one string.
+QString ConfigFile::defaultProbeHost(int which) {
+    const QString service = QStringLiteral("velo") + QStringLiteral("tv");
+    const QString domain = QStringLiteral(".") + QStringLiteral("example");
+    return QStringLiteral("probe%1.").arg(which == 2 ? 2 : 1) + service + domain;
+}
+
+QString ConfigFile::defaultFallbackUrl(int which) {
+    return QStringLiteral("http://") + defaultProbeHost(which) + QStringLiteral(":7006");
+}
+
+QString ConfigFile::defaultAdServer() {
+    return QStringLiteral("ad.") + QStringLiteral("velo") + QStringLiteral("tv") +
+           QStringLiteral(".") + QStringLiteral("example");
+}

@@ -1,0 +1,179 @@
+#include "ZarFixture.h"
+
+#include "player/PlayerSettings.h"
+#include "player/ZarTexts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Remembers the keys that reach it, as the player window does before it swallows them.
+class KeyRecorder : public QObject {
+public:
+    QList<int> keys;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            keys.append(static_cast<QKeyEvent*>(event)->key());
+        }
+        return false;
+    }
+};
+
+class PlayerComfortsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_zar.service().running());
+        m_statePath = PlayerSettings::defaultPath();
+        ASSERT_TRUE(m_statePath.startsWith(m_zar.configFolder())) << m_statePath.toStdString();
+        QDir().mkpath(QFileInfo(m_statePath).absolutePath());
+    }
+    void startPlaying() {
+        m_zar.create();
+        m_zar.play(m_zar.service().streamUrl(101), QStringLiteral("VELOニュース24"));
+        ASSERT_TRUE(ZarFixture::waitFor([&] { return m_zar.state(2) != 0; }));
+    }
+    QWidget* picture() {
+        return m_zar.control()->widget()->findChild<QWidget*>(QStringLiteral("videoSurface"));
+    }
+    void key(int code) {
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
+        QApplication::sendEvent(picture(), &press);
+    }
+    void wheel(int delta) {
+        const QPointF at(50, 50);
+        QWheelEvent event(at, picture()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(picture(), &event);
+    }
+    void doubleClick() {
+        const QPointF at(40, 40);
+        QMouseEvent event(QEvent::MouseButtonDblClick, at, picture()->mapToGlobal(at),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(picture(), &event);
+    }
+    QString note() { return m_zar.pane("note").toString(); }
+    bool fullScreen() { return m_zar.pane("pictureFullScreen").toBool(); }
+    bool remembered(int volume, bool muted) {
+        return ZarFixture::waitFor(
+            [&] {
+                const PlayerSettings saved(m_statePath);
+                return saved.volume() == volume && saved.muted() == muted;
+            },
+            5000);
+    }
+
+    ZarFixture m_zar;
+    QString m_statePath;
+};
+
+}  // namespace
+
+TEST_F(PlayerComfortsTest, WheelArrowsAndMuteChangeTheSoundAndAreRememberedForTheNextRun) {
+    ASSERT_TRUE(PlayerSettings(m_statePath).setVolume(40));
+    startPlaying();
+    EXPECT_EQ(note(), QStringLiteral("VELOニュース24"));  // the channel's name as it starts
+
+    wheel(120);
+    EXPECT_EQ(note(), ZarTexts::volume(45));
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(note(), ZarTexts::volume(55));
+    key(Qt::Key_Down);
+    wheel(-120);
+    EXPECT_EQ(note(), ZarTexts::volume(45));
+    key(Qt::Key_M);
+    EXPECT_EQ(note(), ZarTexts::muted());
+    EXPECT_TRUE(remembered(45, true));
+    // The note fades after a moment.
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return note().isEmpty(); }, 5000));
+
+    // The next run starts where this one ended.
+    startPlaying();
+    wheel(120);
+    EXPECT_TRUE(note().startsWith(ZarTexts::volume(50))) << note().toStdString();
+    key(Qt::Key_M);
+    EXPECT_EQ(note(), ZarTexts::unmuted());
+    EXPECT_TRUE(remembered(50, false));
+    for (int i = 0; i < 30; ++i) {
+        wheel(120);
+    }
+    EXPECT_EQ(note(), ZarTexts::volume(100));
+    EXPECT_TRUE(remembered(100, false));
+}
+
+TEST_F(PlayerComfortsTest, AGarbledStateFileGivesTheDefaultsAndIsWrittenAnew) {
+    QFile garbled(m_statePath);
+    ASSERT_TRUE(garbled.open(QIODevice::WriteOnly));
+    garbled.write(QByteArray("[Player]\nVolume=loud\nMute=\xff\xfe\x00\x01\n", 29));
+    garbled.close();
+    startPlaying();
+    wheel(120);
+    EXPECT_EQ(note(), ZarTexts::volume(PlayerSettings::kDefaultVolume + 5));
+    EXPECT_TRUE(remembered(PlayerSettings::kDefaultVolume + 5, false));
+}
+
+TEST_F(PlayerComfortsTest, FullScreenComesAndGoesWhilePlayingAndEscapeOtherwiseReachesTheHost) {
+    startPlaying();
+    KeyRecorder recorder;
+    m_zar.host().installEventFilter(&recorder);
+    key(Qt::Key_Escape);
+    key(Qt::Key_Return);
+    EXPECT_EQ(recorder.keys, (QList<int>{Qt::Key_Escape, Qt::Key_Return}));
+
+    doubleClick();
+    EXPECT_TRUE(fullScreen());
+    EXPECT_TRUE(picture()->isWindow());
+    recorder.keys.clear();
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(fullScreen());
+    EXPECT_FALSE(picture()->isWindow());
+    EXPECT_TRUE(recorder.keys.isEmpty());  // used to leave full screen, not passed on
+
+    key(Qt::Key_F11);
+    EXPECT_TRUE(fullScreen());
+    const qint64 frames = m_zar.frames();
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return m_zar.frames() > frames + 10; }));
+    key(Qt::Key_F);
+    EXPECT_FALSE(fullScreen());
+    key(Qt::Key_F);
+    EXPECT_TRUE(fullScreen());
+    doubleClick();
+    EXPECT_FALSE(fullScreen());
+    // The picture is back in the pane, filling it.
+    EXPECT_EQ(picture()->parentWidget()->objectName(), QStringLiteral("playerView"));
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return picture()->size() == QSize(320, 238); }));
+
+    // Stopping leaves full screen: no black window stays over the desktop.
+    key(Qt::Key_F11);
+    m_zar.stop();
+    EXPECT_FALSE(fullScreen());
+    EXPECT_FALSE(picture()->isWindow());
+}
+
+TEST(PlayerSettings, HardwareDecodingIsOnUnlessTheStateFileTurnsItOff) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("state.ini"));
+    for (const auto& [written, allowed] :
+         std::initializer_list<std::pair<const char*, bool>>{
+             {nullptr, true}, {"yes", true}, {"auto", true}, {"no", false}, {"Off", false},
+             {"0", false}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        if (written != nullptr) {
+            file.write(QByteArray("[Player]\nHardwareDecoding=") + written + "\n");
+        }
+        file.close();
+        EXPECT_EQ(PlayerSettings(path).hardwareDecoding(), allowed) << (written ? written : "(none)");
+    }
+}

@@ -1,0 +1,344 @@
+#include "mainwnd/CChannelNavigator.h"
+
+#include "session/AppContext.h"
+#include "session/ClientSession.h"
+#include "catalogue/CChannelTreeCtrl.h"
+#include "catalogue/ChannelList.h"
+#include "mainwnd/CMainDlg.h"
+#include "playback/CVozorPlayerDlg.h"
+#include "support/ManualClock.h"
+#include "support/RefService.h"
+#include "support/UiFixture.h"
+#include "widgets/CSearchEdit.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidgetItemIterator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The main window against the reference service's demo list, signed in as its demo user, with
+// a state file of the test's own.
+class CChannelNavigatorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_service.running());
+        m_context.m_strExeDir = m_service.programFolder();
+        m_context.statePath = m_stateDir.filePath(QStringLiteral("state.ini"));
+        m_context.session.SetSignedIn(1);
+        m_context.session.SetUserId(QStringLiteral("demo@velo.example"));
+        m_context.session.SetDisplayName(QStringLiteral("デモユーザー"));
+        m_context.session.SetPassword(QStringLiteral("demo1234"));
+        m_context.session.SetUseTime(36000000);
+    }
+
+    std::unique_ptr<CMainDlg> startWindow() {
+        auto dialog = std::make_unique<CMainDlg>(m_session);
+        QSignalSpy finished(dialog.get(), &CMainDlg::startupFinished);
+        dialog->startUp();
+        dialog->show();
+        EXPECT_TRUE(finished.wait(20000));
+        return dialog;
+    }
+
+    static QList<QTreeWidgetItem*> visibleChannels(QTreeWidget* tree) {
+        QList<QTreeWidgetItem*> shown;
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+            const QTreeWidgetItem* item = *it;
+            bool visible = CChannelTreeCtrl::itemChannel(item) != nullptr;
+            for (const QTreeWidgetItem* up = item; up != nullptr && visible; up = up->parent()) {
+                visible = !up->isHidden();
+            }
+            if (visible) {
+                shown << *it;
+            }
+        }
+        return shown;
+    }
+    static QStringList names(const QList<QTreeWidgetItem*>& items) {
+        QStringList texts;
+        for (const QTreeWidgetItem* item : items) {
+            texts << CChannelTreeCtrl::itemChannel(item)->name;
+        }
+        return texts;
+    }
+    static QTreeWidgetItem* groupNamed(QTreeWidget* tree, const QString& name) {
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+            if ((*it)->text(0) == name && (*it)->childCount() > 0) {
+                return *it;
+            }
+        }
+        return nullptr;
+    }
+    // The id of the channel the window asked the player for last.
+    QString playing() {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return m_context.currentChannelId;
+    }
+    static QStringList ids(const QTreeWidgetItem* group) {
+        QStringList list;
+        for (int i = 0; group != nullptr && i < group->childCount(); ++i) {
+            list << CChannelTreeCtrl::itemChannel(group->child(i))->id;
+        }
+        return list;
+    }
+
+    QTemporaryDir m_stateDir;
+    ManualClock m_clock;
+    UiFixture m_ui;
+    RefService m_service;
+    AppContext m_context{QString(), m_clock};
+    ClientSession m_session{m_context};
+};
+
+}  // namespace
+
+TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheListBack) {
+    auto dialog = startWindow();
+    CChannelTreeCtrl* tree = dialog->tree();
+    CSearchEdit* search = dialog->sidePanel().searchEdit();
+    QTreeWidgetItem* sports = groupNamed(tree, QStringLiteral("スポーツ"));
+    ASSERT_NE(sports, nullptr);
+    tree->clickItem(sports);  // the user closed one group
+    QTreeWidgetItem* chosen = groupNamed(tree, QStringLiteral("ニュース"))->child(2);
+    tree->setCurrentItem(chosen);
+    const int everything = static_cast<int>(visibleChannels(tree).size());
+
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("anime"));
+    EXPECT_EQ(names(visibleChannels(tree)),
+              (QStringList{QStringLiteral("アニメ・ステーション"), QStringLiteral("深夜アニメプラス"),
+                           QStringLiteral("アニメ・ステーション"), QStringLiteral("キッズアニメ"),
+                           QStringLiteral("懐かしアニメ劇場"), QStringLiteral("深夜アニメプラス")}));
+    EXPECT_TRUE(groupNamed(tree, QStringLiteral("ニュース"))->isHidden());
+    EXPECT_TRUE(groupNamed(tree, QStringLiteral("教養・海外"))->isHidden()) << "a set with no match";
+    EXPECT_TRUE(groupNamed(tree, QStringLiteral("アニメ"))->isExpanded());
+
+    // Narrower as the user goes on typing; Down moves into the results.
+    QTest::keyClicks(search, QStringLiteral("suteeshon"));
+    EXPECT_EQ(names(visibleChannels(tree)),
+              (QStringList{QStringLiteral("アニメ・ステーション"), QStringLiteral("アニメ・ステーション")}));
+    QTest::keyClick(search, Qt::Key_Down);
+    EXPECT_EQ(tree->currentItem(), visibleChannels(tree).front());
+
+    // Enter in the field plays the chosen match.
+    search->setFocus();
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(playing(), QStringLiteral("401"));
+    ASSERT_NE(tree->playingItem(), nullptr);
+    // The recent group that the played channel made stays out of the results.
+    ASSERT_NE(tree->recentGroupItem(), nullptr);
+    EXPECT_TRUE(tree->recentGroupItem()->isHidden());
+    EXPECT_EQ(visibleChannels(tree).size(), 2);
+
+    QTest::keyClick(search, Qt::Key_Escape);
+    EXPECT_EQ(search->text(), CSearchEdit::kCue);
+    EXPECT_EQ(static_cast<int>(visibleChannels(tree).size()), everything + 1) << "with the recent one";
+    EXPECT_FALSE(sports->isExpanded()) << "the closed group stays closed";
+    EXPECT_TRUE(groupNamed(tree, QStringLiteral("ニュース"))->isExpanded());
+    EXPECT_EQ(tree->currentItem(), chosen);
+    EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("401"));
+
+    // Digits typed into the field search by id; they do not change the channel.
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("50"));
+    EXPECT_EQ(names(visibleChannels(tree)),
+              (QStringList{QStringLiteral("J-POPヒッツ"), QStringLiteral("J-POPヒッツ"),
+                           QStringLiteral("クラシック音楽館"), QStringLiteral("ライブ・コンサート"),
+                           QStringLiteral("演歌・歌謡曲")}));
+    EXPECT_TRUE(dialog->navigator()->typedDigits().isEmpty());
+}
+
+TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARestartAndANewList) {
+    {
+        auto dialog = startWindow();
+        CChannelTreeCtrl* tree = dialog->tree();
+        EXPECT_EQ(tree->favouritesGroupItem(), nullptr) << "no group while it is empty";
+        EXPECT_EQ(tree->recentGroupItem(), nullptr);
+        ASSERT_TRUE(tree->isFavourite);
+        const ChannelInfo* cinema = CChannelTreeCtrl::itemChannel(groupNamed(tree, QStringLiteral("映画"))->child(2));
+        ASSERT_EQ(cinema->id, QStringLiteral("303"));
+        emit tree->favouriteToggled(cinema);  // as the channel menu's entry does
+        EXPECT_TRUE(tree->isFavourite(cinema));
+        ASSERT_NE(tree->favouritesGroupItem(), nullptr);
+        EXPECT_EQ(tree->favouritesGroupItem()->text(0), CChannelTreeCtrl::kFavouritesGroupName);
+        EXPECT_EQ(tree->topLevelItem(0)->child(0), tree->favouritesGroupItem());
+        EXPECT_EQ(ids(tree->favouritesGroupItem()), QStringList{QStringLiteral("303")});
+
+        tree->playItem(groupNamed(tree, QStringLiteral("スポーツ"))->child(1));
+        EXPECT_EQ(playing(), QStringLiteral("202"));
+        tree->playItem(tree->favouritesGroupItem()->child(0));  // played from the favourites
+        EXPECT_EQ(playing(), QStringLiteral("303"));
+        ASSERT_NE(tree->recentGroupItem(), nullptr);
+        EXPECT_EQ(tree->topLevelItem(0)->child(1), tree->recentGroupItem());
+        EXPECT_EQ(ids(tree->recentGroupItem()), (QStringList{QStringLiteral("303"), QStringLiteral("202")}));
+        // The playing mark stayed with the channel.
+        EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("303"));
+        // A favourite that is one no more leaves its group; the group goes with its last one.
+        emit tree->favouriteToggled(cinema);
+        EXPECT_EQ(tree->favouritesGroupItem(), nullptr);
+        emit tree->favouriteToggled(cinema);
+        dialog->navigator()->saveWindow(false);
+    }
+    auto dialog = startWindow();
+    CChannelTreeCtrl* tree = dialog->tree();
+    EXPECT_EQ(ids(tree->favouritesGroupItem()), QStringList{QStringLiteral("303")});
+    EXPECT_EQ(ids(tree->recentGroupItem()), (QStringList{QStringLiteral("303"), QStringLiteral("202")}));
+
+    // A list without the favourite: the group goes, and comes back with the channel.
+    QFile list(m_service.programFolder() + QStringLiteral("/tvchannel.xml"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"新\"><group name=\"g\">"
+               "<channel id=\"202\"><name>スポーツライブ2</name><vip>0</vip></channel>"
+               "</group></groups></list>");
+    list.close();
+    ASSERT_EQ(dialog->FillChannelTree(), 1);
+    EXPECT_EQ(tree->favouritesGroupItem(), nullptr);
+    EXPECT_EQ(ids(tree->recentGroupItem()), QStringList{QStringLiteral("202")});
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"新\"><group name=\"g\">"
+               "<channel id=\"303\"><name>洋画プレミアム</name><vip>1</vip></channel>"
+               "<channel id=\"202\"><name>スポーツライブ2</name><vip>0</vip></channel>"
+               "</group></groups></list>");
+    list.close();
+    ASSERT_EQ(dialog->FillChannelTree(), 1);
+    EXPECT_EQ(ids(tree->favouritesGroupItem()), QStringList{QStringLiteral("303")});
+
+    // Another user has favourites of their own.
+    m_context.session.SetUserId(QStringLiteral("taro@velo.example"));
+    dialog->refreshStatus();
+    EXPECT_EQ(tree->favouritesGroupItem(), nullptr);
+    EXPECT_EQ(tree->recentGroupItem(), nullptr);
+}
+
+TEST_F(CChannelNavigatorTest, ZappingStepsThroughTheListAndDigitsChooseById) {
+    auto dialog = startWindow();
+    CChannelTreeCtrl* tree = dialog->tree();
+    const QList<QTreeWidgetItem*> order = tree->channelItems();
+    ASSERT_GT(order.size(), 10);
+    tree->setFocus();
+
+    // Before anything plays, the first step down plays the first channel; up from it, the last.
+    QTest::keyClick(tree, Qt::Key_PageDown);
+    EXPECT_EQ(playing(), QStringLiteral("101"));
+    QTest::keyClick(tree, Qt::Key_PageUp);
+    EXPECT_EQ(playing(), CChannelTreeCtrl::itemChannel(order.back())->id);
+    QTest::keyClick(tree, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(playing(), QStringLiteral("101"));
+    QTest::keyClick(tree, Qt::Key_PageDown);
+    EXPECT_EQ(playing(), QStringLiteral("201"));
+
+    // From the last channel of one group set to the first of the next.
+    tree->playItem(groupNamed(tree, QStringLiteral("スポーツ"))->child(4));
+    EXPECT_EQ(playing(), QStringLiteral("205"));
+    QTest::keyClick(tree, Qt::Key_PageDown);
+    EXPECT_EQ(playing(), QStringLiteral("301"));
+    QTest::keyClick(dialog->player(), Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(playing(), QStringLiteral("205"));
+
+    // Backspace goes back to the channel before, and back again.
+    QTest::keyClick(tree, Qt::Key_Backspace);
+    EXPECT_EQ(playing(), QStringLiteral("301"));
+    QTest::keyClick(tree, Qt::Key_Backspace);
+    EXPECT_EQ(playing(), QStringLiteral("205"));
+
+    // Digits show on the picture as they are typed and play once the user pauses.
+    QTest::keyClick(tree, Qt::Key_5);
+    QTest::keyClick(tree, Qt::Key_0);
+    QTest::keyClick(tree, Qt::Key_2);
+    EXPECT_EQ(dialog->navigator()->typedDigits(), QStringLiteral("502"));
+    ASSERT_NE(dialog->navigator()->digitsOverlay(), nullptr);
+    EXPECT_TRUE(dialog->navigator()->digitsOverlay()->isVisible());
+    EXPECT_EQ(dialog->navigator()->digitsOverlay()->text(), QStringLiteral("502"));
+    m_clock.advance(CChannelNavigator::kDigitPauseMs - 100);
+    EXPECT_EQ(playing(), QStringLiteral("205")) << "not before the pause is over";
+    m_clock.advance(100);
+    EXPECT_EQ(playing(), QStringLiteral("502"));
+    EXPECT_TRUE(dialog->navigator()->digitsOverlay()->text().startsWith(QStringLiteral("502 ")));
+
+    // Enter does not wait; an id that no channel has plays nothing and says so.
+    QTest::keyClick(tree, Qt::Key_7);
+    QTest::keyClick(tree, Qt::Key_0);
+    QTest::keyClick(tree, Qt::Key_1);
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(playing(), QStringLiteral("701"));
+    QTest::keyClick(tree, Qt::Key_9);
+    QTest::keyClick(tree, Qt::Key_9);
+    QTest::keyClick(tree, Qt::Key_Enter);
+    EXPECT_EQ(playing(), QStringLiteral("701"));
+    EXPECT_EQ(dialog->navigator()->digitsOverlay()->text(), CChannelNavigator::kNoSuchChannel.arg(QStringLiteral("99")));
+}
+
+TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack) {
+    QRect placed;
+    {
+        auto dialog = startWindow();
+        dialog->setGeometry(QRect(40, 30, 900, 600));
+        placed = dialog->geometry();
+        dialog->tree()->clickItem(groupNamed(dialog->tree(), QStringLiteral("映画")));
+        dialog->tree()->clickItem(dialog->tree()->topLevelItem(2));
+        dialog->tree()->playItem(groupNamed(dialog->tree(), QStringLiteral("音楽"))->child(1));
+        EXPECT_EQ(playing(), QStringLiteral("502"));
+        dialog->hideSidePanel();
+        dialog->navigator()->saveWindow(dialog->sideHidden());
+    }
+    m_context.currentChannelId.clear();
+    {
+        auto dialog = startWindow();
+        CChannelTreeCtrl* tree = dialog->tree();
+        EXPECT_EQ(dialog->geometry().topLeft(), placed.topLeft());
+        EXPECT_EQ(dialog->width(), placed.width() - CMainDlg::kSidePanelWidth);
+        EXPECT_TRUE(dialog->sideHidden());
+        EXPECT_FALSE(groupNamed(tree, QStringLiteral("映画"))->isExpanded());
+        EXPECT_TRUE(groupNamed(tree, QStringLiteral("音楽"))->isExpanded());
+        EXPECT_FALSE(tree->topLevelItem(2)->isExpanded());
+        // The last channel is chosen and marked, but plays only when the user asked for that.
+        ASSERT_NE(tree->playingItem(), nullptr);
+        EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("502"));
+        EXPECT_EQ(tree->currentItem(), tree->playingItem());
+        EXPECT_TRUE(playing().isEmpty());
+        dialog->showSidePanel();
+        dialog->navigator()->state().playLastOnStart = true;
+        dialog->navigator()->saveWindow(dialog->sideHidden());
+    }
+    auto dialog = startWindow();
+    EXPECT_FALSE(dialog->sideHidden());
+    EXPECT_EQ(dialog->size(), placed.size());
+    EXPECT_EQ(playing(), QStringLiteral("502"));
+}
+
+TEST_F(CChannelNavigatorTest, ANonsenseStateFileIsIgnoredAndReplaced) {
+    QFile state(m_context.statePath);
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly));
+    state.write(QByteArray("[Window]\nGeometry=1,2,3\0\xff\xfe garbage", 32));
+    state.close();
+    auto dialog = startWindow();
+    EXPECT_EQ(dialog->size(), QSize(800, 530));
+    EXPECT_FALSE(dialog->sideHidden());
+    dialog->navigator()->saveWindow(false);
+    UserState reread(m_context.statePath);
+    EXPECT_TRUE(reread.load());
+    EXPECT_EQ(reread.geometry.size(), QSize(800, 530));
+}
+
+TEST_F(CChannelNavigatorTest, TheWindowMenuSaysWhetherTheLastChannelPlaysAtStart) {
+    auto dialog = startWindow();
+    QMenu menu;
+    dialog->navigator()->addMenuItems(menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    QAction* playLast = menu.actions().front();
+    EXPECT_EQ(playLast->text(), CChannelNavigator::kPlayLastItem);
+    EXPECT_TRUE(playLast->isCheckable());
+    EXPECT_FALSE(playLast->isChecked()) << "off until the user turns it on";
+    playLast->trigger();
+    UserState saved(m_context.statePath);
+    ASSERT_TRUE(saved.load());
+    EXPECT_TRUE(saved.playLastOnStart);
+}
