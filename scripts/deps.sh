@@ -7,7 +7,7 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-to
        libcurl4-openssl-dev libminizip-dev zlib1g-dev libcpp-httplib-dev fonts-noto-cjk
        xvfb xauth x11-utils imagemagick xdotool libmpv-dev ffmpeg libxcb1-dev)
 test=(libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev nettle-dev clang
-      libclang-rt-14-dev ccache mpv dbus-daemon trayer openbox)
+      libclang-rt-14-dev clang-format-14 ccache mpv dbus-daemon trayer openbox)
 
 case "${1:-run}" in
     run) wanted=("${build[@]}") ;;
