@@ -18,11 +18,11 @@ const ChannelList& channels(int count) {
     if (!lists.channels.empty()) {
         return lists;
     }
-    const QStringList words{QStringLiteral("ニュース"),   QStringLiteral("アニメ・ステーション"),
-                            QStringLiteral("ドラマ"),     QStringLiteral("スポーツ"),
-                            QStringLiteral("映画"),       QStringLiteral("ｷｯｽﾞ"),
+    const QStringList words{QStringLiteral("ニュース"),     QStringLiteral("アニメ・ステーション"),
+                            QStringLiteral("ドラマ"),       QStringLiteral("スポーツ"),
+                            QStringLiteral("映画"),         QStringLiteral("ｷｯｽﾞ"),
                             QStringLiteral("ミュージック"), QStringLiteral("Cinema"),
-                            QStringLiteral("ＢＳ"),       QStringLiteral("しょっぴんぐ"),
+                            QStringLiteral("ＢＳ"),         QStringLiteral("しょっぴんぐ"),
                             QStringLiteral("旅チャンネル"), QStringLiteral("ファミリー劇場")};
     for (int i = 0; i < count; ++i) {
         auto channel = std::make_unique<ChannelInfo>();
@@ -62,8 +62,20 @@ void keystrokes(benchmark::State& state, const QString& query) {
 }  // namespace
 
 BENCHMARK(index)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(keystrokes, romaji, QStringLiteral("anime"))->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(keystrokes, romaji_long, QStringLiteral("nyu-su"))->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(keystrokes, kana, QStringLiteral("すぽーつ"))->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(keystrokes, id, QStringLiteral("10500"))->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystrokes, romaji, QStringLiteral("anime"))
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystrokes, romaji_long, QStringLiteral("nyu-su"))
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystrokes, kana, QStringLiteral("すぽーつ"))
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystrokes, id, QStringLiteral("10500"))
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

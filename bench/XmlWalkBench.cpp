@@ -97,8 +97,7 @@ std::size_t walkPugi(const std::string& text) {
                 total += QString::fromUtf8(channel.attribute("id").value()).size();
                 total += QString::fromUtf8(channel.child("name").child_value()).size();
                 total += QString::fromUtf8(channel.child("vip").child_value()).size();
-                total += QString::fromUtf8(
-                             channel.child("zar_address").child("item").child_value())
+                total += QString::fromUtf8(channel.child("zar_address").child("item").child_value())
                              .size();
             }
         }
@@ -123,10 +122,20 @@ void BM_Pugixml(benchmark::State& state) {
 }
 
 // Medians of several repetitions, so a busy moment on the machine does not decide the ratio.
-BENCHMARK(BM_Ours)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Pugixml)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Ours)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Pugixml)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 // Keeps each benchmark's median CPU time so the ratios can be printed at the end: the time the
 // reader itself took, which other work on a busy machine changes less than the clock on the wall.

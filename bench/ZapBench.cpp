@@ -203,7 +203,9 @@ int main(int argc, char* argv[]) {
     control->invoke(PlaybackControl::kSetLoginId, {kUser});
     control->invoke(PlaybackControl::kSetLoginPassword, {kPassword});
     control->invoke(PlaybackControl::kInitPlayer, {});
-    waitFor([control] { return control->invoke(PlaybackControl::kQueryState, {qint32(1)}).toInt() == 1; });
+    waitFor([control] {
+        return control->invoke(PlaybackControl::kQueryState, {qint32(1)}).toInt() == 1;
+    });
     const auto playing = [control] {
         return control->invoke(PlaybackControl::kQueryState, {qint32(2)}).toInt() != 0;
     };

@@ -1,12 +1,12 @@
 #include "app/CPlayerApp.h"
 
-#include "mainwnd/CSplashScreenDlg.h"
-#include "session/ClientSession.h"
 #include "mainwnd/CMainDlg.h"
+#include "mainwnd/CSplashScreenDlg.h"
 #include "platform/ControlRegistry.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "playback/CDsopocx.h"
+#include "session/ClientSession.h"
 
 #include <QFile>
 #include <QMessageBox>

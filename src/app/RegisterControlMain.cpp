@@ -23,10 +23,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "velo-regctl: %s\n", qPrintable(library.errorString()));
         return 1;
     }
-    const auto progId = reinterpret_cast<VeloControlNameFunction>(
-        library.resolve(kControlProgIdSymbol));
-    const auto classId = reinterpret_cast<VeloControlNameFunction>(
-        library.resolve(kControlClassIdSymbol));
+    const auto progId =
+        reinterpret_cast<VeloControlNameFunction>(library.resolve(kControlProgIdSymbol));
+    const auto classId =
+        reinterpret_cast<VeloControlNameFunction>(library.resolve(kControlClassIdSymbol));
     if (progId == nullptr || classId == nullptr) {
         std::fprintf(stderr, "velo-regctl: %s is not a playback control\n", qPrintable(module));
         return 1;

@@ -182,7 +182,8 @@ void MpvPlayer::initialise(std::function<void(bool)> done) {
         start->finished = true;
         // Posted while the player cannot go: its going takes the same lock, and drops the
         // posted call with it.
-        QMetaObject::invokeMethod(this, [this] { finishInitialise(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { finishInitialise(); }, Qt::QueuedConnection);
     });
 }
 

@@ -8,7 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray content(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QString other = IniFile::valueIn(content, u"VELO", u"ServerUrl", QStringLiteral("-"), 256);
+    const QString other =
+        IniFile::valueIn(content, u"VELO", u"ServerUrl", QStringLiteral("-"), 256);
     (void)IniFile::valueIn(content, u"", u"", QString(), 0);
 
     const std::optional<QByteArray> written =

@@ -16,7 +16,8 @@ namespace {
 
 // The ticket reply read the slow, obvious way: everything so far, every time.
 struct WholeTicketReading {
-    TicketRequest::TicketReplyReader::Outcome outcome = TicketRequest::TicketReplyReader::Outcome::Undecided;
+    TicketRequest::TicketReplyReader::Outcome outcome =
+        TicketRequest::TicketReplyReader::Outcome::Undecided;
     std::optional<QString> uuid;
     bool feed(const QByteArray& body) {
         const QString text = CodePage::fromAnsi(body);
@@ -66,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int bit = 0; bit < 8; bit += 3) {
         steps.push_back(((data[0] >> bit) & 7) + 1);
     }
-    const QByteArray body(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const QByteArray body(reinterpret_cast<const char*>(data + 1),
+                          static_cast<qsizetype>(size - 1));
 
     TicketRequest::TicketReplyReader ticket;
     WholeTicketReading ticketWhole;

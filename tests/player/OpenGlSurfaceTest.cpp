@@ -61,7 +61,8 @@ TEST(OpenGlSurfaceTest, PlaysThroughTheOpenGlRenderer) {
     EXPECT_EQ(zar.state(2), 0);
     // At rest nothing of the pane is drawn through OpenGL.
     EXPECT_TRUE(ZarFixture::waitFor([&] {
-        return zar.control()->widget()->findChild<QWidget*>(QStringLiteral("videoWindow")) == nullptr;
+        return zar.control()->widget()->findChild<QWidget*>(QStringLiteral("videoWindow")) ==
+               nullptr;
     }));
 }
 

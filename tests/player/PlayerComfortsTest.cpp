@@ -165,15 +165,19 @@ TEST(PlayerSettings, HardwareDecodingIsOnUnlessTheStateFileTurnsItOff) {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("state.ini"));
     for (const auto& [written, allowed] :
-         std::initializer_list<std::pair<const char*, bool>>{
-             {nullptr, true}, {"yes", true}, {"auto", true}, {"no", false}, {"Off", false},
-             {"0", false}}) {
+         std::initializer_list<std::pair<const char*, bool>>{{nullptr, true},
+                                                             {"yes", true},
+                                                             {"auto", true},
+                                                             {"no", false},
+                                                             {"Off", false},
+                                                             {"0", false}}) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         if (written != nullptr) {
             file.write(QByteArray("[Player]\nHardwareDecoding=") + written + "\n");
         }
         file.close();
-        EXPECT_EQ(PlayerSettings(path).hardwareDecoding(), allowed) << (written ? written : "(none)");
+        EXPECT_EQ(PlayerSettings(path).hardwareDecoding(), allowed)
+            << (written ? written : "(none)");
     }
 }

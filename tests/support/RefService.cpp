@@ -1,7 +1,7 @@
 #include "support/RefService.h"
 
-#include "session/ConfigFile.h"
 #include "service/HttpRequest.h"
+#include "session/ConfigFile.h"
 
 #include <QJsonDocument>
 #include <QUrlQuery>
@@ -40,8 +40,8 @@ QByteArray RefService::control(const QString& pathWithQuery, const QByteArray& b
                                                ? HttpRequest::get(url, options)
                                                : HttpRequest::post(url, body, options);
     EXPECT_EQ(response.failure, HttpRequest::Failure::None) << pathWithQuery.toStdString();
-    EXPECT_EQ(response.status, 200) << pathWithQuery.toStdString() << ": "
-                                    << response.body.left(200).constData();
+    EXPECT_EQ(response.status, 200)
+        << pathWithQuery.toStdString() << ": " << response.body.left(200).constData();
     return response.body;
 }
 

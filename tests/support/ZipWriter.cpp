@@ -5,7 +5,8 @@
 #include <zip.h>
 #include <zlib.h>
 
-ZipWriter::ZipWriter(const QString& path) : m_zip(zipOpen64(QFile::encodeName(path).constData(), 0)) {}
+ZipWriter::ZipWriter(const QString& path)
+    : m_zip(zipOpen64(QFile::encodeName(path).constData(), 0)) {}
 
 ZipWriter::~ZipWriter() {
     close();
@@ -36,9 +37,9 @@ bool ZipWriter::add(const QByteArray& name, const QByteArray& data, const Option
     const int opened = zipOpenNewFileInZip4_64(
         m_zip, name.constData(), &info, extra.constData(), static_cast<uInt>(extra.size()),
         extra.constData(), static_cast<uInt>(extra.size()), nullptr,
-        options.stored ? 0 : Z_DEFLATED, options.stored ? 0 : Z_DEFAULT_COMPRESSION, 0,
-        -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-        static_cast<uLong>(options.host << 8 | 20), 0, 0);
+        options.stored ? 0 : Z_DEFLATED, options.stored ? 0 : Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
+        DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, static_cast<uLong>(options.host << 8 | 20),
+        0, 0);
     if (opened != ZIP_OK) {
         return false;
     }

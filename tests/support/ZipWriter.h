@@ -11,11 +11,11 @@
 class ZipWriter {
 public:
     struct Options {
-        int host = 3;                            // 0: a DOS/Windows archiver, 3: Unix
+        int host = 3;  // 0: a DOS/Windows archiver, 3: Unix
         unsigned long externalAttributes = 0100644u << 16;
         QDateTime dosTime = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 10), Qt::LocalTime);
-        std::optional<qint64> unixModified;      // a "UT" block with this modification time
-        bool stored = false;                     // no compression
+        std::optional<qint64> unixModified;  // a "UT" block with this modification time
+        bool stored = false;                 // no compression
     };
 
     explicit ZipWriter(const QString& path);

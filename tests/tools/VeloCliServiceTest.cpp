@@ -1,8 +1,8 @@
 #include "support/RefService.h"
 
+#include "service/AccountExchange.h"
 #include "session/ConfigFile.h"
 #include "session/SavedLogin.h"
-#include "service/AccountExchange.h"
 #include "support/ZipWriter.h"
 
 #include <QDir>
@@ -75,7 +75,8 @@ TEST(VeloCliAds, FetchesAndUnpacksTheArchivesAndSaysWhatCame) {
     QDir().mkpath(QDir(service.dataFolder()).filePath(QStringLiteral("ads")));
     QFile::remove(QDir(service.dataFolder()).filePath(QStringLiteral("ads/VELO_REAR_AD_JP_F.zip")));
     {
-        ZipWriter writer(QDir(service.dataFolder()).filePath(QStringLiteral("ads/VELO_BOTTOM_AD_JP_F.zip")));
+        ZipWriter writer(
+            QDir(service.dataFolder()).filePath(QStringLiteral("ads/VELO_BOTTOM_AD_JP_F.zip")));
         ASSERT_TRUE(writer.add("index.html", "<html>banner</html>"));
         ASSERT_TRUE(writer.add("../escape.txt", "x"));
         ASSERT_TRUE(writer.close());
@@ -91,7 +92,8 @@ TEST(VeloCliAds, FetchesAndUnpacksTheArchivesAndSaysWhatCame) {
     EXPECT_TRUE(out.contains(QStringLiteral("status: 404"))) << "the pop-up archive is missing";
     EXPECT_TRUE(out.contains(QStringLiteral("  index.html\tok")));
     EXPECT_TRUE(out.contains(QStringLiteral("  escape.txt\tok")));
-    EXPECT_TRUE(QFile::exists(service.programFolder() + QStringLiteral("/Advertise/Fix/escape.txt")));
+    EXPECT_TRUE(
+        QFile::exists(service.programFolder() + QStringLiteral("/Advertise/Fix/escape.txt")));
     EXPECT_FALSE(QFile::exists(service.programFolder() + QStringLiteral("/Advertise/escape.txt")));
 }
 
@@ -124,7 +126,8 @@ TEST_F(VeloCliService, PulseBalanceAndUpdateCheck) {
     const CliResult none = velo({"update-check", "2"});
     EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
     EXPECT_TRUE(none.out.contains(QStringLiteral("no new version")));
-    m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"), QStringLiteral("必須#"));
+    m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"),
+                        QStringLiteral("必須#"));
     const CliResult mandatory = velo({"update-check", "2"});
     EXPECT_TRUE(mandatory.out.contains(QStringLiteral("mandatory update")));
     EXPECT_TRUE(mandatory.out.contains(QStringLiteral("text2: 必須#")));

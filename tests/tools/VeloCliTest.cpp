@@ -53,7 +53,8 @@ TEST(VeloCli, EncryptAndDecryptWithTheProgramKey) {
 
 TEST(VeloCli, ConfigValuesRoundTripThroughTheFile) {
     QTemporaryDir dir;
-    const CliRun set = velo({"config", "set", "ServerUrl", "http://127.0.0.2:8080", "--dir", dir.path()});
+    const CliRun set =
+        velo({"config", "set", "ServerUrl", "http://127.0.0.2:8080", "--dir", dir.path()});
     ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
     const CliRun setTv = velo({"--dir", dir.path(), "config", "set", "tvprogram", "/tv.xml?a=1"});
     ASSERT_EQ(setTv.exitCode, 0) << setTv.err.toStdString();
@@ -67,8 +68,8 @@ TEST(VeloCli, ConfigValuesRoundTripThroughTheFile) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_TRUE(text.startsWith("[VELO]\n"));
-    EXPECT_TRUE(text.contains("TvProgram=" +
-                              EncryptText(QStringLiteral("/tv.xml?a=1"))->toLatin1() + "\n"));
+    EXPECT_TRUE(text.contains(
+        "TvProgram=" + EncryptText(QStringLiteral("/tv.xml?a=1"))->toLatin1() + "\n"));
 
     // A deployment key that is not set shows the built-in value and says so.
     const CliRun probe = velo({"config", "get", "ProbeHost1", "--dir", dir.path()});
@@ -81,8 +82,8 @@ TEST(VeloCli, OwnKeyGivesSingleModeUpToEightBytes) {
     const std::uint8_t key[2] = {0x01, 0x02};
     std::uint8_t block[8] = {0xde, 0xad, 0xbe, 0xef, 0, 0, 0, 0};
     ASSERT_TRUE(RunCipher(block, block, 8, key, 2, CipherDirection::Encrypt));
-    const QString expected = QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(block), 8).toHex());
+    const QString expected =
+        QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(block), 8).toHex());
 
     const CliRun run = velo({"--key", "0102", "cipher", "encrypt", "deadbeef"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -96,9 +97,10 @@ TEST(VeloCli, OwnKeyGivesSingleModeUpToEightBytes) {
 
     const CliRun text = velo({"--key", "00112233445566778899aabbccddeeff", "encrypt", "hello"});
     ASSERT_EQ(text.exitCode, 0);
-    EXPECT_EQ(line(text), EncryptTextWithKey(QStringLiteral("hello"),
-                                             QByteArray::fromHex("00112233445566778899aabbccddeeff"))
-                              .value());
+    EXPECT_EQ(line(text),
+              EncryptTextWithKey(QStringLiteral("hello"),
+                                 QByteArray::fromHex("00112233445566778899aabbccddeeff"))
+                  .value());
     EXPECT_NE(line(text), EncryptText(QStringLiteral("hello")).value());
 }
 
@@ -149,7 +151,8 @@ TEST(VeloCli, AnArchiveThatCannotBeOpenedIsOneAndUnpacksNothing) {
     ASSERT_TRUE(notZip.open(QIODevice::WriteOnly));
     notZip.write("not an archive");
     notZip.close();
-    for (const QString& archive : {dir.filePath(QStringLiteral("missing.zip")), notZip.fileName()}) {
+    for (const QString& archive :
+         {dir.filePath(QStringLiteral("missing.zip")), notZip.fileName()}) {
         const CliRun run = velo({"unzip", archive, dir.filePath(QStringLiteral("out"))});
         EXPECT_EQ(run.exitCode, 1) << archive.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("cannot open"))) << run.err.toStdString();
@@ -162,8 +165,8 @@ TEST(VeloCli, AnArchiveThatCannotBeOpenedIsOneAndUnpacksNothing) {
 TEST(VeloCli, InterruptedWriteLeavesTheOldOrTheNewFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("confignew.ini"));
-    QByteArray old = "[VELO]\nServerUrl=" +
-                     EncryptText(QStringLiteral("http://old.example"))->toLatin1() + "\n";
+    QByteArray old =
+        "[VELO]\nServerUrl=" + EncryptText(QStringLiteral("http://old.example"))->toLatin1() + "\n";
     // As large as a configuration file may be, so that a write takes a while.
     for (int i = 0; old.size() < 1000 * 1000; ++i) {
         old += "; padding line " + QByteArray::number(i) + " keeps the file large\n";
@@ -178,8 +181,8 @@ TEST(VeloCli, InterruptedWriteLeavesTheOldOrTheNewFile) {
     // One full run tells how long a write takes; the kills are spread over that time.
     QElapsedTimer timer;
     timer.start();
-    const QStringList args = {"config", "set", "ServerUrl", "http://new.example", "--dir",
-                              dir.path()};
+    const QStringList args = {"config", "set",     "ServerUrl", "http://new.example",
+                              "--dir",  dir.path()};
     ASSERT_EQ(velo(args).exitCode, 0);
     const qint64 fullRun = std::max<qint64>(timer.elapsed(), 10);
     QFile done(path);
@@ -215,12 +218,13 @@ TEST(VeloCli, SearchListsWhatTheClientsSearchFinds) {
     QTemporaryDir dir;
     QFile list(dir.filePath(QStringLiteral("tvchannel.xml")));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"地上波\">"
-               "<group name=\"人気チャンネル\">"
-               "<channel id=\"7\"><name>アニメ・ステーション</name><vip>0</vip></channel>"
-               "<channel id=\"8\"><name>ニュース24</name><vip>0</vip></channel>"
-               "<channel id=\"9\"><name>ｱﾆﾒｸﾗｼｯｸ</name><vip>1</vip></channel>"
-               "</group></groups></list>");
+    list.write(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"地上波\">"
+        "<group name=\"人気チャンネル\">"
+        "<channel id=\"7\"><name>アニメ・ステーション</name><vip>0</vip></channel>"
+        "<channel id=\"8\"><name>ニュース24</name><vip>0</vip></channel>"
+        "<channel id=\"9\"><name>ｱﾆﾒｸﾗｼｯｸ</name><vip>1</vip></channel>"
+        "</group></groups></list>");
     list.close();
 
     const CliRun anime = velo({"--dir", dir.path(), "search", "anim"});
@@ -236,5 +240,6 @@ TEST(VeloCli, SearchListsWhatTheClientsSearchFinds) {
 
     EXPECT_EQ(velo({"search"}).exitCode, 2);
     EXPECT_EQ(velo({"search", "a", "--list"}).exitCode, 2);
-    EXPECT_EQ(velo({"search", "a", "--list", dir.filePath(QStringLiteral("missing.xml"))}).exitCode, 2);
+    EXPECT_EQ(velo({"search", "a", "--list", dir.filePath(QStringLiteral("missing.xml"))}).exitCode,
+              2);
 }

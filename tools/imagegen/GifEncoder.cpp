@@ -50,8 +50,8 @@ GifEncoder::GifEncoder(QSize screen) : m_screen(screen) {}
 
 void GifEncoder::addFrame(const QImage& image, int delay, int disposal, QPoint offset,
                           bool withExtension) {
-    m_frames.push_back({image.convertToFormat(QImage::Format_ARGB32), delay, disposal, offset,
-                        withExtension});
+    m_frames.push_back(
+        {image.convertToFormat(QImage::Format_ARGB32), delay, disposal, offset, withExtension});
 }
 
 QByteArray GifEncoder::compress(const std::vector<unsigned char>& indices, int minCodeSize) {
@@ -79,7 +79,8 @@ QByteArray GifEncoder::compress(const std::vector<unsigned char>& indices, int m
     int prefix = indices.front();
     for (std::size_t i = 1; i < indices.size(); ++i) {
         const int k = indices[i];
-        const std::uint32_t key = static_cast<std::uint32_t>(prefix) << 8 | static_cast<std::uint32_t>(k);
+        const std::uint32_t key =
+            static_cast<std::uint32_t>(prefix) << 8 | static_cast<std::uint32_t>(k);
         const auto found = table.find(key);
         if (found != table.end()) {
             prefix = found->second;
@@ -142,8 +143,9 @@ QByteArray GifEncoder::encode(bool loop) const {
             const QRgb* line = reinterpret_cast<const QRgb*>(frame.image.constScanLine(y));
             for (int x = 0; x < frame.image.width(); ++x) {
                 data.push_back(static_cast<unsigned char>(
-                    qAlpha(line[x]) < 128 ? 0 : indexOf(qRgb(qRed(line[x]), qGreen(line[x]),
-                                                             qBlue(line[x])))));
+                    qAlpha(line[x]) < 128
+                        ? 0
+                        : indexOf(qRgb(qRed(line[x]), qGreen(line[x]), qBlue(line[x])))));
             }
         }
         pixels.push_back(std::move(data));

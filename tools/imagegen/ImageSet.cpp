@@ -61,8 +61,9 @@ void linkFace(QImage& image, const QString& text, int state, const QColor& backg
     QFont font = uiFont(11);
     font.setUnderline(state != 0);
     p.setFont(font);
-    p.setPen(state == 0 ? QColor(110, 190, 235) : state == 1 ? QColor(170, 225, 255)
-                                                             : QColor(70, 140, 190));
+    p.setPen(state == 0   ? QColor(110, 190, 235)
+             : state == 1 ? QColor(170, 225, 255)
+                          : QColor(70, 140, 190));
     p.drawText(QRect(2, 0, image.width() - 2, image.height()), Qt::AlignLeft | Qt::AlignVCenter,
                text);
 }
@@ -71,7 +72,7 @@ void closeFace(QImage& image, int state, const QColor& background) {
     image.fill(background);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor colour = state == 0 ? QColor(150, 170, 186)
+    const QColor colour = state == 0   ? QColor(150, 170, 186)
                           : state == 1 ? QColor(255, 96, 80)
                                        : QColor(190, 50, 40);
     p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap));
@@ -156,8 +157,7 @@ void loginBackground(QImage& image) {
     // Labels for the fields the dialog has no label controls for.
     p.setFont(uiFont(12, true));
     p.setPen(kText);
-    p.drawText(QRect(10, 65, 76, 18), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("VELO ID"));
+    p.drawText(QRect(10, 65, 76, 18), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("VELO ID"));
     p.drawText(QRect(10, 99, 76, 18), Qt::AlignRight | Qt::AlignVCenter,
                QStringLiteral("パスワード"));
     p.setFont(uiFont(11));
@@ -356,12 +356,15 @@ ImageSet::ImageSet() {
     addBitmap(280, 10, 10, [](QImage& i) { closeFace(i, 0, QColor(14, 66, 98)); });
     addBitmap(281, 10, 10, [](QImage& i) { closeFace(i, 1, QColor(14, 66, 98)); });
     addBitmap(282, 10, 10, [](QImage& i) { closeFace(i, 2, QColor(14, 66, 98)); });
-    addBitmap(283, 105, 16,
-              [loginCard](QImage& i) { linkFace(i, QStringLiteral("新規登録はこちら"), 0, loginCard); });
-    addBitmap(290, 105, 16,
-              [loginCard](QImage& i) { linkFace(i, QStringLiteral("新規登録はこちら"), 1, loginCard); });
-    addBitmap(291, 105, 16,
-              [loginCard](QImage& i) { linkFace(i, QStringLiteral("新規登録はこちら"), 2, loginCard); });
+    addBitmap(283, 105, 16, [loginCard](QImage& i) {
+        linkFace(i, QStringLiteral("新規登録はこちら"), 0, loginCard);
+    });
+    addBitmap(290, 105, 16, [loginCard](QImage& i) {
+        linkFace(i, QStringLiteral("新規登録はこちら"), 1, loginCard);
+    });
+    addBitmap(291, 105, 16, [loginCard](QImage& i) {
+        linkFace(i, QStringLiteral("新規登録はこちら"), 2, loginCard);
+    });
     addBitmap(284, 110, 16, [loginCard](QImage& i) {
         linkFace(i, QStringLiteral("パスワードを忘れた"), 0, loginCard);
     });

@@ -1,8 +1,8 @@
 // The images of the skinned window: the frame files of the skin folder, the splash, the list's
 // scroll bar, the retry notice and the animations.
-#include "ProgramVersion.h"
 #include "ImageSet.h"
 #include "Painting.h"
+#include "ProgramVersion.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -61,8 +61,9 @@ void captionButton(QImage& image, Glyph glyph, int state) {
             break;
         case Glyph::Restore:
             p.drawRect(QRectF(c.x() - 4, c.y() - 2, 6, 5));
-            p.drawPolyline(QPolygonF() << QPointF(c.x() - 2, c.y() - 4) << QPointF(c.x() + 4, c.y() - 4)
-                                       << QPointF(c.x() + 4, c.y() + 1));
+            p.drawPolyline(QPolygonF()
+                           << QPointF(c.x() - 2, c.y() - 4) << QPointF(c.x() + 4, c.y() - 4)
+                           << QPointF(c.x() + 4, c.y() + 1));
             break;
         case Glyph::Close:
             p.drawLine(QPointF(c.x() - 3.5, c.y() - 3.5), QPointF(c.x() + 3.5, c.y() + 3.5));
@@ -247,9 +248,9 @@ void badgeFrame(QImage& image, int frame, bool hot, bool selected) {
     if (selected) {
         base = base.lighter(125);
     }
-    const QColor fill = QColor::fromRgbF(base.redF() * (0.75 + 0.25 * pulse),
-                                         base.greenF() * (0.75 + 0.25 * pulse),
-                                         base.blueF() * (0.75 + 0.25 * pulse));
+    const QColor fill =
+        QColor::fromRgbF(base.redF() * (0.75 + 0.25 * pulse), base.greenF() * (0.75 + 0.25 * pulse),
+                         base.blueF() * (0.75 + 0.25 * pulse));
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawRoundedRect(QRectF(0.5, 0.5, image.width() - 1, image.height() - 1), 4, 4);
@@ -287,7 +288,8 @@ void ImageSet::addSkinAndScreenImages() {
         for (int state = 0; state < 3; ++state) {
             const Glyph glyph = button.glyph;
             addSkin(QStringLiteral("%1%2").arg(QLatin1String(button.name)).arg(state + 1),
-                    button.width, 18, [glyph, state](QImage& i) { captionButton(i, glyph, state); });
+                    button.width, 18,
+                    [glyph, state](QImage& i) { captionButton(i, glyph, state); });
         }
     }
     addSkin(QStringLiteral("BTN_SEP"), 22, 18, [](QImage& i) {

@@ -31,7 +31,7 @@ void promptClose(QImage& image, int state) {
     image.fill(QColor(14, 66, 98));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor colour = state == 0 ? QColor(150, 170, 186)
+    const QColor colour = state == 0   ? QColor(150, 170, 186)
                           : state == 1 ? QColor(255, 96, 80)
                                        : QColor(190, 50, 40);
     p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap));
@@ -46,8 +46,9 @@ void updateButton(QImage& image, int state) {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF rect(0.5, 0.5, image.width() - 1, image.height() - 1);
     QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
-    const QColor top = state == 0 ? QColor(255, 188, 0) : state == 1 ? QColor(255, 214, 90)
-                                                                     : QColor(214, 150, 0);
+    const QColor top = state == 0   ? QColor(255, 188, 0)
+                       : state == 1 ? QColor(255, 214, 90)
+                                    : QColor(214, 150, 0);
     gradient.setColorAt(0, top);
     gradient.setColorAt(1, top.darker(140));
     p.setPen(QPen(top.darker(170), 1));

@@ -46,11 +46,10 @@ int main(int argc, char* argv[]) {
                      icon ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
         image.fill(Qt::black);
         entry.draw(image);
-        const QString path =
-            icon ? res.filePath(QStringLiteral("icon/%1.png").arg(entry.id))
-            : entry.kind == ImageSet::Kind::Skin
-                ? res.filePath(QStringLiteral("skin/%1.bmp").arg(entry.name))
-                : res.filePath(QStringLiteral("bitmap/%1.bmp").arg(entry.id));
+        const QString path = icon ? res.filePath(QStringLiteral("icon/%1.png").arg(entry.id))
+                             : entry.kind == ImageSet::Kind::Skin
+                                 ? res.filePath(QStringLiteral("skin/%1.bmp").arg(entry.name))
+                                 : res.filePath(QStringLiteral("bitmap/%1.bmp").arg(entry.id));
         // Bitmaps are plain 24-bit files, as the skin loader and masks expect.
         const QImage out = icon ? image : image.convertToFormat(QImage::Format_RGB888);
         if (!out.save(path)) {

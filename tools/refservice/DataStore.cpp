@@ -10,8 +10,8 @@
 #include <QJsonParseError>
 
 #include <cmath>
-#include <functional>
 #include <cstdio>
+#include <functional>
 
 namespace {
 

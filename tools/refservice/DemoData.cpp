@@ -157,9 +157,8 @@ std::vector<DemoData::Channel> DemoData::channels() {
     for (const DemoGroupSet& set : kGroupSets) {
         for (const DemoGroup& group : set.groups) {
             for (const DemoChannel& channel : group.channels) {
-                const bool listed = std::any_of(all.begin(), all.end(), [&](const Channel& c) {
-                    return c.id == channel.id;
-                });
+                const bool listed = std::any_of(
+                    all.begin(), all.end(), [&](const Channel& c) { return c.id == channel.id; });
                 if (!listed) {
                     all.push_back(Channel{channel.id, QString::fromUtf8(channel.name)});
                 }

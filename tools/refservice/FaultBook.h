@@ -17,7 +17,16 @@ public:
     // goes on where the channel is, Garbage sends random bytes instead for holdMs and then cuts.
     // Redirect answers with status (302 unless given) and the payload as the Location.
     enum class Action {
-        Reply, Delay, Drop, Garbage, Truncate, Split1024, Dribble, Silence, Pause, Redirect
+        Reply,
+        Delay,
+        Drop,
+        Garbage,
+        Truncate,
+        Split1024,
+        Dribble,
+        Silence,
+        Pause,
+        Redirect
     };
 
     struct Script {

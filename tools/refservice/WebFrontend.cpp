@@ -238,19 +238,15 @@ void WebFrontend::addScript(const httplib::Request& req, httplib::Response& res)
     const QString actionName = fields.value(QStringLiteral("action"));
     const auto action = FaultBook::actionNamed(actionName);
     const bool fits =
-        action && (stream ? (*action == FaultBook::Action::Reply ||
-                             *action == FaultBook::Action::Delay ||
-                             *action == FaultBook::Action::Drop ||
-                             *action == FaultBook::Action::Truncate ||
-                             *action == FaultBook::Action::Garbage ||
-                             *action == FaultBook::Action::Silence ||
-                             *action == FaultBook::Action::Pause)
-                   : datagram ? *action != FaultBook::Action::Split1024 &&
-                                    *action != FaultBook::Action::Dribble &&
-                                    *action != FaultBook::Action::Pause &&
-                                    *action != FaultBook::Action::Redirect
-                              : *action != FaultBook::Action::Silence &&
-                                    *action != FaultBook::Action::Pause);
+        action &&
+        (stream ? (*action == FaultBook::Action::Reply || *action == FaultBook::Action::Delay ||
+                   *action == FaultBook::Action::Drop || *action == FaultBook::Action::Truncate ||
+                   *action == FaultBook::Action::Garbage || *action == FaultBook::Action::Silence ||
+                   *action == FaultBook::Action::Pause)
+         : datagram
+             ? *action != FaultBook::Action::Split1024 && *action != FaultBook::Action::Dribble &&
+                   *action != FaultBook::Action::Pause && *action != FaultBook::Action::Redirect
+             : *action != FaultBook::Action::Silence && *action != FaultBook::Action::Pause);
     if (!fits) {
         sendText(res, 400,
                  QStringLiteral("unknown action \"%1\" for %2").arg(actionName, endpoint));

@@ -1,16 +1,16 @@
 #include "DataStore.h"
 #include "DatagramAnswers.h"
 #include "DatagramEndpoint.h"
+#include "DemoData.h"
 #include "FaultBook.h"
 #include "HttpListener.h"
 #include "LiveStreams.h"
 #include "LoopbackPicker.h"
-#include "DemoData.h"
-#include "StreamClips.h"
 #include "ServiceOptions.h"
 #include "ServiceRoutes.h"
 #include "SessionBook.h"
 #include "ShutdownLatch.h"
+#include "StreamClips.h"
 #include "WebFrontend.h"
 
 #include <QString>
@@ -82,9 +82,9 @@ int main(int argc, char* argv[]) {
     for (const DemoData::Channel& channel : DemoData::channels()) {
         channels.push_back(StreamClips::Channel{channel.id, channel.name});
     }
-    StreamClips clips(options->clipsFolder().isEmpty() ? StreamClips::defaultFolder()
-                                                       : options->clipsFolder(),
-                      std::move(channels));
+    StreamClips clips(
+        options->clipsFolder().isEmpty() ? StreamClips::defaultFolder() : options->clipsFolder(),
+        std::move(channels));
     if (options->makeClipsOnly()) {
         if (!clips.makeAll(error)) {
             report(error);

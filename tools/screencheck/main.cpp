@@ -99,13 +99,15 @@ int main(int argc, char* argv[]) {
     // Channel rows are white text in the list, one row every 25 pixels.
     int rows = 0;
     for (int top = 31; top + 25 <= clientHeight - 72; top += 25) {
-        const int white = count(shot, QRect(origin + QPoint(clientWidth - 210, top), QSize(190, 25)),
-                                [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200; });
+        const int white =
+            count(shot, QRect(origin + QPoint(clientWidth - 210, top), QSize(190, 25)),
+                  [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200; });
         rows += white >= 8 ? 1 : 0;
     }
     // The logo page's title is in the program's blue.
-    const int logo = count(shot, QRect(origin + QPoint(2, 2), QSize(clientWidth - 219, clientHeight - 5)),
-                           [](QRgb p) { return near(p, 5, 153, 201, 40); });
+    const int logo =
+        count(shot, QRect(origin + QPoint(2, 2), QSize(clientWidth - 219, clientHeight - 5)),
+              [](QRgb p) { return near(p, 5, 153, 201, 40); });
 
     const bool ok = status >= 25 && rows >= 8 && logo >= 50;
     std::printf("status-line pixels %d, channel rows %d, logo pixels %d: %s\n", status, rows, logo,

@@ -10,8 +10,9 @@ int main(int argc, char* argv[]) {
     QWidget window;
     window.setWindowTitle(QStringLiteral("VELOオンラインアップグレードサーバ "));
     window.setFixedSize(380, 140);
-    window.setStyleSheet(QStringLiteral("QWidget { background: #0b1a2a; color: #d8e6f0; }"
-                                        "QLabel#headline { color: #ffbc00; font-weight: bold; }"));
+    window.setStyleSheet(
+        QStringLiteral("QWidget { background: #0b1a2a; color: #d8e6f0; }"
+                       "QLabel#headline { color: #ffbc00; font-weight: bold; }"));
     auto* layout = new QVBoxLayout(&window);
     auto* headline = new QLabel(QStringLiteral("VELO オンラインアップグレード"), &window);
     headline->setObjectName(QStringLiteral("headline"));

@@ -1,7 +1,5 @@
 #include "CliCommands.h"
 
-#include "session/ConfigFile.h"
-#include "session/SavedLogin.h"
 #include "ads/AdArchive.h"
 #include "ads/AdDownloadThread.h"
 #include "catalogue/ChannelList.h"
@@ -20,6 +18,8 @@
 #include "service/RequestCore.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
+#include "session/ConfigFile.h"
+#include "session/SavedLogin.h"
 #include "update/DatagramReply.h"
 #include "update/UpdateCheckThread.h"
 
@@ -98,11 +98,16 @@ const KnownKey* findKey(const QString& name) {
 }
 
 QString builtInValue(const QString& key) {
-    if (key == QLatin1String("ProbeHost1")) return ConfigFile::defaultProbeHost(1);
-    if (key == QLatin1String("ProbeHost2")) return ConfigFile::defaultProbeHost(2);
-    if (key == QLatin1String("FallbackUrl1")) return ConfigFile::defaultFallbackUrl(1);
-    if (key == QLatin1String("FallbackUrl2")) return ConfigFile::defaultFallbackUrl(2);
-    if (key == QLatin1String("AdServer")) return ConfigFile::defaultAdServer();
+    if (key == QLatin1String("ProbeHost1"))
+        return ConfigFile::defaultProbeHost(1);
+    if (key == QLatin1String("ProbeHost2"))
+        return ConfigFile::defaultProbeHost(2);
+    if (key == QLatin1String("FallbackUrl1"))
+        return ConfigFile::defaultFallbackUrl(1);
+    if (key == QLatin1String("FallbackUrl2"))
+        return ConfigFile::defaultFallbackUrl(2);
+    if (key == QLatin1String("AdServer"))
+        return ConfigFile::defaultAdServer();
     return {};
 }
 
@@ -113,8 +118,8 @@ std::optional<QByteArray> parseHex(const QString& text) {
     }
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        const bool digit = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') ||
-                           (u >= u'A' && u <= u'F');
+        const bool digit =
+            (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
         if (!digit) {
             return std::nullopt;
         }
@@ -175,8 +180,8 @@ int CliCommands::run(QStringList args) {
         }
         const std::optional<QByteArray> key = parseHex(value);
         if (!key || key->isEmpty() || key->size() > 16) {
-            return badInput(QStringLiteral("--key needs 1 to 16 bytes as hex digits, got \"%1\"")
-                                .arg(value));
+            return badInput(
+                QStringLiteral("--key needs 1 to 16 bytes as hex digits, got \"%1\"").arg(value));
         }
         m_key = *key;
     }
@@ -190,25 +195,44 @@ int CliCommands::run(QStringList args) {
         return kBadInput;
     }
     const QString command = args.takeFirst();
-    if (command == QLatin1String("encrypt")) return encrypt(args);
-    if (command == QLatin1String("decrypt")) return decrypt(args);
-    if (command == QLatin1String("config")) return config(args);
-    if (command == QLatin1String("cipher")) return cipher(args);
-    if (command == QLatin1String("help")) return help();
-    if (command == QLatin1String("login")) return login(args);
-    if (command == QLatin1String("logout")) return logout(args);
-    if (command == QLatin1String("ticket")) return ticket(args);
-    if (command == QLatin1String("channels")) return channels(args);
-    if (command == QLatin1String("pulse")) return pulse(args);
-    if (command == QLatin1String("balance")) return balance(args);
-    if (command == QLatin1String("update-check")) return updateCheck(args);
-    if (command == QLatin1String("probe")) return probe(args);
-    if (command == QLatin1String("unzip")) return unzip(args);
-    if (command == QLatin1String("ads")) return ads(args);
-    if (command == QLatin1String("captcha")) return captcha(args);
-    if (command == QLatin1String("register")) return registerAccount(args);
-    if (command == QLatin1String("findpwd")) return findPassword(args);
-    if (command == QLatin1String("search")) return search(args);
+    if (command == QLatin1String("encrypt"))
+        return encrypt(args);
+    if (command == QLatin1String("decrypt"))
+        return decrypt(args);
+    if (command == QLatin1String("config"))
+        return config(args);
+    if (command == QLatin1String("cipher"))
+        return cipher(args);
+    if (command == QLatin1String("help"))
+        return help();
+    if (command == QLatin1String("login"))
+        return login(args);
+    if (command == QLatin1String("logout"))
+        return logout(args);
+    if (command == QLatin1String("ticket"))
+        return ticket(args);
+    if (command == QLatin1String("channels"))
+        return channels(args);
+    if (command == QLatin1String("pulse"))
+        return pulse(args);
+    if (command == QLatin1String("balance"))
+        return balance(args);
+    if (command == QLatin1String("update-check"))
+        return updateCheck(args);
+    if (command == QLatin1String("probe"))
+        return probe(args);
+    if (command == QLatin1String("unzip"))
+        return unzip(args);
+    if (command == QLatin1String("ads"))
+        return ads(args);
+    if (command == QLatin1String("captcha"))
+        return captcha(args);
+    if (command == QLatin1String("register"))
+        return registerAccount(args);
+    if (command == QLatin1String("findpwd"))
+        return findPassword(args);
+    if (command == QLatin1String("search"))
+        return search(args);
     return badInput(QStringLiteral("unknown command: %1 (try velo-cli help)").arg(command));
 }
 
@@ -236,8 +260,8 @@ int CliCommands::encrypt(const QStringList& args) {
     }
     const std::optional<QString> hex = encryptText(args[0]);
     if (!hex) {
-        return badInput(QStringLiteral("text longer than %1 bytes cannot be encrypted")
-                            .arg(kMaxPlainBytes));
+        return badInput(
+            QStringLiteral("text longer than %1 bytes cannot be encrypted").arg(kMaxPlainBytes));
     }
     m_out << *hex << Qt::endl;
     return kOk;
@@ -282,8 +306,8 @@ int CliCommands::config(const QStringList& args) {
         if (args.size() != 2) {
             return badInput(QStringLiteral("config get takes one KEY"));
         }
-        const QString stored = IniFile::readString(file.filePath(), QStringLiteral("VELO"),
-                                                   keyName, QString(), key->buffer);
+        const QString stored = IniFile::readString(file.filePath(), QStringLiteral("VELO"), keyName,
+                                                   QString(), key->buffer);
         QString value = decryptText(stored);
         if (value.isEmpty() && !builtInValue(keyName).isEmpty()) {
             value = builtInValue(keyName);
@@ -300,8 +324,8 @@ int CliCommands::config(const QStringList& args) {
     }
     const std::optional<QString> cipher = encryptText(args[2]);
     if (!cipher) {
-        return badInput(QStringLiteral("value longer than %1 bytes cannot be stored")
-                            .arg(kMaxPlainBytes));
+        return badInput(
+            QStringLiteral("value longer than %1 bytes cannot be stored").arg(kMaxPlainBytes));
     }
     if (!IniFile::writeString(file.filePath(), QStringLiteral("VELO"), keyName, *cipher)) {
         return failed(QStringLiteral("could not write %1").arg(file.filePath()));
@@ -580,8 +604,7 @@ int CliCommands::probe(const QStringList& args) {
         return badInput(error);
     }
     ServiceState state;
-    const bool answered =
-        TicketRequest::ProbeHost(state, CodePage::toAnsi(args[0]), {80, 7006});
+    const bool answered = TicketRequest::ProbeHost(state, CodePage::toAnsi(args[0]), {80, 7006});
     m_out << "address: " << ipText(state.serverIp()) << Qt::endl;
     if (!answered) {
         return failed(state.serverIp() == 0 ? QStringLiteral("cannot resolve %1").arg(args[0])
@@ -601,7 +624,8 @@ int CliCommands::unzip(const QStringList& args) {
         return failed(QStringLiteral("cannot open %1: no such file").arg(args[0]));
     }
     const bool opened = AdArchive::UnpackArchive(
-        args[0], QDir(args[1]).absolutePath(), [this](const QString& name, AdArchive::Error outcome) {
+        args[0], QDir(args[1]).absolutePath(),
+        [this](const QString& name, AdArchive::Error outcome) {
             m_out << name << '\t' << AdArchive::describe(outcome) << Qt::endl;
         });
     if (!opened) {
@@ -631,7 +655,8 @@ int CliCommands::ads(QStringList args) {
     AdDownload::AdDownloadThread(folder, ConfigFile(folder).adServer(), uuid, &fetched);
     bool any = false;
     for (const AdDownload::Fetch& fetch : fetched) {
-        m_out << "address: " << (fetch.address.isEmpty() ? QStringLiteral("(unusable server)") : fetch.address)
+        m_out << "address: "
+              << (fetch.address.isEmpty() ? QStringLiteral("(unusable server)") : fetch.address)
               << Qt::endl;
         m_out << "status: " << fetch.status << Qt::endl;
         if (!fetch.stored) {
@@ -639,7 +664,8 @@ int CliCommands::ads(QStringList args) {
             continue;
         }
         any = true;
-        m_out << "archive: stored" << (fetch.unpacked ? "" : ", but it cannot be opened") << Qt::endl;
+        m_out << "archive: stored" << (fetch.unpacked ? "" : ", but it cannot be opened")
+              << Qt::endl;
         for (const auto& [name, outcome] : fetch.entries) {
             m_out << "  " << name << '\t' << AdArchive::describe(outcome) << Qt::endl;
         }

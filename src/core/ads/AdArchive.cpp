@@ -7,14 +7,14 @@
 #include <ioapi.h>
 #include <unzip.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace AdArchive {
@@ -373,7 +373,8 @@ bool GetEntry(State& state, int index, Entry& entry) {
     described.index = index;
     described.compressedSize = static_cast<qint64>(info.compressed_size);
     described.uncompressedSize = static_cast<qint64>(info.uncompressed_size);
-    const QString stored = QString::fromUtf8(name, static_cast<qsizetype>(strnlen(name, sizeof name)));
+    const QString stored =
+        QString::fromUtf8(name, static_cast<qsizetype>(strnlen(name, sizeof name)));
     described.name = CleanName(stored);
     state.storedAsFolder = stored.endsWith(QLatin1Char('/')) || stored.endsWith(QLatin1Char('\\'));
 
@@ -394,23 +395,24 @@ bool GetEntry(State& state, int index, Entry& entry) {
 
     // The DOS time is local time; a "UT" block's times replace it.
     const tm_unz& t = info.tmu_date;
-    const QDateTime local(QDate(static_cast<int>(t.tm_year), static_cast<int>(t.tm_mon) + 1,
-                                static_cast<int>(t.tm_mday)),
-                          QTime(static_cast<int>(t.tm_hour), static_cast<int>(t.tm_min),
-                                static_cast<int>(t.tm_sec)),
-                          Qt::LocalTime);
+    const QDateTime local(
+        QDate(static_cast<int>(t.tm_year), static_cast<int>(t.tm_mon) + 1,
+              static_cast<int>(t.tm_mday)),
+        QTime(static_cast<int>(t.tm_hour), static_cast<int>(t.tm_min), static_cast<int>(t.tm_sec)),
+        Qt::LocalTime);
     described.modification = local.toUTC();
     described.access = described.modification;
     described.creation = described.modification;
-    applyUnixTimes(extra.data(), static_cast<qsizetype>(std::min<uLong>(info.size_file_extra, 65536)),
-                   described);
+    applyUnixTimes(extra.data(),
+                   static_cast<qsizetype>(std::min<uLong>(info.size_file_extra, 65536)), described);
 
     state.entry = described;
     state.described = index;
     // A name longer than a name may be, or nothing left once cleaned, cannot be written.
-    state.lastError = info.size_filename > static_cast<uLong>(kMaxNameBytes) || described.name.isEmpty()
-                          ? Error::BadName
-                          : Error::None;
+    state.lastError =
+        info.size_filename > static_cast<uLong>(kMaxNameBytes) || described.name.isEmpty()
+            ? Error::BadName
+            : Error::None;
     entry = described;
     return state.lastError == Error::None;
 }
@@ -453,12 +455,14 @@ bool ExtractEntry(State& state, int index, const QString& name) {
         return fail(made);
     }
     struct stat existing {};
-    if (::lstat(QFile::encodeName(target).constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+    if (::lstat(QFile::encodeName(target).constData(), &existing) == 0 &&
+        S_ISDIR(existing.st_mode)) {
         return fail(Error::Write);
     }
 
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(state.archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    if (unzGetCurrentFileInfo64(state.archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) !=
+        UNZ_OK) {
         return fail(Error::Damaged);
     }
     if ((info.flag & 1) != 0) {
@@ -469,7 +473,8 @@ bool ExtractEntry(State& state, int index, const QString& name) {
     }
     // The data goes to a file of its own beside the target, which takes the target's place
     // only once the whole entry is there and its check sum is right.
-    QByteArray temp = QFile::encodeName(joined(QFileInfo(target).absolutePath(), QStringLiteral(".velo-unpack-XXXXXX")));
+    QByteArray temp = QFile::encodeName(
+        joined(QFileInfo(target).absolutePath(), QStringLiteral(".velo-unpack-XXXXXX")));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         unzCloseCurrentFile(state.archive);

@@ -35,17 +35,17 @@ enum Attribute : std::uint32_t {
 
 enum class Error {
     None,
-    Open,       // not an archive that can be read
-    TooMany,    // more entries than an archive may have
-    NoEntry,    // no entry with that index
-    BadName,    // a name too long, or with nothing left once cleaned
-    Escapes,    // a name that would lead outside the base folder
-    Link,       // a stored link, or a link on the way to the target
-    Folder,     // a folder could not be made
-    Write,      // the file could not be written
-    Damaged,    // the entry's data is corrupt (or its check sum wrong)
-    Password,   // the entry is encrypted
-    Limit,      // the archive has written all it may
+    Open,      // not an archive that can be read
+    TooMany,   // more entries than an archive may have
+    NoEntry,   // no entry with that index
+    BadName,   // a name too long, or with nothing left once cleaned
+    Escapes,   // a name that would lead outside the base folder
+    Link,      // a stored link, or a link on the way to the target
+    Folder,    // a folder could not be made
+    Write,     // the file could not be written
+    Damaged,   // the entry's data is corrupt (or its check sum wrong)
+    Password,  // the entry is encrypted
+    Limit,     // the archive has written all it may
 };
 
 // One entry as described by the archive.

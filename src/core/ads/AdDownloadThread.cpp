@@ -17,9 +17,9 @@ QString AddressFor(const QString& adServer, const Archive& archive, const QStrin
     // The advertisement server always listens on its own port.
     server.scheme = QStringLiteral("http");
     server.port = kPort;
-    return RequestCore::buildUrl(server, QStringLiteral("pcad.action?adkey=%1&uuid=%2")
-                                             .arg(QLatin1String(archive.key),
-                                                  RequestCore::encodeQueryValue(uuid)));
+    return RequestCore::buildUrl(
+        server, QStringLiteral("pcad.action?adkey=%1&uuid=%2")
+                    .arg(QLatin1String(archive.key), RequestCore::encodeQueryValue(uuid)));
 }
 
 Fetch FetchArchive(const QString& programFolder, const QString& adServer, const Archive& archive,
@@ -48,16 +48,17 @@ Fetch FetchArchive(const QString& programFolder, const QString& adServer, const 
         return fetch;
     }
     // The zip file is replaced only by a whole archive.
-    const QString zipPath = QDir(folder).filePath(QLatin1String(archive.name) + QStringLiteral(".zip"));
+    const QString zipPath =
+        QDir(folder).filePath(QLatin1String(archive.name) + QStringLiteral(".zip"));
     if (!WholeFile::replace(zipPath, response.body)) {
         return fetch;
     }
     fetch.stored = true;
-    fetch.unpacked = AdArchive::UnpackArchive(
-        zipPath, QDir(folder).filePath(QLatin1String(archive.name)),
-        [&fetch](const QString& name, AdArchive::Error outcome) {
-            fetch.entries.append({name, outcome});
-        });
+    fetch.unpacked =
+        AdArchive::UnpackArchive(zipPath, QDir(folder).filePath(QLatin1String(archive.name)),
+                                 [&fetch](const QString& name, AdArchive::Error outcome) {
+                                     fetch.entries.append({name, outcome});
+                                 });
     return fetch;
 }
 

@@ -27,9 +27,9 @@ inline constexpr Archive kPopUp{"VELO_REAR_AD_JP_F", "Pop", 5000};
 
 // What one archive's fetch came to.
 struct Fetch {
-    QString address;     // as asked; empty when the server's host is unusable
-    long status = 0;     // 0 when no reply arrived
-    bool stored = false; // the whole archive arrived and replaced the zip file
+    QString address;      // as asked; empty when the server's host is unusable
+    long status = 0;      // 0 when no reply arrived
+    bool stored = false;  // the whole archive arrived and replaced the zip file
     bool unpacked = false;
     QList<QPair<QString, AdArchive::Error>> entries;
 };

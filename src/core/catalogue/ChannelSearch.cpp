@@ -19,6 +19,7 @@ constexpr char16_t kFirstKatakana = u'\u30A1';
 constexpr char16_t kLastKatakana = u'\u30FA';
 
 // The Hepburn spelling of each katakana from ァ to ヺ; small kana spell their vowel alone.
+// clang-format off
 constexpr std::array<const char*, kLastKatakana - kFirstKatakana + 1> kKatakanaRomaji = {
     "a",  "a",  "i",  "i",   "u",   "u",  "e",  "e",  "o",  "o",  "ka", "ga", "ki", "gi",
     "ku", "gu", "ke", "ge",  "ko",  "go", "sa", "za", "shi", "ji", "su", "zu", "se", "ze",
@@ -27,14 +28,23 @@ constexpr std::array<const char*, kLastKatakana - kFirstKatakana + 1> kKatakanaR
     "be", "pe", "ho", "bo",  "po",  "ma", "mi", "mu", "me", "mo", "ya", "ya", "yu", "yu",
     "yo", "yo", "ra", "ri",  "ru",  "re", "ro", "wa", "wa", "i",  "e",  "wo", "n",  "vu",
     "ka", "ke", "va", "vi",  "ve",  "vo"};
+// clang-format on
 
-bool isKatakana(char16_t c) { return c >= kFirstKatakana && c <= kLastKatakana; }
+bool isKatakana(char16_t c) {
+    return c >= kFirstKatakana && c <= kLastKatakana;
+}
 bool isSmallVowel(char16_t c) {
     return c == u'\u30A1' || c == u'\u30A3' || c == u'\u30A5' || c == u'\u30A7' || c == u'\u30A9';
 }
-bool isSmallY(char16_t c) { return c == u'\u30E3' || c == u'\u30E5' || c == u'\u30E7'; }
-bool isVowel(char c) { return c == 'a' || c == 'i' || c == 'u' || c == 'e' || c == 'o'; }
-bool isAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool isSmallY(char16_t c) {
+    return c == u'\u30E3' || c == u'\u30E5' || c == u'\u30E7';
+}
+bool isVowel(char c) {
+    return c == 'a' || c == 'i' || c == 'u' || c == 'e' || c == 'o';
+}
+bool isAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -75,11 +85,13 @@ std::string collapseVowels(const std::string& text) {
 const std::unordered_map<std::string_view, std::u16string_view>& syllables() {
     static const std::unordered_map<std::string_view, std::u16string_view> table = [] {
         std::unordered_map<std::string_view, std::u16string_view> t;
-        const auto row = [&t](std::initializer_list<std::pair<std::string_view, std::u16string_view>> items) {
-            for (const auto& item : items) {
-                t.emplace(item.first, item.second);
-            }
-        };
+        const auto row =
+            [&t](std::initializer_list<std::pair<std::string_view, std::u16string_view>> items) {
+                for (const auto& item : items) {
+                    t.emplace(item.first, item.second);
+                }
+            };
+        // clang-format off
         row({{"a", u"ア"}, {"i", u"イ"}, {"u", u"ウ"}, {"e", u"エ"}, {"o", u"オ"}});
         row({{"ka", u"カ"}, {"ki", u"キ"}, {"ku", u"ク"}, {"ke", u"ケ"}, {"ko", u"コ"},
              {"kya", u"キャ"}, {"kyu", u"キュ"}, {"kyo", u"キョ"}});
@@ -115,6 +127,7 @@ const std::unordered_map<std::string_view, std::u16string_view>& syllables() {
         row({{"wa", u"ワ"}, {"wi", u"ウィ"}, {"we", u"ウェ"}, {"wo", u"ヲ"}});
         row({{"va", u"ヴァ"}, {"vi", u"ヴィ"}, {"vu", u"ヴ"}, {"ve", u"ヴェ"}, {"vo", u"ヴォ"}});
         row({{"-", u"ー"}});
+        // clang-format on
         return t;
     }();
     return table;
@@ -188,7 +201,8 @@ std::string ChannelSearch::Romaji(const QString& folded) {
             // A small kana joins the syllable before it: キャ kya, シャ sha, ファ fa, ティ ti.
             const char vowel = kKatakanaRomaji[c - kFirstKatakana][isSmallY(c) ? 1 : 0];
             const std::string_view spelt(out);
-            const bool palatal = spelt.ends_with("shi") || spelt.ends_with("chi") || spelt.ends_with("ji");
+            const bool palatal =
+                spelt.ends_with("shi") || spelt.ends_with("chi") || spelt.ends_with("ji");
             if (previous == u'\u30A6') {  // ウィ wi, ウェ we, ウォ wo
                 out.back() = 'w';
                 out += vowel;
@@ -255,7 +269,8 @@ QString ChannelSearch::KanaForRomaji(const QString& romaji) {
         // "nn" is the syllabic n, unless a vowel follows: then the second n begins the next
         // syllable, as in "konnichiha" and "channeru".
         const char16_t after = i + 2 < length ? romaji.at(i + 2).unicode() : u'\0';
-        const bool vowelAfter = after < 0x80 && (isVowel(static_cast<char>(after)) || after == u'y');
+        const bool vowelAfter =
+            after < 0x80 && (isVowel(static_cast<char>(after)) || after == u'y');
         if ((a == 'n' && isConsonant(b) && b != 'y' && (b != 'n' || vowelAfter)) ||
             (a == 'm' && (b == 'b' || b == 'p'))) {
             out += QChar(kSyllabicN);
@@ -276,7 +291,8 @@ QString ChannelSearch::KanaForRomaji(const QString& romaji) {
             }
             const auto found = table.find(ascii);
             if (found != table.end()) {
-                out += QString::fromUtf16(found->second.data(), static_cast<qsizetype>(found->second.size()));
+                out += QString::fromUtf16(found->second.data(),
+                                          static_cast<qsizetype>(found->second.size()));
                 i += span;
                 matched = true;
             }
@@ -288,7 +304,9 @@ QString ChannelSearch::KanaForRomaji(const QString& romaji) {
         // Hepburn form, so "sy" already finds シャ as "sh" does.
         const bool last = i + 2 == length;
         if (last && b == 'y' && (a == 's' || a == 't' || a == 'c' || a == 'z' || a == 'j')) {
-            out += a == 's' ? QStringLiteral("sh") : a == 't' || a == 'c' ? QStringLiteral("ch") : QStringLiteral("j");
+            out += a == 's'               ? QStringLiteral("sh")
+                   : a == 't' || a == 'c' ? QStringLiteral("ch")
+                                          : QStringLiteral("j");
             i += 2;
             continue;
         }
@@ -314,7 +332,8 @@ void ChannelSearch::Index(const ChannelList& lists) {
         m_channels.push_back(channel.get());
         m_ids.push_back(channel->id.trimmed());
         m_foldedStarts.push_back(static_cast<int>(m_folded.size()));
-        m_folded.append(reinterpret_cast<const char16_t*>(folded.utf16()), static_cast<size_t>(folded.size()));
+        m_folded.append(reinterpret_cast<const char16_t*>(folded.utf16()),
+                        static_cast<size_t>(folded.size()));
         m_folded += kSeparator;
         m_romajiStarts.push_back(static_cast<int>(m_romaji.size()));
         m_romaji += Romaji(folded);
@@ -330,7 +349,8 @@ std::vector<int> ChannelSearch::Find(const QString& query) const {
     }
     std::vector<char> marks(m_channels.size(), 0);
     markRecords(m_folded, m_foldedStarts,
-                std::u16string(reinterpret_cast<const char16_t*>(folded.utf16()), static_cast<size_t>(folded.size())),
+                std::u16string(reinterpret_cast<const char16_t*>(folded.utf16()),
+                               static_cast<size_t>(folded.size())),
                 marks);
     // As romaji typed on a keyboard, and as the letters stand (ティ is "ti", チ "chi").
     const std::string spoken = Romaji(KanaForRomaji(folded));
@@ -339,7 +359,8 @@ std::vector<int> ChannelSearch::Find(const QString& query) const {
     if (literal != spoken) {
         markRecords(m_romaji, m_romajiStarts, literal, marks);
     }
-    const bool digits = std::all_of(folded.begin(), folded.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digits =
+        std::all_of(folded.begin(), folded.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (digits) {
         for (size_t i = 0; i < m_ids.size(); ++i) {
             if (m_ids[i].startsWith(folded)) {

@@ -28,7 +28,9 @@ public:
     std::vector<int> Find(const QString& query) const;
     // The same as records.
     std::vector<const ChannelInfo*> FindChannels(const QString& query) const;
-    const ChannelInfo* channel(int position) const { return m_channels[static_cast<size_t>(position)]; }
+    const ChannelInfo* channel(int position) const {
+        return m_channels[static_cast<size_t>(position)];
+    }
 
     // Width and compatibility folding, case folding, hiragana as katakana, and no middle dots
     // or blanks: the form in which names and queries are compared.

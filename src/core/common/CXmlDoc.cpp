@@ -2,10 +2,10 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -175,8 +175,8 @@ inline bool CXmlDoc::scanToken(std::int32_t pos, Token& token) const {
     if (c == '"' || c == '\'') {
         token.quoted = true;
         token.start = pos + 1;
-        const void* close = std::memchr(m_data + token.start, c,
-                                        static_cast<std::size_t>(m_length - token.start));
+        const void* close =
+            std::memchr(m_data + token.start, c, static_cast<std::size_t>(m_length - token.start));
         if (close == nullptr) {
             token.length = m_length - token.start;
             token.next = m_length;
@@ -198,7 +198,7 @@ inline bool CXmlDoc::scanToken(std::int32_t pos, Token& token) const {
 }
 
 inline bool CXmlDoc::nameMatches(const Token& token, const char* wanted,
-                          std::int32_t wantedLength) const {
+                                 std::int32_t wantedLength) const {
     if (token.length > wantedLength ||
         std::memcmp(m_data + token.start, wanted, static_cast<std::size_t>(token.length)) != 0) {
         return false;
@@ -482,9 +482,8 @@ bool CXmlDoc::FindChild(const char* name) {
     }
     std::int32_t nameLength = 0;
     const bool plain = isPlainName(name, nameLength);
-    std::int32_t elem = m_iPosChild != 0
-                            ? m_elems[static_cast<std::size_t>(m_iPosChild)].iElemNext
-                            : m_elems[static_cast<std::size_t>(m_iPos)].iElemChild;
+    std::int32_t elem = m_iPosChild != 0 ? m_elems[static_cast<std::size_t>(m_iPosChild)].iElemNext
+                                         : m_elems[static_cast<std::size_t>(m_iPos)].iElemChild;
     while (elem != 0) {
         if (elementNameMatches(elem, name, nameLength, plain)) {
             m_iPosChild = elem;
@@ -687,7 +686,8 @@ std::int32_t CXmlDoc::decodeInto(std::int32_t from, std::int32_t to, char* out) 
             static constexpr struct {
                 std::string_view name;
                 char value;
-            } kNamed[] = {{"lt;", '<'}, {"amp;", '&'}, {"gt;", '>'}, {"apos;", '\''}, {"quot;", '"'}};
+            } kNamed[] = {
+                {"lt;", '<'}, {"amp;", '&'}, {"gt;", '>'}, {"apos;", '\''}, {"quot;", '"'}};
             bool matched = false;
             for (const auto& named : kNamed) {
                 const auto length = static_cast<std::int32_t>(named.name.size());

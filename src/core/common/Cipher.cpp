@@ -1,7 +1,7 @@
 #include "common/Cipher.h"
 
-#include "platform/CodePage.h"
 #include "common/CipherTables.h"
+#include "platform/CodePage.h"
 
 #include <array>
 #include <cstring>

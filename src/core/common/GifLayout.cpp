@@ -78,7 +78,8 @@ GifLayout GifLayout::read(QByteArrayView data) {
             if (!in.has(pos, 10)) {
                 break;
             }
-            frame.rect = QRect(in.word(pos + 1), in.word(pos + 3), in.word(pos + 5), in.word(pos + 7));
+            frame.rect =
+                QRect(in.word(pos + 1), in.word(pos + 3), in.word(pos + 5), in.word(pos + 7));
             const int local = in.at(pos + 9);
             int next = pos + 10;
             if ((local & 0x80) != 0) {
@@ -109,7 +110,9 @@ bool GifLayout::backgroundColour(QByteArrayView data, unsigned& rgb) const {
     if (backgroundIndex < 0 || at + 3 > 13 + globalTableSize || at + 3 > data.size()) {
         return false;
     }
-    const auto byte = [&](int i) { return static_cast<unsigned>(static_cast<unsigned char>(data[i])); };
+    const auto byte = [&](int i) {
+        return static_cast<unsigned>(static_cast<unsigned char>(data[i]));
+    };
     rgb = 0xFF000000u | byte(at) << 16 | byte(at + 1) << 8 | byte(at + 2);
     return true;
 }

@@ -11,19 +11,19 @@
 // decoded one by one elsewhere, each as a standalone GIF made from these pieces.
 struct GifLayout {
     struct Frame {
-        int start = 0;      // first byte of the frame's first block
-        int end = 0;        // one past its image data
-        int delay = -1;     // hundredths of a second; -1 without a graphic control extension
-        int disposal = 0;   // 2 restore the background, 3 restore the previous picture
-        QRect rect;         // left, top, width, height of the image descriptor
+        int start = 0;     // first byte of the frame's first block
+        int end = 0;       // one past its image data
+        int delay = -1;    // hundredths of a second; -1 without a graphic control extension
+        int disposal = 0;  // 2 restore the background, 3 restore the previous picture
+        QRect rect;        // left, top, width, height of the image descriptor
     };
 
     bool isGif = false;
     int width = 0;
     int height = 0;
-    int globalTableSize = 0;  // bytes
+    int globalTableSize = 0;   // bytes
     int backgroundIndex = -1;  // into the global table, -1 without one
-    int headerEnd = 0;        // header, screen descriptor and global table
+    int headerEnd = 0;         // header, screen descriptor and global table
     std::vector<Frame> frames;
 
     // Walks DATA. A block that is unknown or would run past the end ends the walk; the frames

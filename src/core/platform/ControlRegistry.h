@@ -15,6 +15,5 @@ public:
     // The module registered for CLSID, or empty.
     static QString moduleFor(const QString& clsid);
     // Records that MODULE implements PROGID with CLSID.
-    static bool registerControl(const QString& progId, const QString& clsid,
-                                const QString& module);
+    static bool registerControl(const QString& progId, const QString& clsid, const QString& module);
 };

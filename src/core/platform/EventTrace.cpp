@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include <ctime>
 #include <unistd.h>
+#include <ctime>
 
 std::unique_ptr<EventTrace> EventTrace::fromEnvironment() {
     if (qEnvironmentVariableIsEmpty("VELO_TRACE")) {

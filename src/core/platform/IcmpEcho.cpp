@@ -65,9 +65,8 @@ QByteArray echoRequest(std::uint16_t id, std::uint16_t sequence, const QByteArra
     packet[6] = static_cast<char>(sequence >> 8);
     packet[7] = static_cast<char>(sequence & 0xff);
     packet += data;
-    const std::uint16_t sum =
-        checksum(reinterpret_cast<const std::uint8_t*>(packet.constData()),
-                 static_cast<std::size_t>(packet.size()));
+    const std::uint16_t sum = checksum(reinterpret_cast<const std::uint8_t*>(packet.constData()),
+                                       static_cast<std::size_t>(packet.size()));
     packet[2] = static_cast<char>(sum >> 8);
     packet[3] = static_cast<char>(sum & 0xff);
     return packet;
@@ -100,8 +99,8 @@ bool exchange(int fd, bool raw, std::uint32_t address, const QByteArray& data, i
         }
         sockaddr_in from{};
         socklen_t fromLength = sizeof from;
-        const ssize_t received = ::recvfrom(fd, reply, sizeof reply, 0,
-                                            reinterpret_cast<sockaddr*>(&from), &fromLength);
+        const ssize_t received =
+            ::recvfrom(fd, reply, sizeof reply, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (received <= 0) {
             continue;
         }

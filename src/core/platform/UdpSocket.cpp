@@ -62,9 +62,8 @@ std::uint32_t UdpSocket::sourceAddressFor(std::uint32_t destination) {
     to.sin_port = htons(9);
     sockaddr_in local{};
     socklen_t length = sizeof local;
-    const bool found =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0;
+    const bool found = ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0;
     ::close(fd);
     return found ? local.sin_addr.s_addr : 0;
 }

@@ -22,9 +22,9 @@ public:
         kSetAuthUrl = 81,        // text
         kStartPlay = 100,
         kStopPlay = 101,
-        kQueryState = 105,       // int selector -> int
+        kQueryState = 105,  // int selector -> int
         kInitPlayer = 112,
-        kSetLogoPage = 115,      // text
+        kSetLogoPage = 115,  // text
     };
     static constexpr int kEventId = 1001;
 

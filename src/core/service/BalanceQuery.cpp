@@ -78,7 +78,8 @@ Answer QueryBalance(const ServiceState& state, const QString& id, const QString&
         answer.outcome = Outcome::SendFailed;
         return answer;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerWaitMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerWaitMs);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());

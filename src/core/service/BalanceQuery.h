@@ -29,8 +29,8 @@ enum class Outcome { Answered, TooLong, NoServer, SendFailed, NoAnswer, Malforme
 
 struct Answer {
     Outcome outcome = Outcome::NoAnswer;
-    QString reply;     // the answer as received
-    int useTime = 0;   // seconds, when answered
+    QString reply;    // the answer as received
+    int useTime = 0;  // seconds, when answered
 };
 
 // Asks for the remaining time of the user with ID and PASSWORD at the server in STATE. Only an

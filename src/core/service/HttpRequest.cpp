@@ -137,7 +137,8 @@ HttpRequest::Response HttpRequest::perform(const QString& url, const QByteArray*
             curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(postBody->size()));
             curl_slist* list = nullptr;
             if (!options.contentType.isEmpty()) {
-                list = curl_slist_append(list, ("Content-Type: " + options.contentType).constData());
+                list =
+                    curl_slist_append(list, ("Content-Type: " + options.contentType).constData());
             }
             // A small form goes out at once, without waiting for the server to invite it.
             list = curl_slist_append(list, "Expect:");

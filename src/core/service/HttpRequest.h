@@ -30,10 +30,10 @@ public:
 
     struct Response {
         Failure failure = Failure::None;
-        long status = 0;        // HTTP status; 0 when no reply header arrived
-        QByteArray body;        // what arrived, also after a Receive failure
-        bool stopped = false;   // the examiner had seen enough
-        QString location;       // where a redirect pointed, as a whole address
+        long status = 0;       // HTTP status; 0 when no reply header arrived
+        QByteArray body;       // what arrived, also after a Receive failure
+        bool stopped = false;  // the examiner had seen enough
+        QString location;      // where a redirect pointed, as a whole address
     };
 
     // Looks at the reply body received so far, whose bytes from NEWFROM on arrived just now;
@@ -53,6 +53,6 @@ public:
     static Response post(const QString& url, const QByteArray& body, const Options& options);
 
 private:
-    static Response perform(const QString& url, const QByteArray* postBody,
-                            const Options& options, const Examiner& examine);
+    static Response perform(const QString& url, const QByteArray* postBody, const Options& options,
+                            const Examiner& examine);
 };

@@ -1,9 +1,9 @@
 #include "service/KeepAlive.h"
 
-#include "service/ServiceConfig.h"
-#include "platform/CodePage.h"
 #include "platform/Clock.h"
+#include "platform/CodePage.h"
 #include "service/RequestCore.h"
+#include "service/ServiceConfig.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
 
@@ -40,11 +40,10 @@ bool PulseReplyReader::feed(const QByteArray& body, qsizetype newFrom) {
 }
 
 QString PulseAddress(ServiceState& state, std::uint32_t tick) {
-    return RequestCore::addressUrl(state.serverUrl(),
-                                   QStringLiteral("pulse.action?uuid=") +
-                                       RequestCore::encodeQueryValue(state.uuid()) +
-                                       QStringLiteral("&tmp=") +
-                                       QString::number(static_cast<std::int32_t>(tick)));
+    return RequestCore::addressUrl(
+        state.serverUrl(),
+        QStringLiteral("pulse.action?uuid=") + RequestCore::encodeQueryValue(state.uuid()) +
+            QStringLiteral("&tmp=") + QString::number(static_cast<std::int32_t>(tick)));
 }
 
 PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, const Clock& clock) {

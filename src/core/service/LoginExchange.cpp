@@ -1,9 +1,9 @@
 #include "service/LoginExchange.h"
 
-#include "service/ServiceConfig.h"
 #include "common/CXmlDoc.h"
 #include "platform/CodePage.h"
 #include "service/RequestCore.h"
+#include "service/ServiceConfig.h"
 
 #include <cstdint>
 #include <cstdlib>

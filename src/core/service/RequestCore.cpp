@@ -63,12 +63,15 @@ QString buildUrl(const ServerAddress& server, const QString& pathWithQuery) {
     if (!path.startsWith(QLatin1Char('/'))) {
         path.prepend(QLatin1Char('/'));
     }
-    const int port = server.port > 0 ? server.port : (server.scheme == QLatin1String("https") ? 443 : 80);
+    const int port =
+        server.port > 0 ? server.port : (server.scheme == QLatin1String("https") ? 443 : 80);
     std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
     if (!url ||
-        curl_url_set(url.get(), CURLUPART_SCHEME, server.scheme.toUtf8().constData(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_SCHEME, server.scheme.toUtf8().constData(), 0) !=
+            CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_HOST, server.host.toUtf8().constData(), 0) != CURLUE_OK ||
-        curl_url_set(url.get(), CURLUPART_PORT, QByteArray::number(port).constData(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_PORT, QByteArray::number(port).constData(), 0) !=
+            CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_PATH, path.toUtf8().constData(), 0) != CURLUE_OK ||
         (!query.isEmpty() &&
          curl_url_set(url.get(), CURLUPART_QUERY, query.toUtf8().constData(), 0) != CURLUE_OK)) {
@@ -155,8 +158,7 @@ FormReply postForm(const QString& serverUrl, const QString& objectPath, const Fi
     options.connectTimeoutMs = connectTimeoutMs;
     options.connectAttempts = connectAttempts;
     options.contentType = "application/x-www-form-urlencoded";
-    const HttpRequest::Response response =
-        HttpRequest::post(url, encodedFormText(fields), options);
+    const HttpRequest::Response response = HttpRequest::post(url, encodedFormText(fields), options);
     switch (response.failure) {
         case HttpRequest::Failure::None:
             reply.body = response.body;

@@ -1,10 +1,10 @@
 #include "service/TicketRequest.h"
 
-#include "service/ServiceConfig.h"
 #include "platform/CodePage.h"
 #include "platform/IcmpEcho.h"
 #include "platform/TickCount.h"
 #include "service/RequestCore.h"
+#include "service/ServiceConfig.h"
 #include "service/ServiceState.h"
 
 #include <arpa/inet.h>
@@ -26,7 +26,8 @@ std::vector<std::uint16_t> portsFor(const QString& address) {
     std::vector<std::uint16_t> ports{80, kServicePort};
     RequestCore::ServerAddress server;
     RequestCore::readServerAddress(address, server);
-    if (server.port > 0 && server.port < 65536 && server.port != 80 && server.port != kServicePort) {
+    if (server.port > 0 && server.port < 65536 && server.port != 80 &&
+        server.port != kServicePort) {
         ports.push_back(static_cast<std::uint16_t>(server.port));
     }
     return ports;
@@ -95,7 +96,8 @@ bool RequestTicket(const ServiceConfig& config, ServiceState& state) {
     // forgotten.
     QString address = config.serverUrl(ServiceConfig::kServerUrlForTicket);
     state.setServerUrl(address);
-    const QString path = QStringLiteral("auth.action?um=%1&pwd=%2&type=1&ack=").arg(QString(), QString());
+    const QString path =
+        QStringLiteral("auth.action?um=%1&pwd=%2&type=1&ack=").arg(QString(), QString());
     if (!CheckServer(config, state, address)) {
         return false;
     }
@@ -132,7 +134,8 @@ bool TicketReplyReader::feed(const QByteArray& body, qsizetype newFrom) {
         m_close = HttpRequest::findNew(body, newFrom, "</Uuid>");
     }
     if (!m_uuid && m_open >= 0 && m_close >= 0) {
-        QString uuid = CodePage::fromAnsi(body.mid(m_open, std::max<qsizetype>(m_close - m_open, 0)));
+        QString uuid =
+            CodePage::fromAnsi(body.mid(m_open, std::max<qsizetype>(m_close - m_open, 0)));
         uuid.remove(QLatin1String("<Uuid>"));
         m_uuid = uuid;
     }

@@ -1,8 +1,5 @@
 #include "session/ClientSession.h"
 
-#include "session/AppContext.h"
-#include "session/ConfigFile.h"
-#include "session/SavedLogin.h"
 #include "ads/AdDownloadThread.h"
 #include "catalogue/ChannelList.h"
 #include "platform/AsyncTask.h"
@@ -12,13 +9,16 @@
 #include "service/ChannelListDownload.h"
 #include "service/SessionRecord.h"
 #include "service/TicketRequest.h"
+#include "session/AppContext.h"
+#include "session/ConfigFile.h"
+#include "session/SavedLogin.h"
 
 #include <QFile>
 
-#include <algorithm>
 #include <QPointer>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 
 ClientSession::ClientSession(AppContext& context, QObject* parent)
     : QObject(parent), m_context(context) {

@@ -1,8 +1,8 @@
 #include "session/ConfigFile.h"
 
+#include "common/Cipher.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
-#include "common/Cipher.h"
 
 #include <utility>
 

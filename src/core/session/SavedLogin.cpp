@@ -2,7 +2,6 @@
 
 #include "session/ConfigFile.h"
 
-
 namespace SavedLogin {
 
 namespace {
@@ -25,8 +24,7 @@ QString MakeRecord(const QString& id, const QString& password, const QDate& day)
     return id + kEnd + password + kEnd + day.toString(QStringLiteral("yyyyMMdd")) + kEnd;
 }
 
-int LoadSavedLogin(const ConfigFile& config, QString& id, QString& password,
-                   const QDateTime& now) {
+int LoadSavedLogin(const ConfigFile& config, QString& id, QString& password, const QDateTime& now) {
     const QString record = config.userInfo();
     if (record.isEmpty()) {
         return 0;

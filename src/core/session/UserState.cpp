@@ -44,8 +44,10 @@ QStringList split(const QString& value) {
 }
 
 bool flag(const QString& value, bool fallback) {
-    if (value == QLatin1String("1")) return true;
-    if (value == QLatin1String("0")) return false;
+    if (value == QLatin1String("1"))
+        return true;
+    if (value == QLatin1String("0"))
+        return false;
     return fallback;
 }
 
@@ -88,7 +90,8 @@ bool UserState::load() {
     }
     m_content = *content;
     const auto value = [this](const QString& section, const char* key) {
-        return IniFile::valueIn(m_content, section, QString::fromLatin1(key), QString(), kValueChars);
+        return IniFile::valueIn(m_content, section, QString::fromLatin1(key), QString(),
+                                kValueChars);
     };
     const QStringList rect = value(kWindow, "Geometry").split(QLatin1Char(','));
     if (rect.size() == 4) {
@@ -152,7 +155,8 @@ bool UserState::save() {
     // (from the text last read or written when the file cannot be read now).
     QByteArray content = readFile().value_or(m_content);
     bool ok = true;
-    const auto set = [&content, &ok](const QString& section, const QString& key, const QString& value) {
+    const auto set = [&content, &ok](const QString& section, const QString& key,
+                                     const QString& value) {
         const std::optional<QByteArray> changed = IniFile::withValue(content, section, key, value);
         if (changed) {
             content = *changed;
@@ -162,13 +166,21 @@ bool UserState::save() {
     };
     if (!geometry.isEmpty()) {
         set(kWindow, QStringLiteral("Geometry"),
-            QStringLiteral("%1,%2,%3,%4").arg(geometry.x()).arg(geometry.y()).arg(geometry.width()).arg(geometry.height()));
+            QStringLiteral("%1,%2,%3,%4")
+                .arg(geometry.x())
+                .arg(geometry.y())
+                .arg(geometry.width())
+                .arg(geometry.height()));
     }
-    set(kWindow, QStringLiteral("Maximised"), maximised ? QStringLiteral("1") : QStringLiteral("0"));
-    set(kWindow, QStringLiteral("SidePanel"), sidePanelShown ? QStringLiteral("1") : QStringLiteral("0"));
+    set(kWindow, QStringLiteral("Maximised"),
+        maximised ? QStringLiteral("1") : QStringLiteral("0"));
+    set(kWindow, QStringLiteral("SidePanel"),
+        sidePanelShown ? QStringLiteral("1") : QStringLiteral("0"));
     set(kSession, QStringLiteral("Collapsed"), joined(collapsedGroups));
-    set(kSession, QStringLiteral("LastChannel"), QString::fromLatin1(QUrl::toPercentEncoding(lastChannelId)));
-    set(kSession, QStringLiteral("PlayLastOnStart"), playLastOnStart ? QStringLiteral("1") : QStringLiteral("0"));
+    set(kSession, QStringLiteral("LastChannel"),
+        QString::fromLatin1(QUrl::toPercentEncoding(lastChannelId)));
+    set(kSession, QStringLiteral("PlayLastOnStart"),
+        playLastOnStart ? QStringLiteral("1") : QStringLiteral("0"));
     for (auto it = m_favourites.constBegin(); it != m_favourites.constEnd(); ++it) {
         set(kFavourites, it.key(), joined(it.value()));
     }

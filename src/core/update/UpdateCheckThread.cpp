@@ -145,7 +145,8 @@ UpdateCheckThread::End UpdateCheckThread::run(const Reactions& reactions) {
         QString text2;
         int retry = 0;
         int flag = 0;
-        if (DatagramReply::ParseDatagramReply(decodeReply(*reply), text1, text2, retry, flag) == 1) {
+        if (DatagramReply::ParseDatagramReply(decodeReply(*reply), text1, text2, retry, flag) ==
+            1) {
             if (flag == 1) {
                 if (reactions.mandatoryUpdate) {
                     reactions.mandatoryUpdate();

@@ -1,9 +1,9 @@
 #include "account/CCaptchaDlg.h"
 
-#include "session/AppContext.h"
-#include "session/ConfigFile.h"
 #include "platform/AsyncTask.h"
 #include "service/CaptchaDownload.h"
+#include "session/AppContext.h"
+#include "session/ConfigFile.h"
 #include "widgets/CSkinButton.h"
 
 #include <QFontDatabase>

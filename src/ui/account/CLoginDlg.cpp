@@ -2,15 +2,15 @@
 
 #include "account/CFindCodeDlg.h"
 #include "account/CRegisterDlg.h"
-#include "session/SavedLogin.h"
+#include "platform/Clock.h"
+#include "service/LoginExchange.h"
 #include "session/AppContext.h"
 #include "session/ClientSession.h"
 #include "session/ConfigFile.h"
-#include "widgets/Messages.h"
-#include "platform/Clock.h"
-#include "service/LoginExchange.h"
+#include "session/SavedLogin.h"
 #include "widgets/CCueEdit.h"
 #include "widgets/CSkinButton.h"
+#include "widgets/Messages.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -170,7 +170,8 @@ void CLoginDlg::onLogin() {
     m_pendingId = id;
     m_pendingPassword = password;
     setBusy(true);
-    m_session.signIn(id, password, this, [this](const LoginExchange::LoginResult& result) { onLoginDone(result); });
+    m_session.signIn(id, password, this,
+                     [this](const LoginExchange::LoginResult& result) { onLoginDone(result); });
 }
 
 void CLoginDlg::onLoginDone(const LoginExchange::LoginResult& result) {

@@ -1,9 +1,9 @@
 #include "account/CRegisterDlg.h"
 
-#include "session/AppContext.h"
-#include "session/ConfigFile.h"
 #include "platform/AsyncTask.h"
 #include "service/AccountExchange.h"
+#include "session/AppContext.h"
+#include "session/ConfigFile.h"
 #include "widgets/CSkinButton.h"
 
 #include <QLabel>

@@ -1,16 +1,16 @@
 #include "catalogue/CChannelTreeCtrl.h"
 
-#include "session/AppContext.h"
-#include "widgets/Messages.h"
 #include "catalogue/CSkinScrollBar.h"
 #include "catalogue/ChannelList.h"
+#include "session/AppContext.h"
 #include "widgets/CGifDlg.h"
 #include "widgets/CMenuEx.h"
+#include "widgets/Messages.h"
 
 #include <QBitmap>
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWheelEvent>
@@ -29,8 +29,7 @@ class ChannelItem : public QTreeWidgetItem {
 public:
     static constexpr int kType = QTreeWidgetItem::UserType + 1;
 
-    explicit ChannelItem(const ChannelInfo* channel)
-        : QTreeWidgetItem(kType), m_channel(channel) {}
+    explicit ChannelItem(const ChannelInfo* channel) : QTreeWidgetItem(kType), m_channel(channel) {}
 
     QVariant data(int column, int role) const override {
         if (column == 0) {
@@ -239,7 +238,8 @@ bool CChannelTreeCtrl::isCollectionItem(const QTreeWidgetItem* item) const {
     if (item == nullptr) {
         return false;
     }
-    const QTreeWidgetItem* group = item->parent() != nullptr && item->childCount() == 0 ? item->parent() : item;
+    const QTreeWidgetItem* group =
+        item->parent() != nullptr && item->childCount() == 0 ? item->parent() : item;
     return group != nullptr && (group == m_favourites || group == m_recents);
 }
 
@@ -392,9 +392,9 @@ void CChannelTreeCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& op
     if (selected || item == m_hot) {
         painter->setRenderHint(QPainter::Antialiasing);
         QPainterPath box;
-        box.addRoundedRect(QRectF(contentLeft + 1.5, row.top() + 0.5, contentWidth - 3,
-                                  row.height() - 2),
-                           2.5, 2.5);
+        box.addRoundedRect(
+            QRectF(contentLeft + 1.5, row.top() + 0.5, contentWidth - 3, row.height() - 2), 2.5,
+            2.5);
         painter->fillPath(box, kHighlightFill);
         painter->setPen(QPen(kHighlightFrame, 1));
         painter->drawPath(box);
@@ -450,8 +450,8 @@ void CChannelTreeCtrl::placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, 
     const int textEnd = row.left() + depthOf(item) * kIndent + 4 + 20 +
                         QFontMetrics(item->parent() == nullptr ? m_bold : m_normal)
                             .horizontalAdvance(item->text(0));
-    const int x = std::min(std::max(row.left() + 100, textEnd + 6),
-                           viewport()->width() - size.width() - 2);
+    const int x =
+        std::min(std::max(row.left() + 100, textEnd + 6), viewport()->width() - size.width() - 2);
     mark->move(std::max(row.left() + 100, x), row.top() + (row.height() - size.height()) / 2);
     mark->show();
 }
@@ -499,8 +499,7 @@ void CChannelTreeCtrl::requestPlay(QTreeWidgetItem* item, bool keepPrevious) {
     m_context.currentChannelName = item->text(0);
     m_context.selectedChannel = itemChannel(item);
     if (m_owner != nullptr) {
-        QCoreApplication::postEvent(m_owner,
-                                    new Messages::WindowMessage(Messages::kPlaySelected));
+        QCoreApplication::postEvent(m_owner, new Messages::WindowMessage(Messages::kPlaySelected));
     }
     setPlaying(item);
 }
@@ -565,7 +564,8 @@ void CChannelTreeCtrl::contextMenuEvent(QContextMenuEvent* event) {
     const ChannelInfo* channel = itemChannel(item);
     if (isFavourite && channel != nullptr) {
         menu.addSeparator();
-        menu.ModifyItem(kMenuFavourite, isFavourite(channel) ? kRemoveFavouriteText : kAddFavouriteText);
+        menu.ModifyItem(kMenuFavourite,
+                        isFavourite(channel) ? kRemoveFavouriteText : kAddFavouriteText);
     }
     const int command = CMenuEx::commandOf(menu.exec(event->globalPos()));
     if (command == kMenuPlay) {

@@ -35,16 +35,15 @@ void CSkinScrollBar::paintEvent(QPaintEvent*) {
     }
     QStyleOptionSlider option;
     initStyleOption(&option);
-    const QRect thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                                QStyle::SC_ScrollBarSlider, this);
+    const QRect thumb =
+        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
     const QPixmap top = bitmap(234);
     const QPixmap middle = bitmap(235);
     const QPixmap bottom = bitmap(236);
     const QPixmap grip = bitmap(237);
     const int capHeight = middle.height();
     p.drawPixmap(QRect(0, thumb.top(), w, top.height()), top);
-    p.drawPixmap(QRect(0, thumb.top() + capHeight, w,
-                       std::max(0, thumb.height() - 2 * capHeight)),
+    p.drawPixmap(QRect(0, thumb.top() + capHeight, w, std::max(0, thumb.height() - 2 * capHeight)),
                  middle);
     p.drawPixmap(QRect(0, thumb.bottom() + 1 - bottom.height(), w, bottom.height()), bottom);
     p.drawPixmap(QRect(0, thumb.center().y() - grip.height() / 2, w, grip.height()), grip);

@@ -14,8 +14,7 @@ public:
     inline static const QString kVersion = QStringLiteral("ソフトウェアのバージョン1.0.0.1 ");
     inline static const QString kSite = QStringLiteral("公式サイト https://www.velotv.example/");
     inline static const QString kMail = QStringLiteral("メール support@velotv.example");
-    inline static const QString kCopyright =
-        QStringLiteral("© 2026 VELO Live Television");
+    inline static const QString kCopyright = QStringLiteral("© 2026 VELO Live Television");
     inline static const QString kOk = QStringLiteral("確認");
     static QString description();
 

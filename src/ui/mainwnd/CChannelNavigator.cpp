@@ -1,10 +1,10 @@
 #include "mainwnd/CChannelNavigator.h"
 
-#include "session/AppContext.h"
 #include "catalogue/CChannelTreeCtrl.h"
 #include "catalogue/ChannelList.h"
 #include "mainwnd/CSidePanel.h"
 #include "platform/Clock.h"
+#include "session/AppContext.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -42,9 +42,13 @@ bool sameId(const QString& typed, const QString& id) {
 
 }  // namespace
 
-CChannelNavigator::CChannelNavigator(AppContext& context, const QString& statePath,
-                                     QWidget* window, CChannelTreeCtrl* tree)
-    : QObject(window), m_context(context), m_window(window), m_tree(tree), m_state(statePath.isEmpty() ? UserState::defaultPath() : statePath) {
+CChannelNavigator::CChannelNavigator(AppContext& context, const QString& statePath, QWidget* window,
+                                     CChannelTreeCtrl* tree)
+    : QObject(window),
+      m_context(context),
+      m_window(window),
+      m_tree(tree),
+      m_state(statePath.isEmpty() ? UserState::defaultPath() : statePath) {
     m_state.load();
     m_digitTimer = m_context.clock->createTimer([this] { playTypedDigits(); }, true);
     m_overlayTimer = m_context.clock->createTimer(
@@ -251,7 +255,8 @@ void CChannelNavigator::zap(int step) {
         }
     }
     // Like a remote control, past the last channel comes the first again.
-    const qsizetype next = at < 0 ? (step > 0 ? 0 : count - 1) : ((at + step) % count + count) % count;
+    const qsizetype next =
+        at < 0 ? (step > 0 ? 0 : count - 1) : ((at + step) % count + count) % count;
     QTreeWidgetItem* item = items[next];
     m_tree->playItem(item);
     const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
@@ -296,15 +301,17 @@ void CChannelNavigator::playTypedDigits() {
 void CChannelNavigator::showOverlay(const QString& text) {
     if (m_overlay == nullptr) {
         // A window of its own, so that it shows over the full-screen picture as over the pane.
-        m_overlay = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint |
-                                            Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+        m_overlay =
+            new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                    Qt::WindowDoesNotAcceptFocus);
         m_overlay->setAttribute(Qt::WA_ShowWithoutActivating);
         m_overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
-        m_overlay->setStyleSheet(QStringLiteral("QLabel { background: rgba(0, 0, 0, 170); color: rgb(%1, %2, %3);"
-                                                " padding: 6px 12px; border-radius: 4px; }")
-                                     .arg(kOverlayText.red())
-                                     .arg(kOverlayText.green())
-                                     .arg(kOverlayText.blue()));
+        m_overlay->setStyleSheet(
+            QStringLiteral("QLabel { background: rgba(0, 0, 0, 170); color: rgb(%1, %2, %3);"
+                           " padding: 6px 12px; border-radius: 4px; }")
+                .arg(kOverlayText.red())
+                .arg(kOverlayText.green())
+                .arg(kOverlayText.blue()));
         QFont font = m_overlay->font();
         font.setPixelSize(28);
         font.setBold(true);
@@ -317,7 +324,8 @@ void CChannelNavigator::showOverlay(const QString& text) {
     if (active != nullptr && active != m_window && belongsToWindow(active)) {
         over = active;
     }
-    m_overlay->move(over->mapToGlobal(QPoint(std::max(0, over->width() - m_overlay->width() - 24), 24)));
+    m_overlay->move(
+        over->mapToGlobal(QPoint(std::max(0, over->width() - m_overlay->width() - 24), 24)));
     m_overlay->show();
     m_overlay->raise();
     m_overlayTimer->start(kOverlayShownMs);
@@ -391,7 +399,8 @@ bool CChannelNavigator::eventFilter(QObject* watched, QEvent* event) {
             }
             return true;
         default:
-            if (!typing && modifiers == Qt::NoModifier && key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) {
+            if (!typing && modifiers == Qt::NoModifier && key->key() >= Qt::Key_0 &&
+                key->key() <= Qt::Key_9) {
                 typeDigit(key->key() - Qt::Key_0);
                 return true;
             }

@@ -2,22 +2,22 @@
 
 #include "account/CLoginDlg.h"
 #include "ads/CAdvertiseDlg.h"
-#include "session/AppContext.h"
-#include "mainwnd/CSplashScreenDlg.h"
-#include "widgets/Messages.h"
 #include "catalogue/CChannelTreeCtrl.h"
 #include "catalogue/ChannelList.h"
 #include "mainwnd/CAboutDlg.h"
 #include "mainwnd/CChannelNavigator.h"
 #include "mainwnd/CClientArea.h"
+#include "mainwnd/CSplashScreenDlg.h"
 #include "mainwnd/CTVProgramDlg.h"
+#include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "playback/CVozorPlayerDlg.h"
 #include "service/ChannelListDownload.h"
-#include "platform/ProgramFolder.h"
 #include "service/SessionRecord.h"
+#include "session/AppContext.h"
 #include "widgets/CMyToolTip.h"
 #include "widgets/CSkinButton.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -261,8 +261,7 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
 
 int CMainDlg::FillChannelTree() {
     auto lists = std::make_unique<ChannelList>();
-    const int sets =
-        LoadChannelFile(ChannelListDownload::filePath(m_context.m_strExeDir), *lists);
+    const int sets = LoadChannelFile(ChannelListDownload::filePath(m_context.m_strExeDir), *lists);
     return fillTree(std::move(lists), sets);
 }
 

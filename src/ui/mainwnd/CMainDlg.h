@@ -1,10 +1,10 @@
 #pragma once
 
-#include "mainwnd/CSplashScreenDlg.h"
-#include "session/ClientSession.h"
 #include "mainwnd/CSidePanel.h"
 #include "mainwnd/CSkinnedWindow.h"
+#include "mainwnd/CSplashScreenDlg.h"
 #include "mainwnd/CTrayIcon.h"
+#include "session/ClientSession.h"
 #include "update/CUpdateOffer.h"
 
 #include <QMessageBox>
@@ -31,14 +31,13 @@ public:
     inline static const QString kTitle = QStringLiteral("VELOライブテレビクライアント");
     inline static const QString& kWelcome = CSidePanel::kWelcome;
     inline static const QString& kPleaseSignIn = CSidePanel::kPleaseSignIn;
-    inline static const QString kNoBalance = QStringLiteral(
-        "お客様のIDにバランスが不足します、適時チャージ後に再登録してください ");
+    inline static const QString kNoBalance =
+        QStringLiteral("お客様のIDにバランスが不足します、適時チャージ後に再登録してください ");
     inline static const QString kAboutItem = QStringLiteral("关于 Lumavox(&A)...");
     static constexpr int kSidePanelWidth = CSidePanel::kWidth;
     static constexpr int kRetryPauseMs = 1000;
 
-    CMainDlg(ClientSession& session, SingleInstance* instance = nullptr,
-             QWidget* parent = nullptr);
+    CMainDlg(ClientSession& session, SingleInstance* instance = nullptr, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     // The start-up picture, closed once the window is ready.

@@ -1,10 +1,10 @@
 #include "mainwnd/CSidePanel.h"
 
 #include "ads/CAdvertiseDlg.h"
-#include "session/AppContext.h"
 #include "catalogue/CChannelTreeCtrl.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "service/SessionRecord.h"
+#include "session/AppContext.h"
 #include "widgets/CSearchEdit.h"
 #include "widgets/CSkinButton.h"
 
@@ -98,7 +98,8 @@ void CSidePanel::layoutTree() {
     const QRect client = m_client->rect();
     const int top = client.top() + 31;
     const QRect strip(client.right() + 1 - 210, top, 207, client.bottom() + 1 - 72 - top);
-    m_search->setGeometry(strip.left() + 2, strip.top() + 1, strip.width() - 4, CSearchEdit::kHeight);
+    m_search->setGeometry(strip.left() + 2, strip.top() + 1, strip.width() - 4,
+                          CSearchEdit::kHeight);
     m_tree->setGeometry(strip.adjusted(0, CSearchEdit::kHeight + 3, 0, 0));
     m_client->update(strip);
 }

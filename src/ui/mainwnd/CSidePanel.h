@@ -14,10 +14,10 @@ class QLabel;
 class QWidget;
 class SessionRecord;
 
-// The main window's side panel: the search field and the channel list, the buttons that hide and show the panel, the
-// sign-in status line and button, the advertisement's place, and the retry notice laid over the
-// list. Its parts are children of the window's client area, placed in its coordinates; the
-// window decides when the panel shows and what it says.
+// The main window's side panel: the search field and the channel list, the buttons that hide and
+// show the panel, the sign-in status line and button, the advertisement's place, and the retry
+// notice laid over the list. Its parts are children of the window's client area, placed in its
+// coordinates; the window decides when the panel shows and what it says.
 class CSidePanel {
 public:
     static constexpr int kWidth = 208;

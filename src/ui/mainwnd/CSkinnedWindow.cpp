@@ -3,12 +3,12 @@
 #include "mainwnd/CClientArea.h"
 
 #include <QHelpEvent>
-#include <QWindowStateChangeEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolTip>
+#include <QWindowStateChangeEvent>
 
 CSkinnedWindow::CSkinnedWindow(const QString& programFolder, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint),

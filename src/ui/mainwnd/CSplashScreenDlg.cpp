@@ -8,8 +8,8 @@
 #include <QScreen>
 
 CSplashScreenDlg::CSplashScreenDlg()
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::Tool |
-                           Qt::WindowStaysOnTopHint) {
+    : QWidget(nullptr,
+              Qt::SplashScreen | Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_background.load(QStringLiteral(":/bitmap/222"));
     setFixedSize(301, 171);

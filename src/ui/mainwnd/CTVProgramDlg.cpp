@@ -1,7 +1,7 @@
 #include "mainwnd/CTVProgramDlg.h"
 
-#include "widgets/Messages.h"
 #include "widgets/CGifPlayer.h"
+#include "widgets/Messages.h"
 
 #include <QCoreApplication>
 #include <QLabel>

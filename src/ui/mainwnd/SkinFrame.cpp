@@ -32,6 +32,8 @@ QMargins SkinFrame::margins() const {
 int SkinFrame::zoneForPointer(const QSize& size, QPoint p) {
     const int r = size.width();
     const int b = size.height();
+    // One zone a line, as a table.
+    // clang-format off
     if (within(p, 0, 0, 5, 5)) return kTopLeft;
     if (within(p, 5, 0, r - 5, 3)) return kTop;
     if (within(p, 0, 3, r, 25)) return kCaption;
@@ -42,12 +44,15 @@ int SkinFrame::zoneForPointer(const QSize& size, QPoint p) {
     if (within(p, 0, b - 5, 5, b)) return kBottomLeft;
     if (within(p, 0, b - 3, r - 5, b)) return kBottom;
     if (within(p, r - 10, b - 10, r, b)) return kBottomRight;
+    // clang-format on
     return kNothing;
 }
 
 int SkinFrame::zoneForPress(const QSize& size, QPoint p) {
     const int r = size.width();
     const int b = size.height();
+    // One zone a line, as a table.
+    // clang-format off
     if (within(p, 0, 3, r, 25)) return kCaption;
     if (within(p, 0, 0, 5, 5)) return kTopLeft;
     if (within(p, 5, 0, r - 5, 3)) return kTop;
@@ -57,6 +62,7 @@ int SkinFrame::zoneForPress(const QSize& size, QPoint p) {
     if (within(p, 0, b - 5, 5, b)) return kBottomLeft;
     if (within(p, 0, b - 3, r - 5, b)) return kBottom;
     if (within(p, r - 10, b - 10, r, b)) return kBottomRight;
+    // clang-format on
     return kNothing;
 }
 
@@ -101,38 +107,46 @@ QRect SkinFrame::dragStep(int edge, const QRect& window, QPoint anchor, QPoint c
             }
             return window.translated(dx, dy);
         case kTopLeft:
-            if (!(y < B - 200 && x < R - 300)) return window;
+            if (!(y < B - 200 && x < R - 300))
+                return window;
             l = x;
             t = y;
             break;
         case kTop:
-            if (!(y < B - 200)) return window;
+            if (!(y < B - 200))
+                return window;
             t = y;
             break;
         case kTopRight:
-            if (!(y < B - 200 && x > L + 300)) return window;
+            if (!(y < B - 200 && x > L + 300))
+                return window;
             t = y;
             r += dx;
             break;
         case kLeft:
-            if (!(x < R - 200)) return window;
+            if (!(x < R - 200))
+                return window;
             l = x;
             break;
         case kRight:
-            if (!(x > L + 300)) return window;
+            if (!(x > L + 300))
+                return window;
             r += dx;
             break;
         case kBottomLeft:
-            if (!(y > T + 200 && x < R - 300)) return window;
+            if (!(y > T + 200 && x < R - 300))
+                return window;
             l = x;
             b += dy;
             break;
         case kBottom:
-            if (!(y > T + 200)) return window;
+            if (!(y > T + 200))
+                return window;
             b += dy;
             break;
         case kBottomRight:
-            if (!(y > T + 200 && x > L + 300)) return window;
+            if (!(y > T + 200 && x > L + 300))
+                return window;
             r += dx;
             b += dy;
             break;
@@ -196,8 +210,10 @@ void SkinFrame::paint(QPainter& painter, const QSize& size, const State& state,
     }
 
     const auto face = [&](Button button) {
-        if (state.pressed == button) return Face::Pressed;
-        if (state.hover == button) return Face::Hover;
+        if (state.pressed == button)
+            return Face::Pressed;
+        if (state.hover == button)
+            return Face::Hover;
         return Face::Normal;
     };
     const auto draw = [&](Button button, int x) {

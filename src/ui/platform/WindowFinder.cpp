@@ -24,8 +24,8 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
 }
 
 QByteArray property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, name, type, 0, 1 << 16), nullptr));
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, 1 << 16), nullptr));
     if (!reply || reply->format != 8) {
         return {};
     }

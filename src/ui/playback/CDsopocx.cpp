@@ -31,8 +31,8 @@ bool CDsopocx::Create(QWidget* parent, const QRect& rect) {
     if (create == nullptr || destroy == nullptr) {
         return false;
     }
-    m_control = std::unique_ptr<PlaybackControl, ModuleDeleter>(create(parent),
-                                                                ModuleDeleter{destroy});
+    m_control =
+        std::unique_ptr<PlaybackControl, ModuleDeleter>(create(parent), ModuleDeleter{destroy});
     // The control's window must be where it was asked to be: a control that put it elsewhere
     // keeps it, and is not used.
     if (!m_control || m_control->widget() == nullptr ||

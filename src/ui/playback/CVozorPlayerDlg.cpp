@@ -1,14 +1,14 @@
 #include "playback/CVozorPlayerDlg.h"
 
+#include "platform/AsyncTask.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+#include "playback/CDsopocx.h"
+#include "playback/ScreenSaverGuard.h"
+#include "service/KeepAlive.h"
 #include "session/AppContext.h"
 #include "session/ConfigFile.h"
 #include "widgets/Messages.h"
-#include "platform/ProgramFolder.h"
-#include "platform/AsyncTask.h"
-#include "platform/Clock.h"
-#include "playback/ScreenSaverGuard.h"
-#include "playback/CDsopocx.h"
-#include "service/KeepAlive.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -87,7 +87,8 @@ void CVozorPlayerDlg::pollReadiness() {
     int state = 0;
     m_control->QueryState(1, state);
     // The tick count wraps; the difference says how far past the deadline it is.
-    const bool late = static_cast<std::int32_t>(m_context.clock->tickCount() - m_readyDeadline) >= 0;
+    const bool late =
+        static_cast<std::int32_t>(m_context.clock->tickCount() - m_readyDeadline) >= 0;
     if (state == 1 || late) {
         m_readyTimer->stop();
         finishReset(state == 1);

@@ -27,7 +27,7 @@ private:
 
     QDBusConnection m_bus;
     bool m_wanted = false;
-    bool m_asked = false;      // an Inhibit is on its way or granted
-    quint32 m_cookie = 0;      // what the service answered; 0 until then
+    bool m_asked = false;  // an Inhibit is on its way or granted
+    quint32 m_cookie = 0;  // what the service answered; 0 until then
     QDBusPendingCall m_pending = QDBusPendingCall::fromCompletedCall(QDBusMessage());
 };

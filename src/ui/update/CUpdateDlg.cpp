@@ -8,8 +8,7 @@
 #include <QPainterPath>
 #include <QScreen>
 
-CUpdateDlg::CUpdateDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+CUpdateDlg::CUpdateDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("VELO"));
     // Modal to the main window only: the tray icon's menu still reaches it meanwhile.
     setWindowModality(Qt::WindowModal);

@@ -14,7 +14,8 @@ class CUpdateOffer : public QObject {
     Q_OBJECT
 
 public:
-    inline static const QString kUpdaterTitle = QStringLiteral("VELOオンラインアップグレードサーバ ");
+    inline static const QString kUpdaterTitle =
+        QStringLiteral("VELOオンラインアップグレードサーバ ");
     inline static const QString kUpdater = QStringLiteral("Update.exe");
 
     // OWNER carries the prompt; the updater is looked for in PROGRAMFOLDER.

@@ -54,8 +54,8 @@ int CGifPlayer::Load(const QByteArray& data) {
                 }
                 const GifLayout::Frame& blocks = layout.frames[i];
                 // The decoder gives the frame on the whole screen; only its own area is its.
-                m_frames.push_back({picture.copy(blocks.rect), blocks.rect, blocks.delay,
-                                    blocks.disposal});
+                m_frames.push_back(
+                    {picture.copy(blocks.rect), blocks.rect, blocks.delay, blocks.disposal});
             }
             if (m_frames.empty()) {
                 return 0;
@@ -153,13 +153,16 @@ void CGifPlayer::animate() {
     QPointer<CGifPlayer> self(this);
     for (;;) {
         renderCurrent();
-        QMetaObject::invokeMethod(this, [self] {
-            // A window out of sight (minimised, or hidden in the tray) is not repainted for a
-            // frame nobody sees; it shows the frame of the moment when it comes back.
-            if (self && self->isVisible() && !self->window()->isMinimized()) {
-                self->update();
-            }
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                // A window out of sight (minimised, or hidden in the tray) is not repainted for a
+                // frame nobody sees; it shows the frame of the moment when it comes back.
+                if (self && self->isVisible() && !self->window()->isMinimized()) {
+                    self->update();
+                }
+            },
+            Qt::QueuedConnection);
         {
             std::unique_lock lock(m_stopMutex);
             if (m_stopEvent.wait_for(lock, std::chrono::milliseconds(frameDelayMs(m_current)),

@@ -61,8 +61,9 @@ void CMyToolTip::layOut(bool withTail) {
     // The title starts beside the icon, 27 pixels further in than the body: the box is wide
     // enough for it to end before the close button, which would otherwise cover its last
     // characters.
-    const int right = std::max(width + 2 * kMargin + 34,
-                               title.horizontalAdvance(m_title) + kMargin + 27 + 4 + kCloseSize + kMargin);
+    const int right =
+        std::max(width + 2 * kMargin + 34,
+                 title.horizontalAdvance(m_title) + kMargin + 27 + 4 + kCloseSize + kMargin);
     const int bottom = height + 2 * kMargin;
     m_box = QRect(0, 0, right + 1, bottom + 1);
     QPainterPath shape;
@@ -113,8 +114,10 @@ bool CMyToolTip::ShowAtTray(const QRect& icon, const QString& programFolder,
                     icon.bottom() - kTailHeight / 2 - (bounds.top() + bounds.bottom()));
         if (screen != nullptr) {
             const QRect room = screen->availableGeometry();
-            at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - bounds.width())));
-            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - bounds.height())));
+            at.setX(std::clamp(at.x(), room.left(),
+                               std::max(room.left(), room.right() - bounds.width())));
+            at.setY(std::clamp(at.y(), room.top(),
+                               std::max(room.top(), room.bottom() - bounds.height())));
         }
     } else {
         at = cornerNearPanel(screen->geometry(), screen->availableGeometry(), bounds.size());

@@ -6,8 +6,9 @@ CSearchEdit::CSearchEdit(QWidget* parent) : CCueEdit(parent) {
     SetCueText(kCue);
     setNormalTextColour(Qt::white);
     setFrame(false);
-    setStyleSheet(QStringLiteral("QLineEdit { background: rgb(4, 14, 24); border: 1px solid rgb(30, 51, 68);"
-                                 " border-radius: 2px; padding: 0 4px; }"));
+    setStyleSheet(
+        QStringLiteral("QLineEdit { background: rgb(4, 14, 24); border: 1px solid rgb(30, 51, 68);"
+                       " border-radius: 2px; padding: 0 4px; }"));
     QFont font = this->font();
     font.setPixelSize(12);
     setFont(font);

@@ -9,14 +9,14 @@ namespace Messages {
 inline constexpr int kUser = 0x0400;
 
 enum : int {
-    kTrayNotify = kUser + 110,          // tray icon -> main dialog
-    kPlaySelected = kUser + 1001,       // channel tree -> main dialog (posted)
-    kPlayCurrent = kUser + 1002,        // main dialog -> player window (posted)
-    kStopPlayback = kUser + 1008,       // main dialog, update prompt -> player window (sent)
-    kNewVersion = kUser + 1100,         // update check -> main dialog (sent)
-    kRetryChannelList = kUser + 1101,   // retry notice -> main dialog (posted)
-    kRefreshSignIn = kUser + 1201,      // login dialog -> main dialog (sent)
-    kMandatoryUpdate = kUser + 1301,    // update check -> main dialog (sent)
+    kTrayNotify = kUser + 110,         // tray icon -> main dialog
+    kPlaySelected = kUser + 1001,      // channel tree -> main dialog (posted)
+    kPlayCurrent = kUser + 1002,       // main dialog -> player window (posted)
+    kStopPlayback = kUser + 1008,      // main dialog, update prompt -> player window (sent)
+    kNewVersion = kUser + 1100,        // update check -> main dialog (sent)
+    kRetryChannelList = kUser + 1101,  // retry notice -> main dialog (posted)
+    kRefreshSignIn = kUser + 1201,     // login dialog -> main dialog (sent)
+    kMandatoryUpdate = kUser + 1301,   // update check -> main dialog (sent)
 };
 
 // A message with its two parameters; most are sent with both 0.

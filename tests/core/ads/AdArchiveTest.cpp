@@ -33,16 +33,16 @@ protected:
     // Unpacks the test's archive and says what became of each entry.
     QMap<QString, AdArchive::Error> unpack() {
         QMap<QString, AdArchive::Error> outcomes;
-        EXPECT_TRUE(AdArchive::UnpackArchive(zip(), base(), [&](const QString& name, AdArchive::Error e) {
-            outcomes.insert(name, e);
-        }));
+        EXPECT_TRUE(AdArchive::UnpackArchive(
+            zip(), base(),
+            [&](const QString& name, AdArchive::Error e) { outcomes.insert(name, e); }));
         return outcomes;
     }
     // Everything under the test's folder, as relative paths.
     QStringList everything() const {
         QStringList all;
-        QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                          QDir::System,
+        QDirIterator it(m_dir.path(),
+                        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             all.append(QDir(m_dir.path()).relativeFilePath(it.next()));
@@ -107,12 +107,11 @@ TEST_F(AdArchiveTest, EntriesLandInsideTheFolderWhateverTheirNamesSay) {
     EXPECT_EQ(read(inBase(QStringLiteral("evil2.txt"))), QByteArray("2"));
     EXPECT_EQ(read(inBase(QStringLiteral("evil3.txt"))), QByteArray("3"));
     EXPECT_EQ(read(inBase(QStringLiteral("tmp/evil4.txt"))), QByteArray("4"));
-    EXPECT_EQ(everything(),
-              (QStringList{"Advertise", "Advertise/Fix", "Advertise/Fix/evil.txt",
-                           "Advertise/Fix/evil2.txt", "Advertise/Fix/evil3.txt",
-                           "Advertise/Fix/img", "Advertise/Fix/img/logo.png",
-                           "Advertise/Fix/index.html", "Advertise/Fix/tmp",
-                           "Advertise/Fix/tmp/evil4.txt", "Fix.zip"}))
+    EXPECT_EQ(everything(), (QStringList{"Advertise", "Advertise/Fix", "Advertise/Fix/evil.txt",
+                                         "Advertise/Fix/evil2.txt", "Advertise/Fix/evil3.txt",
+                                         "Advertise/Fix/img", "Advertise/Fix/img/logo.png",
+                                         "Advertise/Fix/index.html", "Advertise/Fix/tmp",
+                                         "Advertise/Fix/tmp/evil4.txt", "Fix.zip"}))
         << "nothing outside the folder, and no file left half-made";
 }
 
@@ -124,9 +123,10 @@ TEST_F(AdArchiveTest, LinksAreNeitherMadeNorFollowed) {
                         QFile::encodeName(inBase(QStringLiteral("out"))).constData()),
               0);
     write(outside.filePath(QStringLiteral("page.html")), "outside");
-    ASSERT_EQ(::symlink(QFile::encodeName(outside.filePath(QStringLiteral("page.html"))).constData(),
-                        QFile::encodeName(inBase(QStringLiteral("page.html"))).constData()),
-              0);
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(outside.filePath(QStringLiteral("page.html"))).constData(),
+                  QFile::encodeName(inBase(QStringLiteral("page.html"))).constData()),
+        0);
     ZipWriter writer(zip());
     ASSERT_TRUE(writer.addLink("shortcut", "/etc/passwd"));
     ASSERT_TRUE(writer.add("out/x.txt", "through the link"));
@@ -201,7 +201,8 @@ TEST_F(AdArchiveTest, TimesComeFromTheDosTimeOrTheUnixBlock) {
     AdArchive::CloseArchive(std::move(state));
 
     unpack();
-    EXPECT_EQ(QFileInfo(inBase(QStringLiteral("dos.txt"))).lastModified().toUTC(), dos.dosTime.toUTC());
+    EXPECT_EQ(QFileInfo(inBase(QStringLiteral("dos.txt"))).lastModified().toUTC(),
+              dos.dosTime.toUTC());
     EXPECT_EQ(QFileInfo(inBase(QStringLiteral("unix.txt"))).lastModified().toSecsSinceEpoch(),
               1700000000);
 }
@@ -239,8 +240,9 @@ TEST_F(AdArchiveTest, AttributesFollowTheHostThatMadeTheArchive) {
     EXPECT_EQ(QFileInfo(inBase(QStringLiteral("win.txt"))).permissions() &
                   (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther),
               QFileDevice::Permissions());
-    EXPECT_EQ(QFileInfo(inBase(QStringLiteral("plain.txt"))).permissions() & QFileDevice::WriteOwner,
-              QFileDevice::WriteOwner);
+    EXPECT_EQ(
+        QFileInfo(inBase(QStringLiteral("plain.txt"))).permissions() & QFileDevice::WriteOwner,
+        QFileDevice::WriteOwner);
     QFile::remove(zip());
     ZipWriter again(zip());
     ASSERT_TRUE(again.add("win.txt", "newer", windowsReadOnly));

@@ -18,14 +18,18 @@ protected:
         ASSERT_TRUE(m_service.running());
         // Each test offers its own archives, not the demo's.
         for (const char* key : {AdDownload::kBanner.key, AdDownload::kPopUp.key}) {
-            QFile::remove(QDir(m_service.dataFolder()).filePath(QStringLiteral("ads/%1.zip").arg(QLatin1String(key))));
+            QFile::remove(QDir(m_service.dataFolder())
+                              .filePath(QStringLiteral("ads/%1.zip").arg(QLatin1String(key))));
         }
     }
-    QString program(const QString& name) const { return QDir(m_service.programFolder()).filePath(name); }
+    QString program(const QString& name) const {
+        return QDir(m_service.programFolder()).filePath(name);
+    }
     // An archive the service hands out for KEY, holding NAME with DATA.
     void offer(const char* key, const QByteArray& name, const QByteArray& data) const {
         QDir().mkpath(QDir(m_service.dataFolder()).filePath(QStringLiteral("ads")));
-        ZipWriter writer(QDir(m_service.dataFolder()).filePath(QStringLiteral("ads/%1.zip").arg(QLatin1String(key))));
+        ZipWriter writer(QDir(m_service.dataFolder())
+                             .filePath(QStringLiteral("ads/%1.zip").arg(QLatin1String(key))));
         ASSERT_TRUE(writer.add(name, data));
         ASSERT_TRUE(writer.close());
     }
@@ -42,8 +46,8 @@ protected:
     std::vector<AdDownload::Fetch> fetchBoth(const QString& uuid = QStringLiteral("abc123")) const {
         std::vector<AdDownload::Fetch> fetched;
         EXPECT_EQ(AdDownload::AdDownloadThread(m_service.programFolder(),
-                                               ConfigFile(m_service.programFolder()).adServer(), uuid,
-                                               &fetched),
+                                               ConfigFile(m_service.programFolder()).adServer(),
+                                               uuid, &fetched),
                   0);
         EXPECT_EQ(fetched.size(), 2u);
         return fetched;
@@ -69,8 +73,10 @@ TEST_F(AdDownloadTest, BothArchivesArriveWithTheirKeysAndTheIdentityAndAreUnpack
     EXPECT_EQ(m_service.requests(QStringLiteral("/pcad.action")), 2);
     EXPECT_EQ(m_service.lastRequest(QStringLiteral("/pcad.action")).value("target").toString(),
               QStringLiteral("/pcad.action?adkey=VELO_REAR_AD_JP_F&uuid=abc123"));
-    EXPECT_EQ(read(program(QStringLiteral("Advertise/Fix/index.html"))), QByteArray("<html>banner</html>"));
-    EXPECT_EQ(read(program(QStringLiteral("Advertise/Pop/pop.html"))), QByteArray("<html>pop</html>"));
+    EXPECT_EQ(read(program(QStringLiteral("Advertise/Fix/index.html"))),
+              QByteArray("<html>banner</html>"));
+    EXPECT_EQ(read(program(QStringLiteral("Advertise/Pop/pop.html"))),
+              QByteArray("<html>pop</html>"));
     EXPECT_TRUE(QFileInfo::exists(program(QStringLiteral("Advertise/Fix.zip"))));
     ASSERT_EQ(fetched[0].entries.size(), 1);
     EXPECT_EQ(fetched[0].entries.front().second, AdArchive::Error::None);
@@ -115,8 +121,9 @@ TEST_F(AdDownloadTest, AnArchiveCutShortOrDamagedTouchesNothing) {
 
 TEST_F(AdDownloadTest, AnAdServerNameThatIsNotAPlainHostIsNeverAsked) {
     std::vector<AdDownload::Fetch> fetched;
-    AdDownload::AdDownloadThread(m_service.programFolder(), QStringLiteral("127.0.0.3#@") + m_service.host(),
-                                 QString(), &fetched);
+    AdDownload::AdDownloadThread(m_service.programFolder(),
+                                 QStringLiteral("127.0.0.3#@") + m_service.host(), QString(),
+                                 &fetched);
     ASSERT_EQ(fetched.size(), 2u);
     EXPECT_TRUE(fetched[0].address.isEmpty());
     EXPECT_EQ(m_service.requests(QStringLiteral("/pcad.action")), 0);
@@ -129,6 +136,7 @@ TEST_F(AdDownloadTest, AnArchiveHandedOnByARedirectIsFetchedAndUnpacked) {
                      "/pcad.action?adkey=VELO_BOTTOM_AD_JP_F&uuid=abc123", 301);
     const auto fetched = fetchBoth();
     EXPECT_TRUE(fetched[0].unpacked);
-    EXPECT_EQ(read(program(QStringLiteral("Advertise/Fix/index.html"))), QByteArray("<html>moved</html>"));
+    EXPECT_EQ(read(program(QStringLiteral("Advertise/Fix/index.html"))),
+              QByteArray("<html>moved</html>"));
     EXPECT_EQ(m_service.requests(QStringLiteral("/pcad.action")), 3);
 }

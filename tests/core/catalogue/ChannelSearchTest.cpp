@@ -52,8 +52,10 @@ protected:
 TEST_F(ChannelSearchTest, WidthCaseKanaAndSeparatorsFoldAway) {
     const QString anime = QStringLiteral("アニメ・ステーション");
     const QString classic = QStringLiteral("ｱﾆﾒ ｸﾗｼｯｸ");
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("ＮＨＫ")), QStringList{QStringLiteral("NHKニュース")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("nhk")), QStringList{QStringLiteral("NHKニュース")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("ＮＨＫ")),
+              QStringList{QStringLiteral("NHKニュース")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("nhk")),
+              QStringList{QStringLiteral("NHKニュース")});
     EXPECT_EQ(namesFound(m_search, QStringLiteral("bs")), QStringList{QStringLiteral("ＢＳ映画")});
     // Half-width kana, hiragana and katakana are one and the same.
     EXPECT_EQ(namesFound(m_search, QStringLiteral("アニメ")), (QStringList{anime, classic}));
@@ -65,8 +67,10 @@ TEST_F(ChannelSearchTest, WidthCaseKanaAndSeparatorsFoldAway) {
     EXPECT_EQ(namesFound(m_search, QStringLiteral("アニメ ステ")), QStringList{anime});
     EXPECT_EQ(namesFound(m_search, QStringLiteral("めくら")), QStringList{classic});
     // Anywhere in the name, kanji included.
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("劇場")), QStringList{QStringLiteral("ファミリー劇場")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("専門")), QStringList{QStringLiteral("ドラマ専門チャンネル")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("劇場")),
+              QStringList{QStringLiteral("ファミリー劇場")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("専門")),
+              QStringList{QStringLiteral("ドラマ専門チャンネル")});
 }
 
 TEST_F(ChannelSearchTest, RomajiFindsKanaNamesAsTheyAreTyped) {
@@ -78,28 +82,42 @@ TEST_F(ChannelSearchTest, RomajiFindsKanaNamesAsTheyAreTyped) {
     for (const char* query : {"supootsu", "supotsu", "supo-tsu", "supoutsu", "supotu", "raibu"}) {
         EXPECT_EQ(namesFound(m_search, QString::fromLatin1(query)), sports) << query;
     }
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("dorama")), QStringList{QStringLiteral("ドラマ専門チャンネル")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("channeru")), QStringList{QStringLiteral("ドラマ専門チャンネル")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("tyanneru")), QStringList{QStringLiteral("ドラマ専門チャンネル")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("dorama")),
+              QStringList{QStringLiteral("ドラマ専門チャンネル")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("channeru")),
+              QStringList{QStringLiteral("ドラマ専門チャンネル")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("tyanneru")),
+              QStringList{QStringLiteral("ドラマ専門チャンネル")});
     // The beginnings of "anime" already find both anime channels.
     const QStringList anime{QStringLiteral("アニメ・ステーション"), QStringLiteral("ｱﾆﾒ ｸﾗｼｯｸ")};
     for (const char* query : {"ani", "anim", "anime"}) {
         EXPECT_EQ(namesFound(m_search, QString::fromLatin1(query)), anime) << query;
     }
     // Palatal and foreign syllables, the small tsu, and both spellings of the syllabic n.
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("shabon")), QStringList{QStringLiteral("シャボン玉キッズ")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("syabon")), QStringList{QStringLiteral("シャボン玉キッズ")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("syab")), QStringList{QStringLiteral("シャボン玉キッズ")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("shabon")),
+              QStringList{QStringLiteral("シャボン玉キッズ")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("syabon")),
+              QStringList{QStringLiteral("シャボン玉キッズ")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("syab")),
+              QStringList{QStringLiteral("シャボン玉キッズ")});
     EXPECT_EQ(m_search.Find(QStringLiteral("sy")), m_search.Find(QStringLiteral("sh")));
     EXPECT_EQ(m_search.Find(QStringLiteral("sh")).size(), 4U);
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("animesute")), QStringList{QStringLiteral("アニメ・ステーション")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("kizzu")), QStringList{QStringLiteral("シャボン玉キッズ")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("kurashikku")), QStringList{QStringLiteral("ｱﾆﾒ ｸﾗｼｯｸ")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("famiri")), QStringList{QStringLiteral("ファミリー劇場")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("dizuni")), QStringList{QStringLiteral("ディズニーch")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("shimbun")), QStringList{QStringLiteral("シンブン ワールド")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("shinbun")), QStringList{QStringLiteral("シンブン ワールド")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("toukyou")), QStringList()) << "kanji are not read";
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("animesute")),
+              QStringList{QStringLiteral("アニメ・ステーション")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("kizzu")),
+              QStringList{QStringLiteral("シャボン玉キッズ")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("kurashikku")),
+              QStringList{QStringLiteral("ｱﾆﾒ ｸﾗｼｯｸ")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("famiri")),
+              QStringList{QStringLiteral("ファミリー劇場")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("dizuni")),
+              QStringList{QStringLiteral("ディズニーch")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("shimbun")),
+              QStringList{QStringLiteral("シンブン ワールド")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("shinbun")),
+              QStringList{QStringLiteral("シンブン ワールド")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("toukyou")), QStringList())
+        << "kanji are not read";
 }
 
 TEST_F(ChannelSearchTest, UnrelatedQueriesFindNothingAndIdsAreFoundByTheirDigits) {
@@ -107,15 +125,18 @@ TEST_F(ChannelSearchTest, UnrelatedQueriesFindNothingAndIdsAreFoundByTheirDigits
         EXPECT_EQ(namesFound(m_search, QString::fromUtf8(query)), QStringList()) << query;
     }
     EXPECT_EQ(namesFound(m_search, QStringLiteral("kids")), QStringList());
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("103")), QStringList{QStringLiteral("ドラマ専門チャンネル")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("１０３")), QStringList{QStringLiteral("ドラマ専門チャンネル")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("103")),
+              QStringList{QStringLiteral("ドラマ専門チャンネル")});
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("１０３")),
+              QStringList{QStringLiteral("ドラマ専門チャンネル")});
     // A beginning finds every id that starts with it, in the list's order.
     EXPECT_EQ(m_search.Find(QStringLiteral("10")), (std::vector<int>{0, 1, 2, 3, 8}));
     EXPECT_EQ(m_search.Find(QStringLiteral("101")), (std::vector<int>{0, 8}));
 }
 
 TEST(ChannelSearchFolding, FoldedFormsAndRomajiSpellings) {
-    EXPECT_EQ(ChannelSearch::Fold(QStringLiteral("ＡＢＣ・ｱﾆﾒ　ひらがな")), QStringLiteral("abcアニメヒラガナ"));
+    EXPECT_EQ(ChannelSearch::Fold(QStringLiteral("ＡＢＣ・ｱﾆﾒ　ひらがな")),
+              QStringLiteral("abcアニメヒラガナ"));
     EXPECT_EQ(ChannelSearch::Romaji(QStringLiteral("キャッチャー")), "kyatcha");
     EXPECT_EQ(ChannelSearch::Romaji(QStringLiteral("ヒャク")), "hyaku");
     EXPECT_EQ(ChannelSearch::Romaji(QStringLiteral("ウィンドウ")), "windo");
@@ -127,12 +148,15 @@ TEST(ChannelSearchFolding, FoldedFormsAndRomajiSpellings) {
 
 TEST(ChannelSearchIndex, ANewListReplacesTheOld) {
     ChannelList first = listOf({{QStringLiteral("1"), QStringLiteral("アニメ")}});
-    ChannelList second = listOf({{QStringLiteral("2"), QStringLiteral("ニュース")}, {QStringLiteral("3"), QStringLiteral("アニメ")}});
+    ChannelList second = listOf({{QStringLiteral("2"), QStringLiteral("ニュース")},
+                                 {QStringLiteral("3"), QStringLiteral("アニメ")}});
     ChannelSearch search(first);
-    EXPECT_EQ(search.FindChannels(QStringLiteral("anime")), std::vector<const ChannelInfo*>{first.channels[0].get()});
+    EXPECT_EQ(search.FindChannels(QStringLiteral("anime")),
+              std::vector<const ChannelInfo*>{first.channels[0].get()});
     search.Index(second);
     EXPECT_EQ(search.size(), 2);
-    EXPECT_EQ(search.FindChannels(QStringLiteral("anime")), std::vector<const ChannelInfo*>{second.channels[1].get()});
+    EXPECT_EQ(search.FindChannels(QStringLiteral("anime")),
+              std::vector<const ChannelInfo*>{second.channels[1].get()});
     search.Index(ChannelList());
     EXPECT_TRUE(search.Find(QStringLiteral("anime")).empty());
 }

@@ -198,13 +198,13 @@ TEST(RunCipher, MatchesTheReferenceForEveryKeyLengthAndBothDirections) {
             const auto key = randomBytes(random, keyLength);
             const auto plain = randomBytes(random, 24);
             std::vector<std::uint8_t> cipher(plain.size());
-            ASSERT_TRUE(RunCipher(cipher.data(), plain.data(), plain.size(), key.data(),
-                                  key.size(), CipherDirection::Encrypt));
+            ASSERT_TRUE(RunCipher(cipher.data(), plain.data(), plain.size(), key.data(), key.size(),
+                                  CipherDirection::Encrypt));
             EXPECT_EQ(cipher, referenceRun(plain, key, true)) << "key length " << keyLength;
 
             std::vector<std::uint8_t> back(cipher.size());
-            ASSERT_TRUE(RunCipher(back.data(), cipher.data(), cipher.size(), key.data(),
-                                  key.size(), CipherDirection::Decrypt));
+            ASSERT_TRUE(RunCipher(back.data(), cipher.data(), cipher.size(), key.data(), key.size(),
+                                  CipherDirection::Decrypt));
             EXPECT_EQ(back, plain) << "key length " << keyLength;
         }
     }

@@ -44,7 +44,8 @@ TEST_F(ControlRegistryTest, RegisteredControlsAreFoundByNameAndByClassIdentifier
     ASSERT_TRUE(ControlRegistry::registerControl(QStringLiteral("zar.Player.1"),
                                                  QStringLiteral("{DF24-A}"),
                                                  QStringLiteral("/new/Zar.ocx")));
-    EXPECT_EQ(ControlRegistry::moduleFor(QStringLiteral("{DF24-A}")), QStringLiteral("/new/Zar.ocx"));
+    EXPECT_EQ(ControlRegistry::moduleFor(QStringLiteral("{DF24-A}")),
+              QStringLiteral("/new/Zar.ocx"));
 }
 
 TEST_F(ControlRegistryTest, AnEntryWithoutItsClassIdentifierIsNoRegistration) {

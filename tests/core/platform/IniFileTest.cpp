@@ -48,7 +48,8 @@ TEST_F(IniFileTest, ReadsValuesAsHandWrittenFilesHoldThem) {
         "[VELO]\r\n"
         "Late=in a second section of the same name\r\n");
     EXPECT_EQ(get(QStringLiteral("VELO"), QStringLiteral("ServerUrl")), QStringLiteral("abc123"));
-    EXPECT_EQ(get(QStringLiteral("VELO"), QStringLiteral("TvProgram")), QStringLiteral("<default>"));
+    EXPECT_EQ(get(QStringLiteral("VELO"), QStringLiteral("TvProgram")),
+              QStringLiteral("<default>"));
     EXPECT_EQ(get(QStringLiteral("VELO"), QStringLiteral("Quoted")),
               QStringLiteral("  spaced value  "));
     EXPECT_EQ(get(QStringLiteral("VELO"), QStringLiteral("Single")), QStringLiteral("x"));
@@ -105,16 +106,15 @@ TEST_F(IniFileTest, WriteAppendsAMissingKeyToItsSectionAndAMissingSectionToTheEn
                                      QStringLiteral("")));
     ASSERT_TRUE(IniFile::writeString(path(), QStringLiteral("New"), QStringLiteral("K"),
                                      QStringLiteral("v")));
-    EXPECT_EQ(readRaw(),
-              QByteArray("[VELO]\n"
-                         "ServerUrl=a\n"
-                         "; note about the section\n"
-                         "UserInfo=\n"
-                         "\n"
-                         "[Other]\n"
-                         "X=1\n"
-                         "[New]\n"
-                         "K=v\n"));
+    EXPECT_EQ(readRaw(), QByteArray("[VELO]\n"
+                                    "ServerUrl=a\n"
+                                    "; note about the section\n"
+                                    "UserInfo=\n"
+                                    "\n"
+                                    "[Other]\n"
+                                    "X=1\n"
+                                    "[New]\n"
+                                    "K=v\n"));
     EXPECT_EQ(get(QStringLiteral("VELO"), QStringLiteral("UserInfo")), QString());
     EXPECT_EQ(get(QStringLiteral("New"), QStringLiteral("k")), QStringLiteral("v"));
 }
@@ -144,8 +144,8 @@ TEST_F(IniFileTest, WriteRefusesWhatWouldCorruptTheFile) {
     // A file that exists but cannot be read is never replaced by one holding only the new key.
     const QString folderInTheWay = m_dir.filePath(QStringLiteral("blocked.ini"));
     ASSERT_TRUE(QDir().mkdir(folderInTheWay));
-    EXPECT_FALSE(IniFile::writeString(folderInTheWay, section, QStringLiteral("K"),
-                                      QStringLiteral("v")));
+    EXPECT_FALSE(
+        IniFile::writeString(folderInTheWay, section, QStringLiteral("K"), QStringLiteral("v")));
     EXPECT_FALSE(IniFile::writeString(m_dir.filePath(QStringLiteral("no/such/folder.ini")), section,
                                       QStringLiteral("K"), QStringLiteral("v")));
 }

@@ -1,7 +1,7 @@
 #include "platform/WholeFile.h"
 
-#include "session/UserState.h"
 #include "platform/IniFile.h"
+#include "session/UserState.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "service/AccountExchange.h"
 
-#include "session/ConfigFile.h"
 #include "service/CaptchaDownload.h"
 #include "service/LoginExchange.h"
 #include "service/RequestCore.h"
+#include "session/ConfigFile.h"
 #include "support/RefService.h"
 
 #include <QJsonArray>

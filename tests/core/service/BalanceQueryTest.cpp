@@ -1,7 +1,7 @@
 #include "service/BalanceQuery.h"
 
-#include "service/ServiceState.h"
 #include "platform/UdpSocket.h"
+#include "service/ServiceState.h"
 #include "support/DatagramForger.h"
 #include "support/RefService.h"
 
@@ -27,7 +27,9 @@ protected:
         m_id = id;
         m_password = password;
     }
-    BalanceQuery::Answer query() const { return BalanceQuery::QueryBalance(m_state, m_id, m_password); }
+    BalanceQuery::Answer query() const {
+        return BalanceQuery::QueryBalance(m_state, m_id, m_password);
+    }
     void scriptAnswer(const QByteArray& datagram) {
         m_service.script(QStringLiteral("udp:002"), QStringLiteral("reply"), datagram);
     }

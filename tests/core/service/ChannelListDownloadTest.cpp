@@ -1,10 +1,10 @@
 #include "service/ChannelListDownload.h"
 
-#include "session/ConfigFile.h"
 #include "catalogue/ChannelList.h"
 #include "service/HttpRequest.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
+#include "session/ConfigFile.h"
 #include "support/RefService.h"
 
 #include <QDir>
@@ -51,7 +51,8 @@ TEST_F(ChannelListDownloadTest, StoresTheListByteForByteAndItLoads) {
     EXPECT_TRUE(target.endsWith(QStringLiteral("&ack=") + m_state.uuid() +
                                 QStringLiteral("00000001&lang=1")))
         << target.toStdString();
-    EXPECT_TRUE(target.startsWith(QStringLiteral("/") + QString::fromLatin1(RefService::kTvProgram)));
+    EXPECT_TRUE(
+        target.startsWith(QStringLiteral("/") + QString::fromLatin1(RefService::kTvProgram)));
 
     ChannelList lists;
     EXPECT_GE(LoadChannelFile(listPath(), lists), 3);
@@ -101,8 +102,8 @@ TEST_F(ChannelListDownloadTest, RepliesOverTheirLimitAreRefused) {
 }
 
 TEST_F(ChannelListDownloadTest, ZeroBytesInsideTheReplyAreKept) {
-    const QByteArray body = QByteArray("<a>") + QByteArray("\0\0x", 3) + QByteArray(5000, 'y') +
-                            QByteArray("</a>");
+    const QByteArray body =
+        QByteArray("<a>") + QByteArray("\0\0x", 3) + QByteArray(5000, 'y') + QByteArray("</a>");
     m_service.script(QStringLiteral("/tvprogram.action"), QStringLiteral("reply"), body);
     ASSERT_TRUE(download());
     EXPECT_EQ(listFile(), body);

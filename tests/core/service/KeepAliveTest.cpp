@@ -1,8 +1,8 @@
 #include "service/KeepAlive.h"
 
-#include "session/ConfigFile.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
+#include "session/ConfigFile.h"
 #include "support/ManualClock.h"
 #include "support/RefService.h"
 
@@ -28,10 +28,11 @@ TEST_F(KeepAliveTest, KnownIdentityIsAcceptedAndTheTickGoesOutSigned) {
     m_clock.setTickCount(0xFFFFFFF0u);
     EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_clock), KeepAlive::PulseResult::Accepted);
     EXPECT_EQ(m_service.requests(QStringLiteral("/pulse.action")), 1);
-    EXPECT_TRUE(m_service.lastRequest(QStringLiteral("/pulse.action"))
-                    .value("target")
-                    .toString()
-                    .endsWith(QStringLiteral("uuid=") + m_state.uuid() + QStringLiteral("&tmp=-16")));
+    EXPECT_TRUE(
+        m_service.lastRequest(QStringLiteral("/pulse.action"))
+            .value("target")
+            .toString()
+            .endsWith(QStringLiteral("uuid=") + m_state.uuid() + QStringLiteral("&tmp=-16")));
 }
 
 TEST_F(KeepAliveTest, RejectedPulseRenewsTheIdentityAndIsRepeatedOnce) {
@@ -74,7 +75,8 @@ TEST_F(KeepAliveTest, ForcedAuthorisationAddressTurnsOnlyALeadingHttpIntoHttps) 
         QString base;
         QString address;
     } cases[] = {
-        {QStringLiteral("http://auth.example/"), QStringLiteral("https://auth.example/pc/forceauth")},
+        {QStringLiteral("http://auth.example/"),
+         QStringLiteral("https://auth.example/pc/forceauth")},
         {QStringLiteral("https://auth.example/"),
          QStringLiteral("https://auth.example/pc/forceauth")},
         {QStringLiteral("http://a.example/http/"),

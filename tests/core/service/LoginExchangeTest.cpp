@@ -1,7 +1,7 @@
 #include "service/LoginExchange.h"
 
-#include "session/ConfigFile.h"
 #include "service/RequestCore.h"
+#include "session/ConfigFile.h"
 #include "support/RefService.h"
 
 #include <QUrlQuery>
@@ -111,7 +111,8 @@ TEST_F(LoginExchangeTest, NetworkFailuresGiveTheNetworkMessages) {
                 m_message == LoginExchange::kNoLoginInfo);
 
     // Nobody listens on the port: the connection fails.
-    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://%1:1").arg(m_service.host()));
+    m_service.configure(QStringLiteral("ServerUrl"),
+                        QStringLiteral("http://%1:1").arg(m_service.host()));
     EXPECT_FALSE(login(QStringLiteral("a@b.c"), QStringLiteral("pw")));
     EXPECT_EQ(m_message, RequestCore::kConnectFailed);
 
@@ -195,6 +196,7 @@ TEST_F(LoginExchangeTest, LogoutFailsOnlyWhenUnreachableOrOnAnEmptyFirstLine) {
     }
     m_service.script(QStringLiteral("/user!logout.action"), QStringLiteral("drop"));
     EXPECT_FALSE(LoginExchange::Logout(config(), id, password));
-    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://%1:1").arg(m_service.host()));
+    m_service.configure(QStringLiteral("ServerUrl"),
+                        QStringLiteral("http://%1:1").arg(m_service.host()));
     EXPECT_FALSE(LoginExchange::Logout(config(), id, password));
 }

@@ -1,10 +1,10 @@
 #include "service/RequestCore.h"
 
-#include "session/ConfigFile.h"
 #include "service/HttpRequest.h"
 #include "service/LoginExchange.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
+#include "session/ConfigFile.h"
 #include "support/RefService.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,8 @@ TEST(ServerAddress, IsReadAsHostAndPortAndPutTogetherByTheLibrary) {
         {QStringLiteral("https://secure.example"), QStringLiteral("pulse.action?uuid=a%26b&tmp=-1"),
          QStringLiteral("https://secure.example/pulse.action?uuid=a%26b&tmp=-1")},
         // What follows the port's digits is not part of the address.
-        {QStringLiteral("http://h:81/ignored"), QStringLiteral("x"), QStringLiteral("http://h:81/x")},
+        {QStringLiteral("http://h:81/ignored"), QStringLiteral("x"),
+         QStringLiteral("http://h:81/x")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RequestCore::addressUrl(c.address, c.path), c.url) << c.address.toStdString();
@@ -45,8 +46,9 @@ TEST(HttpRedirect, LeadsOnlyToWebAddressesAndNeverFromHttpsToHttp) {
         {"http://a.example/x", "", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(HttpRequest::redirectAllowed(QString::fromLatin1(c.from), QString::fromLatin1(c.to)),
-                  c.allowed)
+        EXPECT_EQ(
+            HttpRequest::redirectAllowed(QString::fromLatin1(c.from), QString::fromLatin1(c.to)),
+            c.allowed)
             << c.from << " -> " << c.to;
     }
 }
@@ -60,7 +62,8 @@ TEST(ServerAddress, HostsThatCouldSendTheRequestElsewhereAreUnsafe) {
         EXPECT_EQ(RequestCore::readServerAddress(QString::fromLatin1(address), server),
                   RequestCore::AddressProblem::Unsafe)
             << address;
-        EXPECT_TRUE(RequestCore::addressUrl(QString::fromLatin1(address), QStringLiteral("a")).isEmpty())
+        EXPECT_TRUE(
+            RequestCore::addressUrl(QString::fromLatin1(address), QStringLiteral("a")).isEmpty())
             << address;
     }
     RequestCore::ServerAddress server;
@@ -104,8 +107,9 @@ TEST_F(RequestCoreTest, ACraftedServerAddressSendsTheCredentialsNowhere) {
 
 TEST_F(RequestCoreTest, TheFormGoesToThePathAsWritten) {
     LoginExchange::Login(config(), QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"));
-    EXPECT_EQ(m_service.lastRequest(QStringLiteral("/user!login.action")).value("target").toString(),
-              QStringLiteral("/user!login.action?"));
+    EXPECT_EQ(
+        m_service.lastRequest(QStringLiteral("/user!login.action")).value("target").toString(),
+        QStringLiteral("/user!login.action?"));
 }
 
 TEST_F(RequestCoreTest, AReplyThatDribblesInIsReadWhole) {

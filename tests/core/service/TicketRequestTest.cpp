@@ -1,7 +1,7 @@
 #include "service/TicketRequest.h"
 
-#include "session/ConfigFile.h"
 #include "service/ServiceState.h"
+#include "session/ConfigFile.h"
 #include "support/RefService.h"
 
 #include <QDir>
@@ -122,8 +122,9 @@ TEST_F(TicketRequestTest, ProbeResolvesStoresAndAnswers) {
 
 TEST_F(TicketRequestTest, ProbesLeaveNoDescriptorOpen) {
     const auto openDescriptors = [] {
-        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::Files |
-                                                               QDir::System).size();
+        return QDir(QStringLiteral("/proc/self/fd"))
+            .entryList(QDir::NoDotAndDotDot | QDir::Files | QDir::System)
+            .size();
     };
     // The first use may load libraries.
     TicketRequest::ProbeHost(m_state, m_service.host().toLatin1(), {80});

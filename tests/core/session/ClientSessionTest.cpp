@@ -1,13 +1,13 @@
 #include "session/ClientSession.h"
 
+#include "catalogue/ChannelList.h"
+#include "service/SessionRecord.h"
 #include "session/AppContext.h"
 #include "session/ConfigFile.h"
 #include "session/SavedLogin.h"
-#include "catalogue/ChannelList.h"
-#include "service/SessionRecord.h"
 #include "support/ManualClock.h"
-#include "support/RefService.h"
 #include "support/QtWait.h"
+#include "support/RefService.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -108,7 +108,8 @@ TEST_F(ClientSessionTest, SignOutNeedsTheServerButTheCloseSignsOutAnyway) {
     m_session.recordSignIn(QStringLiteral("demo@velo.example"), QStringLiteral("demo"),
                            QStringLiteral("demo1234"));
     m_session.startUseTimeTimer();
-    m_service.configure(QStringLiteral("ServerUrl"), QStringLiteral("http://%1:1").arg(m_service.host()));
+    m_service.configure(QStringLiteral("ServerUrl"),
+                        QStringLiteral("http://%1:1").arg(m_service.host()));
     QSignalSpy signedOut(&m_session, &ClientSession::signOutFinished);
     m_session.signOut();
     EXPECT_TRUE(m_session.signOutPending());

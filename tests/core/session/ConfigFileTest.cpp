@@ -1,7 +1,7 @@
 #include "session/ConfigFile.h"
 
-#include "platform/IniFile.h"
 #include "common/Cipher.h"
+#include "platform/IniFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -86,14 +86,15 @@ TEST_F(ConfigFileTest, DeploymentValuesFallBackToBuiltInOnes) {
     EXPECT_EQ(m_config.probeHost(1), ConfigFile::defaultProbeHost(1));
     EXPECT_EQ(m_config.probeHost(2), ConfigFile::defaultProbeHost(2));
     EXPECT_NE(m_config.probeHost(1), m_config.probeHost(2));
-    EXPECT_EQ(m_config.fallbackUrl(2),
-              QStringLiteral("http://") + ConfigFile::defaultProbeHost(2) + QStringLiteral(":7006"));
+    EXPECT_EQ(m_config.fallbackUrl(2), QStringLiteral("http://") + ConfigFile::defaultProbeHost(2) +
+                                           QStringLiteral(":7006"));
     EXPECT_FALSE(m_config.adServer().isEmpty());
 
     ASSERT_EQ(m_config.write(QStringLiteral("ProbeHost2"), QStringLiteral("127.0.0.3")),
               ConfigFile::WriteResult::Written);
-    ASSERT_EQ(m_config.write(QStringLiteral("FallbackUrl2"), QStringLiteral("http://127.0.0.3:7006")),
-              ConfigFile::WriteResult::Written);
+    ASSERT_EQ(
+        m_config.write(QStringLiteral("FallbackUrl2"), QStringLiteral("http://127.0.0.3:7006")),
+        ConfigFile::WriteResult::Written);
     ASSERT_EQ(m_config.write(QStringLiteral("AdServer"), QStringLiteral("127.0.0.2")),
               ConfigFile::WriteResult::Written);
     EXPECT_EQ(m_config.probeHost(2), QStringLiteral("127.0.0.3"));

@@ -27,8 +27,8 @@ protected:
 
 TEST_F(SavedLoginTest, ThirtyDaysCountFromLocalMidnightOfTheSaveDay) {
     const QDate saved(2026, 11, 8);
-    const QString record = SavedLogin::MakeRecord(QStringLiteral("a@b.jp"), QStringLiteral("pw"),
-                                                  saved);
+    const QString record =
+        SavedLogin::MakeRecord(QStringLiteral("a@b.jp"), QStringLiteral("pw"), saved);
     EXPECT_EQ(record, QStringLiteral("a@b.jp<EOF>pw<EOF>20261108<EOF>"));
     const QDateTime day29 = saved.addDays(29).startOfDay().addSecs(23 * 3600);
     EXPECT_EQ(load(record, day29), 1);

@@ -33,12 +33,14 @@ TEST_F(UserStateTest, EverythingComesBackAndOtherSettingsInTheFileStay) {
     state.geometry = QRect(10, 20, 800, 530);
     state.maximised = true;
     state.sidePanelShown = false;
-    state.collapsedGroups = {UserState::CollapsedKey(QStringLiteral("エンタメ"), QStringLiteral("映画")),
-                             UserState::CollapsedKey(QStringLiteral("a,b/c=d"))};
+    state.collapsedGroups = {
+        UserState::CollapsedKey(QStringLiteral("エンタメ"), QStringLiteral("映画")),
+        UserState::CollapsedKey(QStringLiteral("a,b/c=d"))};
     state.lastChannelId = QStringLiteral("502");
     state.playLastOnStart = true;
     EXPECT_TRUE(state.toggleFavourite(QStringLiteral("Demo@Velo.example"), QStringLiteral("303")));
-    EXPECT_TRUE(state.toggleFavourite(QStringLiteral("demo@velo.example"), QStringLiteral("1=0;x")));
+    EXPECT_TRUE(
+        state.toggleFavourite(QStringLiteral("demo@velo.example"), QStringLiteral("1=0;x")));
     state.addRecent(QStringLiteral("taro@velo.example"), QStringLiteral("101"));
     ASSERT_TRUE(state.save());
 
@@ -54,11 +56,14 @@ TEST_F(UserStateTest, EverythingComesBackAndOtherSettingsInTheFileStay) {
     EXPECT_EQ(again.favourites(QStringLiteral("DEMO@velo.example")),
               (QStringList{QStringLiteral("303"), QStringLiteral("1=0;x")}));
     EXPECT_EQ(again.favourites(QStringLiteral("taro@velo.example")), QStringList());
-    EXPECT_EQ(again.recents(QStringLiteral("taro@velo.example")), QStringList{QStringLiteral("101")});
-    EXPECT_EQ(IniFile::readString(path(), u"Player", u"Volume", QString(), 16), QStringLiteral("35"));
+    EXPECT_EQ(again.recents(QStringLiteral("taro@velo.example")),
+              QStringList{QStringLiteral("101")});
+    EXPECT_EQ(IniFile::readString(path(), u"Player", u"Volume", QString(), 16),
+              QStringLiteral("35"));
 
     EXPECT_FALSE(again.toggleFavourite(QStringLiteral("demo@velo.example"), QStringLiteral("303")));
-    EXPECT_EQ(again.favourites(QStringLiteral("demo@velo.example")), QStringList{QStringLiteral("1=0;x")});
+    EXPECT_EQ(again.favourites(QStringLiteral("demo@velo.example")),
+              QStringList{QStringLiteral("1=0;x")});
 }
 
 TEST_F(UserStateTest, WhatThePlayerWroteAfterTheFileWasReadIsKeptBySaving) {
@@ -96,9 +101,9 @@ TEST_F(UserStateTest, UnreadableOrNonsenseFilesGiveTheDefaultsAndAreReplaced) {
     UserState state(path());
     EXPECT_FALSE(state.load()) << "no file yet";
 
-    for (const QByteArray& nonsense :
-         {QByteArray("[Window]\nMaximised=1\n\0\x01\x02", 22), QByteArray("[Window]\nGeometry=\xff\xfe\n"),
-          QByteArray(IniFile::kMaxFileBytes + 1, 'x')}) {
+    for (const QByteArray& nonsense : {QByteArray("[Window]\nMaximised=1\n\0\x01\x02", 22),
+                                       QByteArray("[Window]\nGeometry=\xff\xfe\n"),
+                                       QByteArray(IniFile::kMaxFileBytes + 1, 'x')}) {
         writeFile(nonsense);
         UserState read(path());
         EXPECT_FALSE(read.load());

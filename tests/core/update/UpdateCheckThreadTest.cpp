@@ -1,7 +1,7 @@
 #include "update/UpdateCheckThread.h"
 
-#include "service/ServiceState.h"
 #include "platform/UdpSocket.h"
+#include "service/ServiceState.h"
 #include "support/DatagramForger.h"
 #include "support/RefService.h"
 #include "update/DatagramReply.h"
@@ -57,8 +57,8 @@ protected:
         m_check.setTiming({10, 500, 10});
     }
     UpdateCheckThread::End run() {
-        return m_check.run({[this](const QString& text2) { m_balloon = text2; },
-                            [this] { ++m_mandatory; }});
+        return m_check.run(
+            {[this](const QString& text2) { m_balloon = text2; }, [this] { ++m_mandatory; }});
     }
 
     RefService m_service;

@@ -1,16 +1,16 @@
 #include "account/CFindCodeDlg.h"
 
 #include "account/CLoginDlg.h"
+#include "service/AccountExchange.h"
 #include "session/AppContext.h"
 #include "session/ClientSession.h"
-#include "widgets/Messages.h"
-#include "service/AccountExchange.h"
 #include "support/ManualClock.h"
 #include "support/MessageCounter.h"
+#include "support/QtWait.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "widgets/CSkinButton.h"
-#include "support/QtWait.h"
+#include "widgets/Messages.h"
 
 #include <QJsonArray>
 #include <QLabel>

@@ -1,25 +1,25 @@
 #include "account/CLoginDlg.h"
 
-#include "session/SavedLogin.h"
-#include "session/AppContext.h"
-#include "session/ConfigFile.h"
-#include "widgets/Messages.h"
 #include "service/LoginExchange.h"
+#include "session/AppContext.h"
 #include "session/ClientSession.h"
+#include "session/ConfigFile.h"
+#include "session/SavedLogin.h"
 #include "support/ManualClock.h"
 #include "support/MessageCounter.h"
+#include "support/QtWait.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "widgets/CCueEdit.h"
 #include "widgets/CSkinButton.h"
-#include "support/QtWait.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QJsonObject>
-#include <QSet>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -87,8 +87,8 @@ TEST_F(CLoginDlgTest, SignInFillsTheRecordTellsTheOwnerAndRemembers) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(config().userInfo(),
-              SavedLogin::MakeRecord(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"),
-                                     m_clock.now().date()))
+              SavedLogin::MakeRecord(QStringLiteral("demo@velo.example"),
+                                     QStringLiteral("demo1234"), m_clock.now().date()))
         << "the record is dated by the client's clock";
     EXPECT_EQ(m_context.session.GetUseTime(), 36000);
 
@@ -109,8 +109,8 @@ TEST_F(CLoginDlgTest, SignInFillsTheRecordTellsTheOwnerAndRemembers) {
 
 TEST_F(CLoginDlgTest, RememberedLoginExpiresAfterThirtyDays) {
     const QDate saved = m_clock.now().date();
-    config().writeUserInfo(SavedLogin::MakeRecord(QStringLiteral("old@velo.example"),
-                                                  QStringLiteral("pw"), saved));
+    config().writeUserInfo(
+        SavedLogin::MakeRecord(QStringLiteral("old@velo.example"), QStringLiteral("pw"), saved));
     m_clock.setNow(m_clock.now().addDays(29));
     CLoginDlg recent(m_session, &m_owner);
     EXPECT_EQ(recent.idEdit()->GetText(), QStringLiteral("old@velo.example"));
@@ -170,11 +170,10 @@ TEST_F(CLoginDlgTest, EnterInEitherFieldSignsInAndTabReachesEveryControl) {
         reached.insert(QApplication::focusWidget());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    for (QWidget* control : {static_cast<QWidget*>(next.idEdit()),
-                             static_cast<QWidget*>(next.passwordEdit()),
-                             static_cast<QWidget*>(next.rememberBox()),
-                             static_cast<QWidget*>(next.loginButton()),
-                             static_cast<QWidget*>(next.closeButton())}) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(next.idEdit()), static_cast<QWidget*>(next.passwordEdit()),
+          static_cast<QWidget*>(next.rememberBox()), static_cast<QWidget*>(next.loginButton()),
+          static_cast<QWidget*>(next.closeButton())}) {
         EXPECT_TRUE(reached.contains(control)) << control->metaObject()->className();
     }
 }

@@ -1,20 +1,20 @@
 #include "account/CRegisterDlg.h"
 
 #include "account/CLoginDlg.h"
-#include "session/AppContext.h"
-#include "session/ClientSession.h"
-#include "session/ConfigFile.h"
-#include "widgets/Messages.h"
-#include "session/SavedLogin.h"
 #include "service/AccountExchange.h"
 #include "service/CaptchaDownload.h"
 #include "service/LoginExchange.h"
+#include "session/AppContext.h"
+#include "session/ClientSession.h"
+#include "session/ConfigFile.h"
+#include "session/SavedLogin.h"
 #include "support/ManualClock.h"
 #include "support/MessageCounter.h"
+#include "support/QtWait.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "widgets/CSkinButton.h"
-#include "support/QtWait.h"
+#include "widgets/Messages.h"
 
 #include <QCheckBox>
 #include <QDir>

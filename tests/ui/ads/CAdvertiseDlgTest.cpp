@@ -54,8 +54,9 @@ TEST_F(CAdvertiseDlgTest, ThePageShowsWithItsImageAndARewrittenPageOnTheNextRepa
     red.fill(qRgb(220, 0, 0));
     QDir().mkpath(m_folder.filePath(QStringLiteral("Advertise/Fix/img")));
     ASSERT_TRUE(red.save(m_folder.filePath(QStringLiteral("Advertise/Fix/img/red.png"))));
-    writePage("<html><body bgcolor=\"#0000c0\"><img src=\"img/red.png\"/>"
-              "<p>新番組スタート</p></body></html>");
+    writePage(
+        "<html><body bgcolor=\"#0000c0\"><img src=\"img/red.png\"/>"
+        "<p>新番組スタート</p></body></html>");
     CAdvertiseDlg banner(m_folder.path(), nullptr);
     banner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));

@@ -1,10 +1,10 @@
 #include "catalogue/CChannelTreeCtrl.h"
 
-#include "session/AppContext.h"
-#include "widgets/Messages.h"
 #include "catalogue/ChannelList.h"
+#include "session/AppContext.h"
 #include "support/MessageCounter.h"
 #include "widgets/CGifDlg.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -21,8 +21,8 @@ protected:
         m_tree.resize(207, 120);
         m_group = m_tree.InsertChannelItem(nullptr, QStringLiteral("グループ"), 0, 0);
         for (int i = 0; i < 12; ++i) {
-            QTreeWidgetItem* item = m_tree.InsertChannelItem(
-                m_group, QStringLiteral("チャンネル %1").arg(i), 177, 176);
+            QTreeWidgetItem* item =
+                m_tree.InsertChannelItem(m_group, QStringLiteral("チャンネル %1").arg(i), 177, 176);
             if (i == 0) {
                 m_channel.name = QStringLiteral("チャンネル 0 の本当の名前");
                 CChannelTreeCtrl::setItemChannel(item, &m_channel);

@@ -1,11 +1,11 @@
 #include "mainwnd/CChannelNavigator.h"
 
-#include "session/AppContext.h"
-#include "session/ClientSession.h"
 #include "catalogue/CChannelTreeCtrl.h"
 #include "catalogue/ChannelList.h"
 #include "mainwnd/CMainDlg.h"
 #include "playback/CVozorPlayerDlg.h"
+#include "session/AppContext.h"
+#include "session/ClientSession.h"
 #include "support/ManualClock.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
@@ -113,18 +113,20 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
 
     search->setFocus();
     QTest::keyClicks(search, QStringLiteral("anime"));
-    EXPECT_EQ(names(visibleChannels(tree)),
-              (QStringList{QStringLiteral("アニメ・ステーション"), QStringLiteral("深夜アニメプラス"),
-                           QStringLiteral("アニメ・ステーション"), QStringLiteral("キッズアニメ"),
-                           QStringLiteral("懐かしアニメ劇場"), QStringLiteral("深夜アニメプラス")}));
+    EXPECT_EQ(
+        names(visibleChannels(tree)),
+        (QStringList{QStringLiteral("アニメ・ステーション"), QStringLiteral("深夜アニメプラス"),
+                     QStringLiteral("アニメ・ステーション"), QStringLiteral("キッズアニメ"),
+                     QStringLiteral("懐かしアニメ劇場"), QStringLiteral("深夜アニメプラス")}));
     EXPECT_TRUE(groupNamed(tree, QStringLiteral("ニュース"))->isHidden());
-    EXPECT_TRUE(groupNamed(tree, QStringLiteral("教養・海外"))->isHidden()) << "a set with no match";
+    EXPECT_TRUE(groupNamed(tree, QStringLiteral("教養・海外"))->isHidden())
+        << "a set with no match";
     EXPECT_TRUE(groupNamed(tree, QStringLiteral("アニメ"))->isExpanded());
 
     // Narrower as the user goes on typing; Down moves into the results.
     QTest::keyClicks(search, QStringLiteral("suteeshon"));
-    EXPECT_EQ(names(visibleChannels(tree)),
-              (QStringList{QStringLiteral("アニメ・ステーション"), QStringLiteral("アニメ・ステーション")}));
+    EXPECT_EQ(names(visibleChannels(tree)), (QStringList{QStringLiteral("アニメ・ステーション"),
+                                                         QStringLiteral("アニメ・ステーション")}));
     QTest::keyClick(search, Qt::Key_Down);
     EXPECT_EQ(tree->currentItem(), visibleChannels(tree).front());
 
@@ -140,7 +142,8 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
 
     QTest::keyClick(search, Qt::Key_Escape);
     EXPECT_EQ(search->text(), CSearchEdit::kCue);
-    EXPECT_EQ(static_cast<int>(visibleChannels(tree).size()), everything + 1) << "with the recent one";
+    EXPECT_EQ(static_cast<int>(visibleChannels(tree).size()), everything + 1)
+        << "with the recent one";
     EXPECT_FALSE(sports->isExpanded()) << "the closed group stays closed";
     EXPECT_TRUE(groupNamed(tree, QStringLiteral("ニュース"))->isExpanded());
     EXPECT_EQ(tree->currentItem(), chosen);
@@ -163,7 +166,8 @@ TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARest
         EXPECT_EQ(tree->favouritesGroupItem(), nullptr) << "no group while it is empty";
         EXPECT_EQ(tree->recentGroupItem(), nullptr);
         ASSERT_TRUE(tree->isFavourite);
-        const ChannelInfo* cinema = CChannelTreeCtrl::itemChannel(groupNamed(tree, QStringLiteral("映画"))->child(2));
+        const ChannelInfo* cinema =
+            CChannelTreeCtrl::itemChannel(groupNamed(tree, QStringLiteral("映画"))->child(2));
         ASSERT_EQ(cinema->id, QStringLiteral("303"));
         emit tree->favouriteToggled(cinema);  // as the channel menu's entry does
         EXPECT_TRUE(tree->isFavourite(cinema));
@@ -178,7 +182,8 @@ TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARest
         EXPECT_EQ(playing(), QStringLiteral("303"));
         ASSERT_NE(tree->recentGroupItem(), nullptr);
         EXPECT_EQ(tree->topLevelItem(0)->child(1), tree->recentGroupItem());
-        EXPECT_EQ(ids(tree->recentGroupItem()), (QStringList{QStringLiteral("303"), QStringLiteral("202")}));
+        EXPECT_EQ(ids(tree->recentGroupItem()),
+                  (QStringList{QStringLiteral("303"), QStringLiteral("202")}));
         // The playing mark stayed with the channel.
         EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("303"));
         // A favourite that is one no more leaves its group; the group goes with its last one.
@@ -190,23 +195,26 @@ TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARest
     auto dialog = startWindow();
     CChannelTreeCtrl* tree = dialog->tree();
     EXPECT_EQ(ids(tree->favouritesGroupItem()), QStringList{QStringLiteral("303")});
-    EXPECT_EQ(ids(tree->recentGroupItem()), (QStringList{QStringLiteral("303"), QStringLiteral("202")}));
+    EXPECT_EQ(ids(tree->recentGroupItem()),
+              (QStringList{QStringLiteral("303"), QStringLiteral("202")}));
 
     // A list without the favourite: the group goes, and comes back with the channel.
     QFile list(m_service.programFolder() + QStringLiteral("/tvchannel.xml"));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"新\"><group name=\"g\">"
-               "<channel id=\"202\"><name>スポーツライブ2</name><vip>0</vip></channel>"
-               "</group></groups></list>");
+    list.write(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"新\"><group name=\"g\">"
+        "<channel id=\"202\"><name>スポーツライブ2</name><vip>0</vip></channel>"
+        "</group></groups></list>");
     list.close();
     ASSERT_EQ(dialog->FillChannelTree(), 1);
     EXPECT_EQ(tree->favouritesGroupItem(), nullptr);
     EXPECT_EQ(ids(tree->recentGroupItem()), QStringList{QStringLiteral("202")});
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"新\"><group name=\"g\">"
-               "<channel id=\"303\"><name>洋画プレミアム</name><vip>1</vip></channel>"
-               "<channel id=\"202\"><name>スポーツライブ2</name><vip>0</vip></channel>"
-               "</group></groups></list>");
+    list.write(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><list><groups name=\"新\"><group name=\"g\">"
+        "<channel id=\"303\"><name>洋画プレミアム</name><vip>1</vip></channel>"
+        "<channel id=\"202\"><name>スポーツライブ2</name><vip>0</vip></channel>"
+        "</group></groups></list>");
     list.close();
     ASSERT_EQ(dialog->FillChannelTree(), 1);
     EXPECT_EQ(ids(tree->favouritesGroupItem()), QStringList{QStringLiteral("303")});
@@ -273,7 +281,8 @@ TEST_F(CChannelNavigatorTest, ZappingStepsThroughTheListAndDigitsChooseById) {
     QTest::keyClick(tree, Qt::Key_9);
     QTest::keyClick(tree, Qt::Key_Enter);
     EXPECT_EQ(playing(), QStringLiteral("701"));
-    EXPECT_EQ(dialog->navigator()->digitsOverlay()->text(), CChannelNavigator::kNoSuchChannel.arg(QStringLiteral("99")));
+    EXPECT_EQ(dialog->navigator()->digitsOverlay()->text(),
+              CChannelNavigator::kNoSuchChannel.arg(QStringLiteral("99")));
 }
 
 TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack) {

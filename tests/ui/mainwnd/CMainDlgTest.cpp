@@ -1,27 +1,27 @@
 #include "mainwnd/CMainDlg.h"
 
 #include "account/CLoginDlg.h"
-#include "session/SavedLogin.h"
-#include "session/AppContext.h"
-#include "session/ConfigFile.h"
-#include "widgets/Messages.h"
 #include "catalogue/CChannelTreeCtrl.h"
 #include "catalogue/ChannelList.h"
 #include "mainwnd/CClientArea.h"
 #include "mainwnd/CTVProgramDlg.h"
 #include "mainwnd/CTrayIcon.h"
-#include "widgets/CGifDlg.h"
-#include "widgets/CMenuEx.h"
 #include "playback/CVozorPlayerDlg.h"
+#include "session/AppContext.h"
 #include "session/ClientSession.h"
+#include "session/ConfigFile.h"
+#include "session/SavedLogin.h"
 #include "support/ManualClock.h"
+#include "support/QtWait.h"
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 #include "update/CUpdateDlg.h"
+#include "widgets/CGifDlg.h"
+#include "widgets/CMenuEx.h"
 #include "widgets/CMyToolTip.h"
 #include "widgets/CSearchEdit.h"
 #include "widgets/CSkinButton.h"
-#include "support/QtWait.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -85,7 +85,9 @@ protected:
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
-    QStringList playCalls() const { return m_ui.controlCalls().filter(QRegularExpression("^(11|21|100)( |$)")); }
+    QStringList playCalls() const {
+        return m_ui.controlCalls().filter(QRegularExpression("^(11|21|100)( |$)"));
+    }
 
     ManualClock m_clock;
     UiFixture m_ui;
@@ -224,10 +226,9 @@ TEST_F(CMainDlgTest, ShortenedOrMarkedLabelsStillPlayTheirChannel) {
         ASSERT_NE(item->text(0), channel->name);
         m_ui.clearControlCalls();
         playItem(dialog, item);
-        EXPECT_EQ(playCalls(),
-                  (QStringList{QStringLiteral("11 QString:") + channel->address,
-                               QStringLiteral("21 QString:") + item->text(0),
-                               QStringLiteral("100")}));
+        EXPECT_EQ(playCalls(), (QStringList{QStringLiteral("11 QString:") + channel->address,
+                                            QStringLiteral("21 QString:") + item->text(0),
+                                            QStringLiteral("100")}));
         EXPECT_EQ(m_context.currentChannelId, channel->id);
         EXPECT_EQ(dialog.tree()->playingItem(), item);
     }
@@ -237,8 +238,8 @@ TEST_F(CMainDlgTest, PlaceholderMatchesNoChannelAndPlaysNothing) {
     CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
-    QTreeWidgetItem* placeholder = itemWhere(
-        dialog.tree(), [](QTreeWidgetItem* i) { return i->text(0) == kEmptyGroupLabel; });
+    QTreeWidgetItem* placeholder =
+        itemWhere(dialog.tree(), [](QTreeWidgetItem* i) { return i->text(0) == kEmptyGroupLabel; });
     ASSERT_NE(placeholder, nullptr);
     m_ui.clearControlCalls();
     dialog.tree()->playFromMenu(placeholder);
@@ -327,7 +328,8 @@ TEST_F(CMainDlgTest, LongDisplayNameIsCutToFitTheStatusLine) {
     dialog.startUp();
     dialog.show();  // laid out: the line and the button at their places
     m_context.session.SetSignedIn(1);
-    m_context.session.SetDisplayName(QStringLiteral("とても長い表示名のユーザーさんです本当に長い"));
+    m_context.session.SetDisplayName(
+        QStringLiteral("とても長い表示名のユーザーさんです本当に長い"));
     dialog.refreshStatus();
     const QString shown = dialog.statusLine()->text();
     EXPECT_TRUE(shown.startsWith(CMainDlg::kWelcome));
@@ -335,7 +337,8 @@ TEST_F(CMainDlgTest, LongDisplayNameIsCutToFitTheStatusLine) {
     EXPECT_LE(QFontMetrics(dialog.statusLine()->font()).horizontalAdvance(shown),
               dialog.statusLine()->width());
     // Nothing of it is under the sign-in button, which stands over the line's right end.
-    EXPECT_LE(dialog.statusLine()->x() + QFontMetrics(dialog.statusLine()->font()).horizontalAdvance(shown),
+    EXPECT_LE(dialog.statusLine()->x() +
+                  QFontMetrics(dialog.statusLine()->font()).horizontalAdvance(shown),
               dialog.signInButton()->x());
 }
 
@@ -554,7 +557,8 @@ protected:
         if (event->type() == QEvent::Paint && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
             const QRect rect = static_cast<QPaintEvent*>(event)->region().boundingRect();
-            paints.append({widget, QRect(widget->mapTo(widget->window(), rect.topLeft()), rect.size())});
+            paints.append(
+                {widget, QRect(widget->mapTo(widget->window(), rect.topLeft()), rect.size())});
         }
         return false;
     }
@@ -573,7 +577,8 @@ TEST_F(CMainDlgTest, AtRestOnlyTheAnimatedMarksRepaintTheirOwnPlaceAtTheirOwnPac
     for (const auto& paint : counter.paints) {
         CGifDlg* mark = nullptr;
         for (CGifDlg* candidate : {dialog.tree()->popularMark(), dialog.tree()->latestMark()}) {
-            if (candidate != nullptr && (paint.widget == candidate || candidate->isAncestorOf(paint.widget))) {
+            if (candidate != nullptr &&
+                (paint.widget == candidate || candidate->isAncestorOf(paint.widget))) {
                 mark = candidate;
             }
         }

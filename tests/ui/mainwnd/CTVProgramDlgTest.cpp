@@ -1,8 +1,8 @@
 #include "mainwnd/CTVProgramDlg.h"
 
-#include "widgets/Messages.h"
 #include "support/MessageCounter.h"
 #include "widgets/CGifPlayer.h"
+#include "widgets/Messages.h"
 
 #include <QTest>
 

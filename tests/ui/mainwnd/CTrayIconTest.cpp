@@ -3,8 +3,8 @@
 #include "mainwnd/CAboutDlg.h"
 #include "support/UiFixture.h"
 
-#include "widgets/CMenuEx.h"
 #include "support/QtWait.h"
+#include "widgets/CMenuEx.h"
 #include "widgets/CMyToolTip.h"
 
 #include <QApplication>
@@ -33,7 +33,8 @@ protected:
         ASSERT_TRUE(m_tray.Create(&m_owner, CTrayIcon::kTip, QIcon(QStringLiteral(":/icon/128"))));
         // The icon is embedded a moment after it is shown: until the notification area has taken
         // it in, its window stands alone at the screen's corner.
-        ASSERT_SOON(!m_tray.geometry().isEmpty() && m_tray.geometry().topLeft() != QPoint(0, 0), 10000);
+        ASSERT_SOON(!m_tray.geometry().isEmpty() && m_tray.geometry().topLeft() != QPoint(0, 0),
+                    10000);
     }
 
     QWidget m_owner;
@@ -66,7 +67,8 @@ TEST_F(CTrayIconTest, CommandsAndClicksReachTheOwner) {
     m_tray.onCommand = [&commands](int command) { commands << command; };
     m_tray.onClick = [&clicks] { ++clicks; };
     m_tray.onDoubleClick = [&doubleClicks] { ++doubleClicks; };
-    for (const int id : {CTrayIcon::kShowCommand, CTrayIcon::kAboutCommand, CTrayIcon::kExitCommand}) {
+    for (const int id :
+         {CTrayIcon::kShowCommand, CTrayIcon::kAboutCommand, CTrayIcon::kExitCommand}) {
         m_tray.menu()->itemById(id)->trigger();
     }
     EXPECT_EQ(commands, (QList<int>{32771, 32779, 32772}));
@@ -125,9 +127,9 @@ TEST(CTrayIconLate, TheIconAppearsWhenANotificationAreaComesLater) {
     ASSERT_TRUE(tray.Create(&owner, CTrayIcon::kTip, QIcon(QStringLiteral(":/icon/128"))));
     EXPECT_TRUE(tray.geometry().isEmpty());
     QProcess panel;
-    panel.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype",
-                                           "request", "--height", "32", "--SetDockType", "true",
-                                           "--transparent", "false"});
+    panel.start(QStringLiteral("trayer"),
+                {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
+                 "--SetDockType", "true", "--transparent", "false"});
     ASSERT_TRUE(panel.waitForStarted(5000));
     ASSERT_SOON(!tray.geometry().isEmpty() && tray.geometry().topLeft() != QPoint(0, 0), 10000);
     panel.terminate();

@@ -17,20 +17,28 @@ TEST(SkinFrame, PointerZonesInTheirOrder) {
         QPoint at;
         int zone;
     } cases[] = {
-        {{0, 0}, SkinFrame::kTopLeft},       {{4, 4}, SkinFrame::kTopLeft},
-        {{5, 0}, SkinFrame::kTop},           {{400, 2}, SkinFrame::kTop},
-        {{400, 3}, SkinFrame::kCaption},     {{799, 24}, SkinFrame::kCaption},
-        {{794, 1}, SkinFrame::kTop},         {{796, 1}, SkinFrame::kTopRight},
-        {{0, 25}, SkinFrame::kLeft},         {{1, 300}, SkinFrame::kLeft},
-        {{2, 300}, SkinFrame::kInner},       {{797, 300}, SkinFrame::kInner},
-        {{798, 300}, SkinFrame::kRight},     {{799, 519}, SkinFrame::kRight},
-        {{0, 528}, SkinFrame::kBottomLeft},  {{300, 528}, SkinFrame::kBottom},
-        {{796, 528}, SkinFrame::kBottomRight}, {{799, 521}, SkinFrame::kBottomRight},
+        {{0, 0}, SkinFrame::kTopLeft},
+        {{4, 4}, SkinFrame::kTopLeft},
+        {{5, 0}, SkinFrame::kTop},
+        {{400, 2}, SkinFrame::kTop},
+        {{400, 3}, SkinFrame::kCaption},
+        {{799, 24}, SkinFrame::kCaption},
+        {{794, 1}, SkinFrame::kTop},
+        {{796, 1}, SkinFrame::kTopRight},
+        {{0, 25}, SkinFrame::kLeft},
+        {{1, 300}, SkinFrame::kLeft},
+        {{2, 300}, SkinFrame::kInner},
+        {{797, 300}, SkinFrame::kInner},
+        {{798, 300}, SkinFrame::kRight},
+        {{799, 519}, SkinFrame::kRight},
+        {{0, 528}, SkinFrame::kBottomLeft},
+        {{300, 528}, SkinFrame::kBottom},
+        {{796, 528}, SkinFrame::kBottomRight},
+        {{799, 521}, SkinFrame::kBottomRight},
         {{800, 300}, SkinFrame::kNothing},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(SkinFrame::zoneForPointer(kWindow, c.at), c.zone)
-            << c.at.x() << "," << c.at.y();
+        EXPECT_EQ(SkinFrame::zoneForPointer(kWindow, c.at), c.zone) << c.at.x() << "," << c.at.y();
     }
 }
 

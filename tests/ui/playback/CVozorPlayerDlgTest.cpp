@@ -1,10 +1,10 @@
 #include "playback/CVozorPlayerDlg.h"
 
-#include "session/AppContext.h"
-#include "widgets/Messages.h"
 #include "playback/CDsopocx.h"
+#include "session/AppContext.h"
 #include "support/ManualClock.h"
 #include "support/UiFixture.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -56,9 +56,10 @@ TEST_F(CVozorPlayerDlgTest, InitialisesThenPlaysInTheControlsOrder) {
     m_context.currentAddress = QStringLiteral("zar://127.0.0.2/live/ch101");
     m_context.currentChannelName = QStringLiteral("VELOニュース24");
     message(player, Messages::kPlayCurrent);
-    EXPECT_EQ(m_ui.controlCalls(),
-              (QStringList{QStringLiteral("101"), QStringLiteral("11 QString:zar://127.0.0.2/live/ch101"),
-                           QStringLiteral("21 QString:VELOニュース24"), QStringLiteral("100")}));
+    EXPECT_EQ(
+        m_ui.controlCalls(),
+        (QStringList{QStringLiteral("101"), QStringLiteral("11 QString:zar://127.0.0.2/live/ch101"),
+                     QStringLiteral("21 QString:VELOニュース24"), QStringLiteral("100")}));
     int playing = 0;
     player.control().QueryState(2, playing);
     EXPECT_NE(playing, 0);

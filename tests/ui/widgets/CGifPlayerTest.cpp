@@ -39,9 +39,9 @@ protected:
 
 TEST_F(CGifPlayerTest, FramesComposeWithTheirDisposal) {
     GifEncoder encoder(QSize(8, 8));
-    encoder.addFrame(solid(8, 8, kRed), 20, 1);                    // stays
-    encoder.addFrame(solid(4, 4, kBlue), 20, 2, QPoint(0, 0));     // then the background
-    encoder.addFrame(solid(4, 4, kGreen), 20, 3, QPoint(4, 4));    // then what was there
+    encoder.addFrame(solid(8, 8, kRed), 20, 1);                  // stays
+    encoder.addFrame(solid(4, 4, kBlue), 20, 2, QPoint(0, 0));   // then the background
+    encoder.addFrame(solid(4, 4, kGreen), 20, 3, QPoint(4, 4));  // then what was there
     ASSERT_EQ(m_player.Load(encoder.encode(true)), 1);
     EXPECT_EQ(m_player.frameCount(), 3);
     EXPECT_EQ(m_player.GetSize(), QSize(8, 8));

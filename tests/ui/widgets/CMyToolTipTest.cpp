@@ -1,5 +1,5 @@
-#include "widgets/CMyToolTip.h"
 #include "support/QtWait.h"
+#include "widgets/CMyToolTip.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -32,8 +32,8 @@ protected:
         const QString path = m_folder.filePath(QStringLiteral("Update.exe"));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\necho started > '" + m_folder.filePath(QStringLiteral("mark")).toUtf8() +
-                   "'\n");
+        file.write("#!/bin/sh\necho started > '" +
+                   m_folder.filePath(QStringLiteral("mark")).toUtf8() + "'\n");
         file.close();
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
         return path;
@@ -50,7 +50,8 @@ protected:
 
 TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox) {
     balloon().SetBody(QStringLiteral("一行目#二行目#最後は閉じていない"));
-    EXPECT_EQ(balloon().bodyLines(), (QStringList{QStringLiteral("一行目"), QStringLiteral("二行目")}));
+    EXPECT_EQ(balloon().bodyLines(),
+              (QStringList{QStringLiteral("一行目"), QStringLiteral("二行目")}));
     ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
     const int narrow = balloon().boxRect().width();
     const int twoLines = balloon().boxRect().height();
@@ -61,13 +62,15 @@ TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox)
     EXPECT_GT(balloon().boxRect().height(), twoLines);
     // The tail reaches below the box, and the whole balloon stays on the screen.
     EXPECT_GT(balloon().height(), balloon().boxRect().height());
-    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(balloon().geometry()));
+    EXPECT_TRUE(
+        QGuiApplication::primaryScreen()->availableGeometry().contains(balloon().geometry()));
     EXPECT_EQ(balloon().closeButtonRect().size(), QSize(16, 16));
     const QImage shot = balloon().grab().toImage();
     EXPECT_EQ(shot.pixel(balloon().boxRect().center()), CMyToolTip::kFill.rgb());
 
     // A title wider than every line, drawn beside the icon, still ends before the close button.
-    balloon().SetTitle(QStringLiteral("VELOの新しいバージョンを発見します。ここにクリックしてください"));
+    balloon().SetTitle(
+        QStringLiteral("VELOの新しいバージョンを発見します。ここにクリックしてください"));
     ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
     QFont bold = QApplication::font();
     bold.setPixelSize(14);
@@ -87,11 +90,11 @@ TEST_F(CMyToolTipTest, WithoutTheIconsPlaceItShowsWithoutATailAtTheCornerByThePa
         QRect available;
         QPoint at;
     } cases[] = {
-        {QRect(0, 0, 1280, 768), QPoint(980, 668)},   // panel at the bottom
-        {QRect(0, 32, 1280, 768), QPoint(980, 32)},   // at the top
-        {QRect(48, 0, 1232, 800), QPoint(48, 700)},   // at the left
-        {QRect(0, 0, 1232, 800), QPoint(932, 700)},   // at the right
-        {screen, QPoint(980, 700)},                   // none: the bottom right corner
+        {QRect(0, 0, 1280, 768), QPoint(980, 668)},  // panel at the bottom
+        {QRect(0, 32, 1280, 768), QPoint(980, 32)},  // at the top
+        {QRect(48, 0, 1232, 800), QPoint(48, 700)},  // at the left
+        {QRect(0, 0, 1232, 800), QPoint(932, 700)},  // at the right
+        {screen, QPoint(980, 700)},                  // none: the bottom right corner
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CMyToolTip::cornerNearPanel(screen, c.available, size), c.at)
