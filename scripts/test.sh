@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the main build, the same tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer, and a timed run of each fuzz target. Safe to run again.
-# usage: scripts/test.sh [STAGE...]   stages: build, asan, tsan, fuzz (default: all, in order)
+# usage: scripts/test.sh [STAGE...]   stages: format, build, asan, tsan, fuzz (default: all, in order)
 # VELO_FUZZ_SECONDS sets the fuzzing time per target (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(build asan tsan fuzz)
+[ ${#stages[@]} -gt 0 ] || stages=(format build asan tsan fuzz)
 for stage in "${stages[@]}"; do
     case "$stage" in
-        build|asan|tsan|fuzz) ;;
-        *) echo "usage: $0 [build|asan|tsan|fuzz]..." >&2; exit 2 ;;
+        format|build|asan|tsan|fuzz) ;;
+        *) echo "usage: $0 [format|build|asan|tsan|fuzz]..." >&2; exit 2 ;;
     esac
 done
 
@@ -20,6 +20,11 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 # The compiler cache finds the same sources again in another clone of the project.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
+
+stage_format() {
+    echo "== Format"
+    scripts/format.sh --check
+}
 
 stage_build() {
     echo "== Build and test"
