@@ -58,6 +58,8 @@ CChannelNavigator::CChannelNavigator(AppContext& context, const QString& statePa
             }
         },
         true);
+    // What plays is the owner's to say; a started channel becomes the latest watched.
+    connect(&m_context.nowPlaying, &NowPlaying::started, this, &CChannelNavigator::played);
     tree->isFavourite = [this](const ChannelInfo* channel) {
         return m_state.favourites(serviceId()).contains(channel->id);
     };
@@ -264,7 +266,7 @@ void CChannelNavigator::zap(int step) {
 }
 
 void CChannelNavigator::returnToPrevious() {
-    QTreeWidgetItem* item = m_tree->itemForChannel(channelById(m_context.previousChannelId));
+    QTreeWidgetItem* item = m_tree->itemForChannel(channelById(m_context.nowPlaying.previousId()));
     if (item != nullptr) {
         m_tree->playItem(item);
         const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);

@@ -80,7 +80,7 @@ protected:
     QString playing() {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        return m_context.currentChannelId;
+        return m_context.nowPlaying.id();
     }
     static QStringList ids(const QTreeWidgetItem* group) {
         QStringList list;
@@ -298,7 +298,8 @@ TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack)
         dialog->hideSidePanel();
         dialog->navigator()->saveWindow(dialog->sideHidden());
     }
-    m_context.currentChannelId.clear();
+    // A new run: nothing has played yet.
+    m_context.nowPlaying.start(ChannelInfo{});
     {
         auto dialog = startWindow();
         CChannelTreeCtrl* tree = dialog->tree();
