@@ -17,7 +17,6 @@
 
 #include <QPointer>
 #include <QProcess>
-#include <QTimer>
 #include <algorithm>
 
 ClientSession::ClientSession(AppContext& context, QObject* parent)
@@ -201,7 +200,7 @@ void ClientSession::closeDown(std::function<void()> then) {
         finishCloseDown(true, std::move(then));
         return;
     }
-    QTimer::singleShot(kCompanionDelayMs, this, [this, companion, then = std::move(then)] {
+    m_context.clock->singleShot(kCompanionDelayMs, this, [this, companion, then = std::move(then)] {
         QProcess::startDetached(companion, {});
         finishCloseDown(true, then);
     });
