@@ -516,7 +516,8 @@ int CliCommands::pulse(const QStringList& args) {
     const ConfigFile config(configFolder());
     ServiceState state;
     state.setServerUrl(config.serverUrl(ConfigFile::kServerUrlForTicket));
-    const KeepAlive::PulseResult result = KeepAlive::SendPulse(config, state, Clock::system());
+    const KeepAlive::PulseResult result =
+        KeepAlive::SendPulse(config, state, Clock::system().tickCount());
     printState(state);
     switch (result) {
         case KeepAlive::PulseResult::Accepted:
