@@ -1,7 +1,7 @@
 #include "CliCommands.h"
 
 #include "ads/AdArchive.h"
-#include "ads/AdDownloadThread.h"
+#include "ads/AdDownload.h"
 #include "catalogue/ChannelList.h"
 #include "catalogue/ChannelSearch.h"
 #include "common/Cipher.h"
@@ -21,7 +21,7 @@
 #include "session/ConfigFile.h"
 #include "session/SavedLogin.h"
 #include "update/DatagramReply.h"
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 
 #include <arpa/inet.h>
 
@@ -576,7 +576,7 @@ int CliCommands::updateCheck(const QStringList& args) {
         printState(state);
         return failed(QStringLiteral("the server does not answer"));
     }
-    const QString reply = UpdateCheckThread::askOnce(state, seconds * 1000);
+    const QString reply = UpdateCheck::askOnce(state, seconds * 1000);
     m_out << "server address: " << ipText(state.serverIp()) << Qt::endl;
     if (reply.isEmpty()) {
         return failed(QStringLiteral("no reply within %1 s").arg(seconds));
@@ -653,7 +653,7 @@ int CliCommands::ads(QStringList args) {
     }
     const QString folder = configFolder();
     std::vector<AdDownload::Fetch> fetched;
-    AdDownload::AdDownloadThread(folder, ConfigFile(folder).adServer(), uuid, &fetched);
+    AdDownload::FetchAll(folder, ConfigFile(folder).adServer(), uuid, &fetched);
     bool any = false;
     for (const AdDownload::Fetch& fetch : fetched) {
         m_out << "address: "

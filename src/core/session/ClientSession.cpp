@@ -1,6 +1,6 @@
 #include "session/ClientSession.h"
 
-#include "ads/AdDownloadThread.h"
+#include "ads/AdDownload.h"
 #include "catalogue/ChannelList.h"
 #include "platform/AsyncTask.h"
 #include "platform/Clock.h"
@@ -59,7 +59,7 @@ void ClientSession::startAdDownload() {
         m_context.workers.pool(), this,
         [folder, uuid] {
             std::vector<AdDownload::Fetch> fetched;
-            AdDownload::AdDownloadThread(folder, ConfigFile(folder).adServer(), uuid, &fetched);
+            AdDownload::FetchAll(folder, ConfigFile(folder).adServer(), uuid, &fetched);
             return std::any_of(fetched.begin(), fetched.end(),
                                [](const AdDownload::Fetch& fetch) { return fetch.unpacked; });
         },
@@ -280,9 +280,9 @@ void ClientSession::startUpdateCheck() {
     if (m_updateCheck) {
         return;
     }
-    m_updateCheck = std::make_unique<UpdateCheckThread>(m_context.service);
+    m_updateCheck = std::make_unique<UpdateCheck>(m_context.service);
     m_updateCheck->setTiming(m_updateTiming);
-    UpdateCheckThread* check = m_updateCheck.get();
+    UpdateCheck* check = m_updateCheck.get();
     QPointer<ClientSession> self(this);
     // The check blocks in its own thread; its findings reach the session as queued calls.
     connect(&m_updateThread, &QThread::started, [check, self] {

@@ -3,7 +3,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/WindowFinder.h"
 #include "update/CUpdateDlg.h"
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 #include "widgets/CMyToolTip.h"
 
 #include <QFile>
@@ -16,7 +16,7 @@ CUpdateOffer::CUpdateOffer(QWidget* owner, QString programFolder, Clock& clock)
 
 void CUpdateOffer::showBalloon(const QString& text2) {
     CMyToolTip& balloon = CMyToolTip::GetBalloon();
-    balloon.SetTitle(UpdateCheckThread::kBalloonTitle);
+    balloon.SetTitle(UpdateCheck::kBalloonTitle);
     balloon.SetBody(text2);
     balloon.ShowAtTray(m_clock, iconRect ? iconRect() : QRect(), m_programFolder, endForUpdater);
 }
