@@ -680,9 +680,10 @@ int CliCommands::captcha(const QStringList& args) {
     }
     const QString folder = configFolder();
     const QString file = args.isEmpty() ? CaptchaDownload::imagePath(folder) : args[0];
+    CaptchaDownload::Tickets tickets;
     const CaptchaDownload::Result result =
         CaptchaDownload::Download(ConfigFile(folder).serverUrl(ConfigFile::kServerUrlForCaptcha),
-                                  file, CaptchaDownload::nextTicket());
+                                  file, tickets, tickets.next());
     if (!result.ok) {
         return failed(QStringLiteral("no captcha could be fetched into %1").arg(file));
     }
