@@ -243,3 +243,71 @@ TEST(VeloCli, SearchListsWhatTheClientsSearchFinds) {
     EXPECT_EQ(velo({"search", "a", "--list", dir.filePath(QStringLiteral("missing.xml"))}).exitCode,
               2);
 }
+
+// Every command counts its arguments before it touches a file or the network, and says what is
+// wrong in its own words; the help names every command, so none is left out of either.
+TEST(VeloCli, EveryCommandRefusesAWrongArgumentCountAndTheHelpNamesIt) {
+    struct Case {
+        QStringList args;
+        QString message;
+    };
+    const QList<Case> cases = {
+        {{"encrypt"}, "missing argument: TEXT"},
+        {{"encrypt", "a", "b"}, "encrypt takes one TEXT"},
+        {{"decrypt"}, "missing argument: HEX"},
+        {{"decrypt", "00", "11"}, "decrypt takes one HEX"},
+        {{"config"}, "missing argument: get or set"},
+        {{"config", "get"}, "missing argument: KEY"},
+        {{"config", "get", "ServerUrl", "x"}, "config get takes one KEY"},
+        // A wrong key is named before the rest is counted.
+        {{"config", "set", "NoSuchKey"}, "unknown key: NoSuchKey"},
+        {{"config", "set", "ServerUrl"}, "missing argument: VALUE"},
+        {{"config", "set", "ServerUrl", "a", "b"}, "config set takes one KEY and one VALUE"},
+        {{"cipher"}, "missing argument: encrypt or decrypt"},
+        {{"cipher", "sideways"}, "missing argument: HEXBYTES"},
+        {{"cipher", "encrypt", "00", "11"}, "cipher takes a direction and one HEXBYTES"},
+        {{"login", "--remember", "id"}, "missing argument: PASSWORD"},
+        {{"login", "id", "pw", "x"}, "too many arguments: x"},
+        {{"logout", "id"}, "missing argument: PASSWORD"},
+        {{"ticket", "x", "y"}, "too many arguments: x y"},
+        {{"channels", "x"}, "too many arguments: x"},
+        {{"pulse", "x"}, "too many arguments: x"},
+        {{"balance"}, "missing argument: ID"},
+        {{"update-check", "1", "2"}, "update-check takes at most SECONDS"},
+        {{"probe"}, "missing argument: HOST"},
+        {{"unzip", "a", "b", "c"}, "too many arguments: c"},
+        {{"ads", "x", "--uuid", "u"}, "too many arguments: x"},
+        {{"ads", "--uuid"}, "missing argument after --uuid"},
+        {{"captcha", "a", "b", "c"}, "too many arguments: b c"},
+        {{"register", "e", "p", "c"}, "missing argument: CODE"},
+        {{"findpwd", "e", "c", "x"}, "too many arguments: x"},
+        {{"search", "--list", "f"}, "missing argument: QUERY"},
+    };
+    QTemporaryDir dir;
+    QStringList tested = {"help"};
+    for (const Case& c : cases) {
+        const CliRun run = velo(QStringList{"--dir", dir.path()} + c.args);
+        const std::string shown = c.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(run.exitCode, 2) << shown;
+        EXPECT_TRUE(run.out.isEmpty()) << shown;
+        EXPECT_EQ(run.err, QStringLiteral("velo-cli: %1\n").arg(c.message)) << shown;
+        tested << c.args[0];
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+
+    // The help takes whatever follows it; without a command the same text goes to stderr.
+    const CliRun help = velo({"help", "anything"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(velo({}).err, help.out);
+    QStringList listed;
+    for (const QString& row : help.out.split(QLatin1Char('\n'))) {
+        if (row.startsWith(QLatin1String("  ")) && row.at(2) != QLatin1Char(' ')) {
+            listed << row.section(QLatin1Char(' '), 2, 2);
+        }
+    }
+    tested.removeDuplicates();
+    listed.removeDuplicates();
+    tested.sort();
+    listed.sort();
+    EXPECT_EQ(listed, tested);
+}

@@ -5,6 +5,19 @@
 
 namespace {
 
+// The same id whether it is typed with or without leading zeros.
+bool sameId(const QString& typed, const QString& id) {
+    const QString trimmed = id.trimmed();
+    if (typed == trimmed) {
+        return true;
+    }
+    bool typedNumber = false;
+    bool idNumber = false;
+    const qlonglong a = typed.toLongLong(&typedNumber);
+    const qlonglong b = trimmed.toLongLong(&idNumber);
+    return typedNumber && idNumber && a == b;
+}
+
 int readChannels(CXmlDoc& doc, ChannelList& lists) {
     doc.ResetPos();
     int setCounter = 0;
@@ -93,6 +106,19 @@ const ChannelInfo* FindChosenChannel(const ChannelList& lists, const ChannelInfo
         }
     }
     return FindChannelByName(lists, name);
+}
+
+const ChannelInfo* ChannelById(const ChannelList& lists, const QString& id) {
+    const QString typed = id.trimmed();
+    if (typed.isEmpty()) {
+        return nullptr;
+    }
+    for (const auto& channel : lists.channels) {
+        if (sameId(typed, channel->id)) {
+            return channel.get();
+        }
+    }
+    return nullptr;
 }
 
 QString ChannelLabel(const ChannelInfo& channel) {

@@ -51,6 +51,10 @@ const ChannelInfo* FindChannelByName(const ChannelList& lists, const QString& na
 const ChannelInfo* FindChosenChannel(const ChannelList& lists, const ChannelInfo* chosen,
                                      const QString& name);
 
+// The channel of LISTS whose id is ID, typed with or without leading zeros; none when no channel
+// has it.
+const ChannelInfo* ChannelById(const ChannelList& lists, const QString& id);
+
 // The text a channel shows in the list: long names are cut and VIP channels marked.
 QString ChannelLabel(const ChannelInfo& channel);
 

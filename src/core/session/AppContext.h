@@ -5,13 +5,13 @@
 #include "service/CaptchaDownload.h"
 #include "service/ServiceState.h"
 #include "service/SessionRecord.h"
+#include "session/NowPlaying.h"
 
 #include <QString>
 
 #include <memory>
 
 class Clock;
-struct ChannelInfo;
 
 // What the client's parts share for one run: the program folder, who is signed in, what the
 // service exchanges left behind, the channel being played, the threads for blocking work and the
@@ -38,13 +38,7 @@ struct AppContext {
     WorkerPool workers;
 
     // The channel chosen in the tree and the one playing, with the one before it.
-    QString selectedChannelName;
-    const ChannelInfo* selectedChannel = nullptr;  // the record behind the chosen tree item
-    QString currentChannelName;
-    QString previousChannelName;
-    QString currentChannelId;
-    QString previousChannelId;
-    QString currentAddress;
+    NowPlaying nowPlaying;
 
     // 1 when the playback control was made with sign-in data and became ready.
     int controlReady = 0;

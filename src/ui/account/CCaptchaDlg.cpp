@@ -1,6 +1,7 @@
 #include "account/CCaptchaDlg.h"
 
 #include "platform/AsyncTask.h"
+#include "service/AccountExchange.h"
 #include "service/CaptchaDownload.h"
 #include "session/AppContext.h"
 #include "session/ConfigFile.h"
@@ -149,4 +150,28 @@ void CCaptchaDlg::paintEvent(QPaintEvent*) {
     if (!m_background.isNull()) {
         p.drawPixmap(0, 0, m_background);
     }
+}
+
+void CCaptchaDlg::makeButtons(const QRect& submit, const std::array<int, 4>& bitmaps,
+                              const QRect& close) {
+    m_submit = new CSkinButton(this);
+    m_submit->setGeometry(submit);
+    m_submit->SetBitmaps(bitmaps[0], bitmaps[1], bitmaps[2], bitmaps[3]);
+    m_close = new CSkinButton(this);
+    m_close->setGeometry(close);
+    m_close->SetBitmaps(281, 280, 282, 280);
+    connect(m_submit, &QAbstractButton::clicked, this, &CCaptchaDlg::submit);
+    connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+void CCaptchaDlg::send(std::function<AccountExchange::Reply(const ConfigFile&)> exchange) {
+    setBusy(true);
+    const QString folder = m_context.m_strExeDir;
+    AsyncTask::runThenCallback(
+        m_context.workers.pool(), this,
+        [folder, exchange = std::move(exchange)] { return exchange(ConfigFile(folder)); },
+        [this](const AccountExchange::Reply& reply) {
+            setBusy(false);
+            onReply(reply);
+        });
 }

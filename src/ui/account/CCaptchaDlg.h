@@ -3,7 +3,14 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include <array>
+#include <functional>
+
 struct AppContext;
+class ConfigFile;
+namespace AccountExchange {
+struct Reply;
+}
 class CSkinButton;
 class QLabel;
 class QLineEdit;
@@ -22,6 +29,8 @@ public:
     bool busy() const { return m_busy; }
     // Captcha fetches started by this dialog and not yet come back.
     int captchaFetchesRunning() const { return m_fetchesRunning; }
+    CSkinButton* submitButton() const { return m_submit; }
+    CSkinButton* closeButton() const { return m_close; }
 
     // Starts a new captcha fetch and returns at once.
     void FetchCaptcha();
@@ -37,7 +46,13 @@ protected:
     QLineEdit* makeEdit(const QRect& geometry);
     QLabel* makeMessage(const QRect& geometry, int pixelSize);
     QLabel* makeCaptchaImage(const QRect& geometry);
-    void setSubmitButton(CSkinButton* button) { m_submit = button; }
+    // The submit button at SUBMIT painted from BITMAPS, and the caption's close button at CLOSE:
+    // one submits the form, the other closes the dialog.
+    void makeButtons(const QRect& submit, const std::array<int, 4>& bitmaps, const QRect& close);
+    // Sends the form: EXCHANGE runs beside the dialog, which is busy until its reply comes to
+    // onReply. A reply that comes after the dialog is gone touches nothing.
+    void send(std::function<AccountExchange::Reply(const ConfigFile&)> exchange);
+    virtual void onReply(const AccountExchange::Reply& reply) = 0;
 
     void showMessage(const QString& text);
     void setBusy(bool busy);
@@ -57,6 +72,7 @@ private:
     QLabel* m_message = nullptr;
     QLabel* m_captcha = nullptr;
     CSkinButton* m_submit = nullptr;
+    CSkinButton* m_close = nullptr;
     bool m_busy = false;
     quint64 m_latestFetch = 0;
     int m_fetchesRunning = 0;

@@ -4,10 +4,6 @@
 
 #include <QString>
 
-namespace AccountExchange {
-struct Reply;
-}
-
 // Asks the service to mail a forgotten password to the account's address, proven by the code of
 // the captcha. Stays open whatever the answer, so the user can read it and try again.
 class CFindCodeDlg : public CCaptchaDlg {
@@ -18,19 +14,14 @@ public:
 
     QLineEdit* emailEdit() const { return m_emailEdit; }
     QLineEdit* codeEdit() const { return m_codeEdit; }
-    CSkinButton* submitButton() const { return m_submitButton; }
-    CSkinButton* closeButton() const { return m_closeButton; }
 
 protected:
     void submit() override;
+    void onReply(const AccountExchange::Reply& reply) override;
 
 private:
-    void onReply(const AccountExchange::Reply& reply);
-
     QLineEdit* m_emailEdit = nullptr;
     QLineEdit* m_codeEdit = nullptr;
-    CSkinButton* m_submitButton = nullptr;
-    CSkinButton* m_closeButton = nullptr;
     QString m_email;
     QString m_code;
 };

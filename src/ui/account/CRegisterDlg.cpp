@@ -1,6 +1,5 @@
 #include "account/CRegisterDlg.h"
 
-#include "platform/AsyncTask.h"
 #include "service/AccountExchange.h"
 #include "session/AppContext.h"
 #include "session/ConfigFile.h"
@@ -20,22 +19,14 @@ CRegisterDlg::CRegisterDlg(AppContext& context, QWidget* parent)
     m_codeEdit = makeEdit(QRect(143, 166, 50, 18));
     makeCaptchaImage(QRect(198, 166, 50, 18));
 
-    m_submitButton = new CSkinButton(this);
-    m_submitButton->setGeometry(195, 200, 76, 22);
-    m_submitButton->SetBitmaps(311, 309, 310, 309);
-    setSubmitButton(m_submitButton);
-    m_closeButton = new CSkinButton(this);
-    m_closeButton->setGeometry(418, 15, 10, 10);
-    m_closeButton->SetBitmaps(281, 280, 282, 280);
+    makeButtons(QRect(195, 200, 76, 22), {311, 309, 310, 309}, QRect(418, 15, 10, 10));
     makeMessage(QRect(60, 230, 320, 15), 12);
 
-    connect(m_submitButton, &QAbstractButton::clicked, this, &CRegisterDlg::submit);
-    connect(m_closeButton, &QAbstractButton::clicked, this, &QDialog::reject);
     setTabOrder(m_emailEdit, m_passwordEdit);
     setTabOrder(m_passwordEdit, m_confirmationEdit);
     setTabOrder(m_confirmationEdit, m_codeEdit);
-    setTabOrder(m_codeEdit, m_submitButton);
-    setTabOrder(m_submitButton, m_closeButton);
+    setTabOrder(m_codeEdit, submitButton());
+    setTabOrder(submitButton(), closeButton());
 
     FetchCaptcha();
 }
@@ -54,18 +45,12 @@ void CRegisterDlg::submit() {
         startOver();
         return;
     }
-    setBusy(true);
-    const QString folder = context().m_strExeDir;
-    AsyncTask::runThenCallback(
-        context().workers.pool(), this,
-        [folder, email = m_email, password = m_password, code = m_code] {
-            return AccountExchange::Register(ConfigFile(folder), email, password, code);
-        },
-        [this](const AccountExchange::Reply& reply) { onReply(reply); });
+    send([email = m_email, password = m_password, code = m_code](const ConfigFile& config) {
+        return AccountExchange::Register(config, email, password, code);
+    });
 }
 
 void CRegisterDlg::onReply(const AccountExchange::Reply& reply) {
-    setBusy(false);
     using Kind = AccountExchange::Reply::Kind;
     switch (reply.kind) {
         case Kind::NetworkFailure:

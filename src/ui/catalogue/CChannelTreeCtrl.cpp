@@ -491,13 +491,7 @@ void CChannelTreeCtrl::setPlaying(QTreeWidgetItem* item) {
 }
 
 void CChannelTreeCtrl::requestPlay(QTreeWidgetItem* item, bool keepPrevious) {
-    if (!keepPrevious) {
-        m_context.previousChannelName = m_context.currentChannelName;
-        m_context.previousChannelId = m_context.currentChannelId;
-    }
-    m_context.selectedChannelName = item->text(0);
-    m_context.currentChannelName = item->text(0);
-    m_context.selectedChannel = itemChannel(item);
+    m_context.nowPlaying.choose(item->text(0), itemChannel(item), keepPrevious);
     if (m_owner != nullptr) {
         QCoreApplication::postEvent(m_owner, new Messages::WindowMessage(Messages::kPlaySelected));
     }

@@ -272,7 +272,7 @@ int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
         return 0;
     }
     // The records the tree items point at are replaced: a choice made before no longer counts.
-    m_context.selectedChannel = nullptr;
+    m_context.nowPlaying.forgetChosenRecord();
     tree()->FillChannelTree(*lists);
     m_lists = std::move(lists);
     m_side.listFilled(*m_lists);
@@ -328,10 +328,7 @@ void CMainDlg::fillWindowMenu(QMenu& menu) {
 }
 
 void CMainDlg::closeFromCaption() {
-    if (!m_context.currentChannelId.isEmpty() && !m_context.currentChannelName.isEmpty()) {
-        m_context.previousChannelId = m_context.currentChannelId;
-        m_context.previousChannelName = m_context.currentChannelName;
-    }
+    m_context.nowPlaying.keepForReturn();
     close();
 }
 
@@ -417,14 +414,14 @@ void CMainDlg::onPlaySelected() {
         return;
     }
     // The tree item says which channel it shows; its label may be shortened or marked.
+    NowPlaying& nowPlaying = m_context.nowPlaying;
     const ChannelInfo* channel =
-        FindChosenChannel(*m_lists, m_context.selectedChannel, m_context.selectedChannelName);
+        FindChosenChannel(*m_lists, nowPlaying.chosenRecord(), nowPlaying.chosenLabel());
     if (channel == nullptr) {
         return;
     }
-    m_context.currentAddress = channel->address;
-    m_context.currentChannelId = channel->id;
-    m_navigator->played(*channel);
+    // The navigator hears of it from the owner and remembers it as watched.
+    nowPlaying.start(*channel);
     QCoreApplication::postEvent(m_player, new Messages::WindowMessage(Messages::kPlayCurrent));
     m_context.traceEvent("play-requested");
 }

@@ -122,8 +122,8 @@ void CVozorPlayerDlg::play() {
 }
 
 void CVozorPlayerDlg::startChannel() {
-    m_control->SetPlayAddress(m_context.currentAddress);
-    m_control->SetChannelName(m_context.currentChannelName);
+    m_control->SetPlayAddress(m_context.nowPlaying.address());
+    m_control->SetChannelName(m_context.nowPlaying.name());
     m_control->StartPlay();
 }
 

@@ -94,3 +94,21 @@ TEST(ChannelLabel, CutsLongNamesAndMarksVip) {
     channel.vip = QStringLiteral("yes");
     EXPECT_EQ(ChannelLabel(channel), QStringLiteral("短い  VIP"));
 }
+
+TEST(ChannelById, MatchesTheIdAsTypedWithOrWithoutLeadingZeros) {
+    ChannelList lists;
+    for (const char* id : {"0101", " 502 ", "abc"}) {
+        auto channel = std::make_unique<ChannelInfo>();
+        channel->id = QString::fromLatin1(id);
+        lists.channels.push_back(std::move(channel));
+    }
+    const struct {
+        const char* typed;
+        int found;  // index in the list, -1: none
+    } cases[] = {{"101", 0}, {"0101", 0}, {"00101", 0}, {"502", 1}, {" 0502", 1},
+                 {"abc", 2}, {"10", -1},  {"", -1},     {"  ", -1}, {"ab", -1}};
+    for (const auto& c : cases) {
+        const ChannelInfo* expected = c.found < 0 ? nullptr : lists.channels[c.found].get();
+        EXPECT_EQ(ChannelById(lists, QString::fromLatin1(c.typed)), expected) << c.typed;
+    }
+}

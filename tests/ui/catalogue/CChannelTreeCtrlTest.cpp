@@ -59,18 +59,20 @@ TEST_F(CChannelTreeCtrlTest, ClickOnAGroupOpensAndClosesIt) {
 }
 
 TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
-    m_context.currentChannelName = QStringLiteral("before");
-    m_context.currentChannelId = QStringLiteral("7");
+    ChannelInfo before;
+    before.id = QStringLiteral("7");
+    m_context.nowPlaying.choose(QStringLiteral("before"), &before, false);
+    m_context.nowPlaying.start(before);
     QTreeWidgetItem* channel = m_group->child(0);
     m_tree.setCurrentItem(channel);
     QTest::mouseDClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(channel));
     QCoreApplication::processEvents();
     EXPECT_EQ(m_owner.count, 1);
     EXPECT_EQ(m_tree.playingItem(), channel);
-    EXPECT_EQ(m_context.selectedChannelName, QStringLiteral("チャンネル 0"));
-    EXPECT_EQ(m_context.selectedChannel, &m_channel);
-    EXPECT_EQ(m_context.previousChannelName, QStringLiteral("before"));
-    EXPECT_EQ(m_context.previousChannelId, QStringLiteral("7"));
+    EXPECT_EQ(m_context.nowPlaying.chosenLabel(), QStringLiteral("チャンネル 0"));
+    EXPECT_EQ(m_context.nowPlaying.chosenRecord(), &m_channel);
+    EXPECT_EQ(m_context.nowPlaying.previousName(), QStringLiteral("before"));
+    EXPECT_EQ(m_context.nowPlaying.previousId(), QStringLiteral("7"));
 
     // A group plays nothing.
     m_tree.setCurrentItem(m_group);
@@ -82,8 +84,8 @@ TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
     m_tree.playFromMenu(m_group->child(1));
     QCoreApplication::processEvents();
     EXPECT_EQ(m_owner.count, 2);
-    EXPECT_EQ(m_context.currentChannelName, QStringLiteral("チャンネル 1"));
-    EXPECT_EQ(m_context.previousChannelName, QStringLiteral("before"));
+    EXPECT_EQ(m_context.nowPlaying.name(), QStringLiteral("チャンネル 1"));
+    EXPECT_EQ(m_context.nowPlaying.previousName(), QStringLiteral("before"));
     m_tree.ClearPlayingItem();
     EXPECT_EQ(m_tree.playingItem(), nullptr);
 }
@@ -197,7 +199,7 @@ TEST_F(CChannelTreeCtrlTest, TheKeyboardMovesOpensClosesAndPlays) {
     QCoreApplication::processEvents();
     EXPECT_EQ(m_owner.count, 1);
     EXPECT_EQ(m_tree.playingItem(), m_group->child(0));
-    EXPECT_EQ(m_context.selectedChannel, &m_channel);
+    EXPECT_EQ(m_context.nowPlaying.chosenRecord(), &m_channel);
 
     // Left on a channel goes back to its group.
     QTest::keyClick(&m_tree, Qt::Key_Left);

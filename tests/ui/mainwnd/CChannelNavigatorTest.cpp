@@ -2,6 +2,7 @@
 
 #include "catalogue/CChannelTreeCtrl.h"
 #include "catalogue/ChannelList.h"
+#include "mainwnd/CChannelZapper.h"
 #include "mainwnd/CMainDlg.h"
 #include "playback/CVozorPlayerDlg.h"
 #include "session/AppContext.h"
@@ -80,7 +81,7 @@ protected:
     QString playing() {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        return m_context.currentChannelId;
+        return m_context.nowPlaying.id();
     }
     static QStringList ids(const QTreeWidgetItem* group) {
         QStringList list;
@@ -156,7 +157,7 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
               (QStringList{QStringLiteral("J-POPヒッツ"), QStringLiteral("J-POPヒッツ"),
                            QStringLiteral("クラシック音楽館"), QStringLiteral("ライブ・コンサート"),
                            QStringLiteral("演歌・歌謡曲")}));
-    EXPECT_TRUE(dialog->navigator()->typedDigits().isEmpty());
+    EXPECT_TRUE(dialog->navigator()->zapper().typedDigits().isEmpty());
 }
 
 TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARestartAndANewList) {
@@ -261,15 +262,16 @@ TEST_F(CChannelNavigatorTest, ZappingStepsThroughTheListAndDigitsChooseById) {
     QTest::keyClick(tree, Qt::Key_5);
     QTest::keyClick(tree, Qt::Key_0);
     QTest::keyClick(tree, Qt::Key_2);
-    EXPECT_EQ(dialog->navigator()->typedDigits(), QStringLiteral("502"));
-    ASSERT_NE(dialog->navigator()->digitsOverlay(), nullptr);
-    EXPECT_TRUE(dialog->navigator()->digitsOverlay()->isVisible());
-    EXPECT_EQ(dialog->navigator()->digitsOverlay()->text(), QStringLiteral("502"));
-    m_clock.advance(CChannelNavigator::kDigitPauseMs - 100);
+    EXPECT_EQ(dialog->navigator()->zapper().typedDigits(), QStringLiteral("502"));
+    ASSERT_NE(dialog->navigator()->zapper().digitsOverlay(), nullptr);
+    EXPECT_TRUE(dialog->navigator()->zapper().digitsOverlay()->isVisible());
+    EXPECT_EQ(dialog->navigator()->zapper().digitsOverlay()->text(), QStringLiteral("502"));
+    m_clock.advance(CChannelZapper::kDigitPauseMs - 100);
     EXPECT_EQ(playing(), QStringLiteral("205")) << "not before the pause is over";
     m_clock.advance(100);
     EXPECT_EQ(playing(), QStringLiteral("502"));
-    EXPECT_TRUE(dialog->navigator()->digitsOverlay()->text().startsWith(QStringLiteral("502 ")));
+    EXPECT_TRUE(
+        dialog->navigator()->zapper().digitsOverlay()->text().startsWith(QStringLiteral("502 ")));
 
     // Enter does not wait; an id that no channel has plays nothing and says so.
     QTest::keyClick(tree, Qt::Key_7);
@@ -281,8 +283,8 @@ TEST_F(CChannelNavigatorTest, ZappingStepsThroughTheListAndDigitsChooseById) {
     QTest::keyClick(tree, Qt::Key_9);
     QTest::keyClick(tree, Qt::Key_Enter);
     EXPECT_EQ(playing(), QStringLiteral("701"));
-    EXPECT_EQ(dialog->navigator()->digitsOverlay()->text(),
-              CChannelNavigator::kNoSuchChannel.arg(QStringLiteral("99")));
+    EXPECT_EQ(dialog->navigator()->zapper().digitsOverlay()->text(),
+              CChannelZapper::kNoSuchChannel.arg(QStringLiteral("99")));
 }
 
 TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack) {
@@ -298,7 +300,8 @@ TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack)
         dialog->hideSidePanel();
         dialog->navigator()->saveWindow(dialog->sideHidden());
     }
-    m_context.currentChannelId.clear();
+    // A new run: nothing has played yet.
+    m_context.nowPlaying.start(ChannelInfo{});
     {
         auto dialog = startWindow();
         CChannelTreeCtrl* tree = dialog->tree();

@@ -243,7 +243,7 @@ TEST_F(CMainDlgTest, ShortenedOrMarkedLabelsStillPlayTheirChannel) {
         EXPECT_EQ(playCalls(), (QStringList{QStringLiteral("11 QString:") + channel->address,
                                             QStringLiteral("21 QString:") + item->text(0),
                                             QStringLiteral("100")}));
-        EXPECT_EQ(m_context.currentChannelId, channel->id);
+        EXPECT_EQ(m_context.nowPlaying.id(), channel->id);
         EXPECT_EQ(dialog.tree()->playingItem(), item);
     }
 }

@@ -1,5 +1,6 @@
 #include "playback/CVozorPlayerDlg.h"
 
+#include "catalogue/ChannelList.h"
 #include "playback/CDsopocx.h"
 #include "session/AppContext.h"
 #include "support/ManualClock.h"
@@ -21,6 +22,13 @@ protected:
         m_context.session.SetUserId(QStringLiteral("demo@velo.example"));
         m_context.session.SetDisplayName(QStringLiteral("デモ"));
         m_context.session.SetPassword(QStringLiteral("demo1234"));
+    }
+    // The channel the main window would hand the player: chosen in the list, then started.
+    void choose(const QString& address, const QString& name) {
+        ChannelInfo channel;
+        channel.address = address;
+        m_context.nowPlaying.choose(name, nullptr, false);
+        m_context.nowPlaying.start(channel);
     }
     void message(CVozorPlayerDlg& player, int type, qintptr w = 0, qintptr l = 0) {
         Messages::WindowMessage event(type, w, l);
@@ -53,8 +61,7 @@ TEST_F(CVozorPlayerDlgTest, InitialisesThenPlaysInTheControlsOrder) {
     EXPECT_EQ(m_context.controlReady, 1);
 
     m_ui.clearControlCalls();
-    m_context.currentAddress = QStringLiteral("zar://127.0.0.2/live/ch101");
-    m_context.currentChannelName = QStringLiteral("VELOニュース24");
+    choose(QStringLiteral("zar://127.0.0.2/live/ch101"), QStringLiteral("VELOニュース24"));
     message(player, Messages::kPlayCurrent);
     EXPECT_EQ(
         m_ui.controlCalls(),
@@ -86,8 +93,7 @@ TEST_F(CVozorPlayerDlgTest, ControlMadeWithoutSignInIsMadeAgainBeforePlaying) {
 
     m_context.session.SetSignedIn(1);
     m_ui.clearControlCalls();
-    m_context.currentAddress = QStringLiteral("zar://a");
-    m_context.currentChannelName = QStringLiteral("A");
+    choose(QStringLiteral("zar://a"), QStringLiteral("A"));
     message(player, Messages::kPlayCurrent);
     QStringList expected{QStringLiteral("101"), QStringLiteral("destroy")};
     expected << initialisation(true);
@@ -138,8 +144,7 @@ TEST_F(CVozorPlayerDlgTest, AControlThatNeverGetsReadyHasFiveSecondsThenTheChann
     m_context.session.SetSignedIn(1);
     m_ui.setControlSlowness(-1);
     m_ui.clearControlCalls();
-    m_context.currentAddress = QStringLiteral("zar://a");
-    m_context.currentChannelName = QStringLiteral("A");
+    choose(QStringLiteral("zar://a"), QStringLiteral("A"));
     message(player, Messages::kPlayCurrent);
     EXPECT_TRUE(player.resetPending());
     EXPECT_FALSE(player.isVisible()) << "hidden while the new control gets ready";
