@@ -88,7 +88,7 @@ int CPlayerApp::InitInstance() {
             break;
     }
     // The picture stays and moves while the main window fetches what it needs.
-    CSplashScreenDlg splash;
+    CSplashScreenDlg splash(*m_context.clock);
     splash.show();
     RegisterPlaybackControl(m_context.m_strExeDir);
 

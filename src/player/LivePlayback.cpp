@@ -135,14 +135,18 @@ void LivePlayback::stop() {
     // the same turn of the event loop, so a zap replaces the stream and keeps the video output.
     if (m_player && !m_stopQueued) {
         m_stopQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            if (m_stopQueued && m_player) {
-                m_player->stop();
-                // Nothing plays: what only drawing needed (a GL window) goes until the next play.
-                m_view.surface().release();
-            }
-            m_stopQueued = false;
-        });
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_stopQueued && m_player) {
+                    m_player->stop();
+                    // Nothing plays: what only drawing needed (a GL window) goes until the next
+                    // play.
+                    m_view.surface().release();
+                }
+                m_stopQueued = false;
+            },
+            Qt::QueuedConnection);
     }
     m_view.setFullScreen(false);
     m_view.surface().clearPicture();

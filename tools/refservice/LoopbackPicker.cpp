@@ -2,7 +2,7 @@
 
 #include "platform/UdpSocket.h"
 #include "service/BalanceQuery.h"
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 
 #include <QRandomGenerator>
 
@@ -59,7 +59,7 @@ bool LoopbackPicker::portsFree(in_addr service, int tcpPort, QString& error) {
     in_addr partner{};
     partner.s_addr = UdpSocket::sourceAddressFor(service.s_addr);
     for (const in_addr address : {service, partner}) {
-        for (const int port : {int{UpdateCheckThread::kPort}, int{BalanceQuery::kLocalPort}}) {
+        for (const int port : {int{UpdateCheck::kPort}, int{BalanceQuery::kLocalPort}}) {
             if (!canBind(address, port, SOCK_DGRAM)) {
                 error = named(address, port, "UDP") + QStringLiteral(" is taken");
                 return false;

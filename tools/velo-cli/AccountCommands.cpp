@@ -8,9 +8,10 @@
 int CliCommands::captcha(const Call& call) {
     const QString folder = configFolder();
     const QString file = call.args.isEmpty() ? CaptchaDownload::imagePath(folder) : call.args[0];
+    CaptchaDownload::Tickets tickets;
     const CaptchaDownload::Result result =
         CaptchaDownload::Download(ConfigFile(folder).serverUrl(ConfigFile::kServerUrlForCaptcha),
-                                  file, CaptchaDownload::nextTicket());
+                                  file, tickets, tickets.next());
     if (!result.ok) {
         return failed(QStringLiteral("no captcha could be fetched into %1").arg(file));
     }

@@ -2,7 +2,7 @@
 #include "CliCommands.h"
 
 #include "ads/AdArchive.h"
-#include "ads/AdDownloadThread.h"
+#include "ads/AdDownload.h"
 #include "session/ConfigFile.h"
 
 #include <QDir>
@@ -30,8 +30,8 @@ int CliCommands::unzip(const Call& call) {
 int CliCommands::ads(const Call& call) {
     const QString folder = configFolder();
     std::vector<AdDownload::Fetch> fetched;
-    AdDownload::AdDownloadThread(folder, ConfigFile(folder).adServer(),
-                                 call.option.value_or(QString()), &fetched);
+    AdDownload::FetchAll(folder, ConfigFile(folder).adServer(), call.option.value_or(QString()),
+                         &fetched);
     bool any = false;
     for (const AdDownload::Fetch& fetch : fetched) {
         m_out << "address: "

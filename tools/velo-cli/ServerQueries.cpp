@@ -10,7 +10,7 @@
 #include "service/TicketRequest.h"
 #include "session/ConfigFile.h"
 #include "update/DatagramReply.h"
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 
 int CliCommands::ticket(const Call&) {
     const ConfigFile config(configFolder());
@@ -28,7 +28,8 @@ int CliCommands::pulse(const Call&) {
     const ConfigFile config(configFolder());
     ServiceState state;
     state.setServerUrl(config.serverUrl(ConfigFile::kServerUrlForTicket));
-    const KeepAlive::PulseResult result = KeepAlive::SendPulse(config, state, Clock::system());
+    const KeepAlive::PulseResult result =
+        KeepAlive::SendPulse(config, state, Clock::system().tickCount());
     printState(state);
     switch (result) {
         case KeepAlive::PulseResult::Accepted:
@@ -78,7 +79,7 @@ int CliCommands::updateCheck(const Call& call) {
     if (!resolveServer(ConfigFile(configFolder()), state)) {
         return kFailed;
     }
-    const QString reply = UpdateCheckThread::askOnce(state, seconds * 1000);
+    const QString reply = UpdateCheck::askOnce(state, seconds * 1000);
     m_out << "server address: " << ipText(state.serverIp()) << Qt::endl;
     if (reply.isEmpty()) {
         return failed(QStringLiteral("no reply within %1 s").arg(seconds));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QObject>
 
 #include <cstdint>
 #include <functional>
@@ -20,7 +21,8 @@ public:
 
 // Where the client reads the time and gets its timers, so that a test can set the time instead
 // of waiting for it: the day a remembered login was saved, the tick count in the keep-alive
-// pulse, the two-minute balance check, the pulse's ten minutes, the player's readiness wait.
+// pulse, the two-minute balance check, the pulse's ten minutes, the player's readiness wait, the
+// short pauses and the animations' frames. Every timer of the client comes from here.
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -32,6 +34,9 @@ public:
     // A stopped timer that calls FIRE; single-shot timers stop after one call.
     virtual std::unique_ptr<ClockTimer> createTimer(std::function<void()> fire,
                                                     bool singleShot = false) = 0;
+    // Calls CALLBACK once, MS from now, on CONTEXT's thread (the thread that calls this), unless
+    // CONTEXT is destroyed first. Made from createTimer, so a clock's own timers drive it.
+    void singleShot(int ms, QObject* context, std::function<void()> callback);
 
     // The system's clock, with Qt's timers.
     static Clock& system();

@@ -21,6 +21,13 @@ private:
     QTimer m_timer;
 };
 
+// A pending single-shot: a child of its context, so that the timer goes when the context goes.
+class PendingShot : public QObject {
+public:
+    explicit PendingShot(QObject* context) : QObject(context) {}
+    std::unique_ptr<ClockTimer> timer;
+};
+
 }  // namespace
 
 QDateTime SystemClock::now() const {
@@ -33,6 +40,20 @@ std::uint32_t SystemClock::tickCount() const {
 
 std::unique_ptr<ClockTimer> SystemClock::createTimer(std::function<void()> fire, bool singleShot) {
     return std::make_unique<QtClockTimer>(std::move(fire), singleShot);
+}
+
+void Clock::singleShot(int ms, QObject* context, std::function<void()> callback) {
+    auto* shot = new PendingShot(context);
+    shot->timer = createTimer(
+        [shot, callback = std::move(callback)] {
+            // The callback may destroy the context, and the timer with it: nothing here is
+            // touched after the call but a copy.
+            const std::function<void()> call = callback;
+            shot->deleteLater();
+            call();
+        },
+        true);
+    shot->timer->start(ms);
 }
 
 Clock& Clock::system() {

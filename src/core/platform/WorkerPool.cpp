@@ -1,13 +1,19 @@
 #include "platform/WorkerPool.h"
 
+#include <mutex>
 #include <vector>
 
 namespace {
 
-// Pools whose jobs outlived the wait. They stay reachable until the process ends: destroying
-// one would block until its jobs end, which is what the bounded wait avoids.
+// Pools whose jobs outlived the owner's bounded wait at exit, the one piece of process-wide state
+// of the core, on purpose. Such a pool must outlive its owner: destroying it would block until
+// its jobs end (an exchange stuck in a time-out), which is what the bounded wait avoids, and its
+// threads still run those jobs. So it is kept, never destroyed, and reachable until the process
+// ends, so that a leak checker does not report it. Nothing else is ever read from the list.
 void keepAbandoned(std::unique_ptr<QThreadPool> pool) {
+    static std::mutex mutex;
     static auto* abandoned = new std::vector<std::unique_ptr<QThreadPool>>;
+    const std::lock_guard lock(mutex);
     abandoned->push_back(std::move(pool));
 }
 

@@ -5,10 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-
-#include <atomic>
-#include <mutex>
 
 namespace CaptchaDownload {
 
@@ -17,24 +13,26 @@ namespace {
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kTotalTimeoutMs = 15000;
 
-std::atomic<quint64> g_tickets{0};
-
-// The ticket of the fetch whose picture each file holds, so an older fetch never puts its
-// picture over a newer one.
-std::mutex g_placedMutex;
-QHash<QString, quint64> g_placed;
-
 }  // namespace
 
 QString imagePath(const QString& programFolder) {
     return QDir(programFolder).filePath(QStringLiteral("skin/auth.bmp"));
 }
 
-quint64 nextTicket() {
-    return ++g_tickets;
+bool Tickets::place(const QString& path, const QByteArray& bytes, quint64 ticket) {
+    // The picture takes the file's place whole, in one step, so a reader never sees half a
+    // picture or two mixed, and a full disk leaves the one before.
+    const std::lock_guard lock(m_placedMutex);
+    quint64& placed = m_placed[path];
+    if (placed > ticket || !WholeFile::replace(path, bytes)) {
+        return false;
+    }
+    placed = ticket;
+    return true;
 }
 
-Result Download(const QString& serverUrl, const QString& filePath, quint64 ticket) {
+Result Download(const QString& serverUrl, const QString& filePath, Tickets& tickets,
+                quint64 ticket) {
     Result result;
     HttpRequest::Options options;
     options.connectTimeoutMs = kConnectTimeoutMs;
@@ -57,15 +55,7 @@ Result Download(const QString& serverUrl, const QString& filePath, quint64 ticke
     if (!QDir().mkpath(target.absolutePath())) {
         return result;
     }
-    // The picture takes the file's place whole, in one step, so a reader never sees half a
-    // picture or two mixed, and a full disk leaves the one before.
-    const std::lock_guard lock(g_placedMutex);
-    quint64& placed = g_placed[target.absoluteFilePath()];
-    if (placed > ticket || !WholeFile::replace(target.absoluteFilePath(), response.body)) {
-        return result;
-    }
-    placed = ticket;
-    result.stored = true;
+    result.stored = tickets.place(target.absoluteFilePath(), response.body, ticket);
     return result;
 }
 

@@ -1,20 +1,21 @@
 #include "service/KeepAlive.h"
 
-#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "service/RequestCore.h"
 #include "service/ServiceConfig.h"
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
 
+#include <QElapsedTimer>
+
 namespace KeepAlive {
 
 namespace {
 
-PulseResult pulseOnce(ServiceState& state, const Clock& clock) {
+PulseResult pulseOnce(ServiceState& state, std::uint32_t tick) {
     HttpRequest::Options options;  // the library's own connect time-out and tries
     PulseReplyReader reader;
-    const QString address = PulseAddress(state, clock.tickCount());
+    const QString address = PulseAddress(state, tick);
     if (!address.isEmpty()) {
         HttpRequest::get(address, options, [&reader](const QByteArray& body, qsizetype newFrom) {
             return reader.feed(body, newFrom);
@@ -46,14 +47,17 @@ QString PulseAddress(ServiceState& state, std::uint32_t tick) {
             QStringLiteral("&tmp=") + QString::number(static_cast<std::int32_t>(tick)));
 }
 
-PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, const Clock& clock) {
-    const PulseResult first = pulseOnce(state, clock);
+PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, std::uint32_t tick) {
+    QElapsedTimer since;
+    since.start();
+    const PulseResult first = pulseOnce(state, tick);
     if (first != PulseResult::Rejected) {
         return first;
     }
-    // The server no longer knows our identity: ask for a new one and say it once more.
+    // The server no longer knows our identity: ask for a new one and say it once more, with the
+    // tick count of now, as a monotonic count moves on with the milliseconds (wrapping too).
     TicketRequest::RequestTicket(config, state);
-    return pulseOnce(state, clock);
+    return pulseOnce(state, tick + static_cast<std::uint32_t>(since.elapsed()));
 }
 
 QString ForceAuthAddress(const ServiceConfig& config) {

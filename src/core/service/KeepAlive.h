@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-class Clock;
 class ServiceConfig;
 class ServiceState;
 
@@ -31,9 +30,10 @@ private:
 // server address is unusable.
 QString PulseAddress(ServiceState& state, std::uint32_t tick);
 
-// One pulse, stamped with CLOCK's tick count. A rejected pulse renews the session identity and
-// is repeated once.
-PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, const Clock& clock);
+// One pulse, stamped with TICK, the tick count when it was asked for. A rejected pulse renews the
+// session identity and is repeated once, stamped with TICK and the milliseconds since. Takes
+// values only, so that it runs on a worker with nothing of the caller's.
+PulseResult SendPulse(const ServiceConfig& config, ServiceState& state, std::uint32_t tick);
 
 // The forced-authorisation address: the configured base followed by "pc/forceauth", with a
 // leading "http://" turned into "https://".

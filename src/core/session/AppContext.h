@@ -2,6 +2,7 @@
 
 #include "platform/EventTrace.h"
 #include "platform/WorkerPool.h"
+#include "service/CaptchaDownload.h"
 #include "service/ServiceState.h"
 #include "service/SessionRecord.h"
 #include "session/NowPlaying.h"
@@ -30,6 +31,9 @@ struct AppContext {
     // Server address, session identity, server IPv4 address; guarded, shared with the workers
     // that use it, so an exchange still running at exit never outlives it.
     std::shared_ptr<ServiceState> service = std::make_shared<ServiceState>();
+    // The order of the captcha fetches; shared with the fetches still running.
+    std::shared_ptr<CaptchaDownload::Tickets> captchaTickets =
+        std::make_shared<CaptchaDownload::Tickets>();
     // Where every blocking exchange runs.
     WorkerPool workers;
 

@@ -1,6 +1,6 @@
 #include "session/ClientSession.h"
 
-#include "ads/AdDownloadThread.h"
+#include "ads/AdDownload.h"
 #include "catalogue/ChannelList.h"
 #include "platform/AsyncTask.h"
 #include "platform/Clock.h"
@@ -17,7 +17,6 @@
 
 #include <QPointer>
 #include <QProcess>
-#include <QTimer>
 #include <algorithm>
 
 ClientSession::ClientSession(AppContext& context, QObject* parent)
@@ -60,7 +59,7 @@ void ClientSession::startAdDownload() {
         m_context.workers.pool(), this,
         [folder, uuid] {
             std::vector<AdDownload::Fetch> fetched;
-            AdDownload::AdDownloadThread(folder, ConfigFile(folder).adServer(), uuid, &fetched);
+            AdDownload::FetchAll(folder, ConfigFile(folder).adServer(), uuid, &fetched);
             return std::any_of(fetched.begin(), fetched.end(),
                                [](const AdDownload::Fetch& fetch) { return fetch.unpacked; });
         },
@@ -201,7 +200,7 @@ void ClientSession::closeDown(std::function<void()> then) {
         finishCloseDown(true, std::move(then));
         return;
     }
-    QTimer::singleShot(kCompanionDelayMs, this, [this, companion, then = std::move(then)] {
+    m_context.clock->singleShot(kCompanionDelayMs, this, [this, companion, then = std::move(then)] {
         QProcess::startDetached(companion, {});
         finishCloseDown(true, then);
     });
@@ -281,9 +280,9 @@ void ClientSession::startUpdateCheck() {
     if (m_updateCheck) {
         return;
     }
-    m_updateCheck = std::make_unique<UpdateCheckThread>(m_context.service);
+    m_updateCheck = std::make_unique<UpdateCheck>(m_context.service);
     m_updateCheck->setTiming(m_updateTiming);
-    UpdateCheckThread* check = m_updateCheck.get();
+    UpdateCheck* check = m_updateCheck.get();
     QPointer<ClientSession> self(this);
     // The check blocks in its own thread; its findings reach the session as queued calls.
     connect(&m_updateThread, &QThread::started, [check, self] {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "service/LoginExchange.h"
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 
 #include <QObject>
 #include <QString>
@@ -87,7 +87,7 @@ public:
     bool balancePending() const { return m_balancePending; }
 
     // The update check on a thread of its own; its findings arrive as signals.
-    void setUpdateTiming(const UpdateCheckThread::Timing& timing) { m_updateTiming = timing; }
+    void setUpdateTiming(const UpdateCheck::Timing& timing) { m_updateTiming = timing; }
     void startUpdateCheck();
     void stopUpdateCheck();
     bool updateCheckRunning() const { return m_updateThread.isRunning(); }
@@ -112,8 +112,8 @@ private:
     std::unique_ptr<ClockTimer> m_useTimeTimer;
     bool m_balancePending = false;
     bool m_signOutPending = false;
-    UpdateCheckThread::Timing m_updateTiming;
-    std::unique_ptr<UpdateCheckThread> m_updateCheck;
+    UpdateCheck::Timing m_updateTiming;
+    std::unique_ptr<UpdateCheck> m_updateCheck;
     QThread m_updateThread;
 };
 Q_DECLARE_METATYPE(ClientSession::ChannelListResult)

@@ -85,15 +85,17 @@ void CCaptchaDlg::setBusy(bool busy) {
 }
 
 void CCaptchaDlg::FetchCaptcha() {
-    const quint64 ticket = CaptchaDownload::nextTicket();
+    const std::shared_ptr<CaptchaDownload::Tickets> tickets = m_context.captchaTickets;
+    const quint64 ticket = tickets->next();
     m_latestFetch = ticket;
     ++m_fetchesRunning;
     const QString folder = m_context.m_strExeDir;
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, ticket] {
+        [folder, tickets, ticket] {
             const QString server = ConfigFile(folder).serverUrl(ConfigFile::kServerUrlForCaptcha);
-            return CaptchaDownload::Download(server, CaptchaDownload::imagePath(folder), ticket);
+            return CaptchaDownload::Download(server, CaptchaDownload::imagePath(folder), *tickets,
+                                             ticket);
         },
         [this, ticket](const CaptchaDownload::Result& result) {
             --m_fetchesRunning;

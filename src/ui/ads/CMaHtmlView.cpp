@@ -3,7 +3,7 @@
 #include <QDesktopServices>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QTimer>
+#include <QMetaObject>
 
 #include <algorithm>
 
@@ -79,7 +79,8 @@ void CMaHtmlView::paintEvent(QPaintEvent* event) {
     // The folder is looked at again on every paint; a change is loaded just after this paint,
     // which then paints it.
     if (!m_path.isEmpty() && stampOfFolder() != m_shown) {
-        QTimer::singleShot(0, this, [this] { refresh(); });
+        QMetaObject::invokeMethod(
+            this, [this] { refresh(); }, Qt::QueuedConnection);
     }
     QTextBrowser::paintEvent(event);
 }

@@ -419,12 +419,12 @@ void CChannelTreeCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& op
 
 bool CChannelTreeCtrl::CreateGroupMarks() {
     if (m_popularMark == nullptr) {
-        m_popularMark = new CGifDlg(viewport());
+        m_popularMark = new CGifDlg(*m_context.clock, viewport());
         m_popularMark->hide();
         placeMark(m_popularMark, m_popular, 246, &m_popularGif);
     }
     if (m_latestMark == nullptr) {
-        m_latestMark = new CGifDlg(viewport());
+        m_latestMark = new CGifDlg(*m_context.clock, viewport());
         m_latestMark->hide();
         placeMark(m_latestMark, m_latest, 248, &m_latestGif);
     }

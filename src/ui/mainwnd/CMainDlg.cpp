@@ -9,6 +9,7 @@
 #include "mainwnd/CClientArea.h"
 #include "mainwnd/CSplashScreenDlg.h"
 #include "mainwnd/CTVProgramDlg.h"
+#include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "playback/CVozorPlayerDlg.h"
@@ -28,7 +29,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-#include <QTimer>
 
 namespace {
 
@@ -42,7 +42,7 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
       m_context(session.context()),
       m_instance(instance),
       m_side(session.context(), this, clientArea()),
-      m_update(this, session.context().m_strExeDir) {
+      m_update(this, session.context().m_strExeDir, *session.context().clock) {
     setAboutItem(kAboutItem);
     m_navigator = new CChannelNavigator(m_context, m_context.statePath, this, tree());
     connect(hideButton(), &QAbstractButton::clicked, this, &CMainDlg::hideSidePanel);
@@ -248,7 +248,7 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
         }
     } else {
         // A short pause before the notice counts down again.
-        QTimer::singleShot(kRetryPauseMs, this, [this] {
+        m_context.clock->singleShot(kRetryPauseMs, this, [this] {
             if (m_retryAllowed) {
                 placeRetryNotice(true);
                 m_retryPending = true;

@@ -21,6 +21,7 @@ const QColor kStatusColour(255, 188, 0);
 
 CSidePanel::CSidePanel(AppContext& context, QWidget* owner, QWidget* client)
     : m_client(client),
+      m_clock(*context.clock),
       m_tree(new CChannelTreeCtrl(context, owner, client)),
       m_search(new CSearchEdit(client)),
       m_filter(*m_tree),
@@ -143,7 +144,7 @@ void CSidePanel::refreshStatus(const SessionRecord& record) {
 
 void CSidePanel::placeRetryNotice(bool show, bool allowed, QWidget* notify) {
     if (m_retry == nullptr) {
-        m_retry = new CTVProgramDlg(m_client, notify);
+        m_retry = new CTVProgramDlg(m_clock, m_client, notify);
     }
     if (!show) {
         m_retry->stop();

@@ -5,6 +5,7 @@
 #include <QString>
 
 struct AppContext;
+class Clock;
 class CAdvertiseDlg;
 class CChannelTreeCtrl;
 class CSearchEdit;
@@ -60,6 +61,7 @@ private:
     QString shortenedStatus(const QString& text) const;
 
     QWidget* m_client;
+    Clock& m_clock;
     CChannelTreeCtrl* m_tree;
     CSearchEdit* m_search;
     ChannelTreeFilter m_filter;

@@ -7,7 +7,7 @@
 #include <QPainterPath>
 #include <QScreen>
 
-CSplashScreenDlg::CSplashScreenDlg()
+CSplashScreenDlg::CSplashScreenDlg(Clock& clock)
     : QWidget(nullptr,
               Qt::SplashScreen | Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint) {
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -23,7 +23,7 @@ CSplashScreenDlg::CSplashScreenDlg()
     colours.setColor(QPalette::Window, QColor(8, 14, 20));
     setPalette(colours);
 
-    m_animation = new CGifPlayer(this);
+    m_animation = new CGifPlayer(clock, this);
     QPalette dark = m_animation->palette();
     dark.setColor(QPalette::Button, QColor(8, 14, 20));
     dark.setColor(QPalette::Window, QColor(8, 14, 20));

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class CGifPlayer;
+class Clock;
 
 // The small picture shown from the start until the main window is ready, with a progress
 // animation that keeps moving while the window builds itself. It has no taskbar entry.
@@ -11,7 +12,8 @@ class CSplashScreenDlg : public QWidget {
     Q_OBJECT
 
 public:
-    CSplashScreenDlg();
+    // CLOCK times the animation.
+    explicit CSplashScreenDlg(Clock& clock);
     ~CSplashScreenDlg() override;
 
     CGifPlayer* animation() const { return m_animation; }

@@ -1,5 +1,6 @@
 #include "mainwnd/CTVProgramDlg.h"
 
+#include "platform/Clock.h"
 #include "widgets/CGifPlayer.h"
 #include "widgets/Messages.h"
 
@@ -14,8 +15,10 @@ const QColor kBackground(0x11, 0x11, 0x11);
 
 }  // namespace
 
-CTVProgramDlg::CTVProgramDlg(QWidget* parent, QObject* notify)
-    : QWidget(parent), m_notify(notify != nullptr ? notify : parent) {
+CTVProgramDlg::CTVProgramDlg(Clock& clock, QWidget* parent, QObject* notify)
+    : QWidget(parent),
+      m_notify(notify != nullptr ? notify : parent),
+      m_timer(clock.createTimer([this] { tick(); })) {
     setMouseTracking(true);
     QPalette white = palette();
     white.setColor(QPalette::WindowText, Qt::white);
@@ -34,7 +37,7 @@ CTVProgramDlg::CTVProgramDlg(QWidget* parent, QObject* notify)
     small.setPixelSize(11);
     m_line->setFont(small);
 
-    m_loading = new CGifPlayer(this);
+    m_loading = new CGifPlayer(clock, this);
     QPalette dark = m_loading->palette();
     dark.setColor(QPalette::Button, kBackground);
     dark.setColor(QPalette::Window, kBackground);
@@ -46,10 +49,10 @@ CTVProgramDlg::CTVProgramDlg(QWidget* parent, QObject* notify)
     m_loading->hide();
     setFace(kNormal);
 
-    m_timer.setInterval(1000);
-    connect(&m_timer, &QTimer::timeout, this, &CTVProgramDlg::tick);
     hide();
 }
+
+CTVProgramDlg::~CTVProgramDlg() = default;
 
 QString CTVProgramDlg::countdownText() const {
     return m_line->text();
@@ -73,7 +76,7 @@ void CTVProgramDlg::startCountdown() {
     m_pressed = false;
     m_done = false;
     m_countdown = kSeconds;
-    m_timer.start();
+    m_timer->start(1000);
     setFace(kNormal);
     m_headline->show();
     m_line->show();
@@ -85,7 +88,7 @@ void CTVProgramDlg::startCountdown() {
 }
 
 void CTVProgramDlg::stop() {
-    m_timer.stop();
+    m_timer->stop();
     hide();
 }
 

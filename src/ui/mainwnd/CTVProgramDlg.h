@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QPixmap>
-#include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class CGifPlayer;
+class Clock;
+class ClockTimer;
 class QLabel;
 
 // Laid over the channel list when the list could not be fetched: counts down ten seconds, then
@@ -19,8 +22,10 @@ public:
     static constexpr int kSeconds = 10;
     enum Face : int { kNormal = 251, kHover = 252, kPressed = 253, kUsed = 254 };
 
-    // NOTIFY (the parent when none) is asked for the retry.
-    explicit CTVProgramDlg(QWidget* parent, QObject* notify = nullptr);
+    // NOTIFY (the parent when none) is asked for the retry; CLOCK times the countdown and the
+    // animation.
+    CTVProgramDlg(Clock& clock, QWidget* parent, QObject* notify = nullptr);
+    ~CTVProgramDlg() override;
 
     void startCountdown();
     void stop();
@@ -38,11 +43,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private slots:
+private:
     // One second of the countdown.
     void tick();
-
-private:
     void requestRetry();
     void setFace(int id);
 
@@ -52,7 +55,7 @@ private:
     CGifPlayer* m_loading = nullptr;
     QPixmap m_face;
     int m_faceId = kNormal;
-    QTimer m_timer;
+    std::unique_ptr<ClockTimer> m_timer;
     int m_countdown = kSeconds;
     bool m_pressed = false;
     bool m_done = false;

@@ -131,9 +131,9 @@ void CVozorPlayerDlg::sendPulse() {
     // The pulse is an exchange with the server: it runs beside the window, never in it.
     const std::shared_ptr<ServiceState> service = m_context.service;
     const QString folder = m_context.m_strExeDir;
-    Clock* clock = m_context.clock;
-    AsyncTask::run(m_context.workers.pool(), [service, folder, clock] {
-        KeepAlive::SendPulse(ConfigFile(folder), *service, *clock);
+    const std::uint32_t tick = m_context.clock->tickCount();
+    AsyncTask::run(m_context.workers.pool(), [service, folder, tick] {
+        KeepAlive::SendPulse(ConfigFile(folder), *service, tick);
     });
 }
 

@@ -3,7 +3,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/WindowFinder.h"
 #include "update/CUpdateDlg.h"
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 #include "widgets/CMyToolTip.h"
 
 #include <QFile>
@@ -11,14 +11,14 @@
 
 #include <utility>
 
-CUpdateOffer::CUpdateOffer(QWidget* owner, QString programFolder)
-    : QObject(nullptr), m_owner(owner), m_programFolder(std::move(programFolder)) {}
+CUpdateOffer::CUpdateOffer(QWidget* owner, QString programFolder, Clock& clock)
+    : QObject(nullptr), m_owner(owner), m_programFolder(std::move(programFolder)), m_clock(clock) {}
 
 void CUpdateOffer::showBalloon(const QString& text2) {
     CMyToolTip& balloon = CMyToolTip::GetBalloon();
-    balloon.SetTitle(UpdateCheckThread::kBalloonTitle);
+    balloon.SetTitle(UpdateCheck::kBalloonTitle);
     balloon.SetBody(text2);
-    balloon.ShowAtTray(iconRect ? iconRect() : QRect(), m_programFolder, endForUpdater);
+    balloon.ShowAtTray(m_clock, iconRect ? iconRect() : QRect(), m_programFolder, endForUpdater);
 }
 
 void CUpdateOffer::offerMandatory() {

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class Clock;
 class QWidget;
 
 // What the client does when the service announces a new version: the balloon at the tray icon
@@ -18,8 +19,9 @@ public:
         QStringLiteral("VELOオンラインアップグレードサーバ ");
     inline static const QString kUpdater = QStringLiteral("Update.exe");
 
-    // OWNER carries the prompt; the updater is looked for in PROGRAMFOLDER.
-    CUpdateOffer(QWidget* owner, QString programFolder);
+    // OWNER carries the prompt; the updater is looked for in PROGRAMFOLDER; CLOCK times the
+    // balloon.
+    CUpdateOffer(QWidget* owner, QString programFolder, Clock& clock);
 
     // Where the tray icon is (empty when unknown) and what to do before the prompt (stop
     // playback).
@@ -43,4 +45,5 @@ public:
 private:
     QWidget* m_owner;
     QString m_programFolder;
+    Clock& m_clock;
 };

@@ -1,6 +1,7 @@
 #include "widgets/CGifDlg.h"
 
-CGifDlg::CGifDlg(QWidget* parent) : QWidget(parent), m_player(new CGifPlayer(this)) {
+CGifDlg::CGifDlg(Clock& clock, QWidget* parent)
+    : QWidget(parent), m_player(new CGifPlayer(clock, this)) {
     setAttribute(Qt::WA_TranslucentBackground);
 }
 

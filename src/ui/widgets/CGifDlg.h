@@ -4,12 +4,15 @@
 
 #include <QWidget>
 
+class Clock;
+
 // A small child window that shows one GIF of the program's resources.
 class CGifDlg : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CGifDlg(QWidget* parent = nullptr);
+    // CLOCK times the animation.
+    explicit CGifDlg(Clock& clock, QWidget* parent = nullptr);
 
     int ShowGif(int resource);
     QSize GetGifSize() const { return m_player->GetSize(); }

@@ -1,15 +1,13 @@
 #include "widgets/CGifPlayer.h"
 
 #include "common/GifLayout.h"
+#include "platform/Clock.h"
 
 #include <QFile>
-#include <QMetaObject>
 #include <QPainter>
-#include <QPointer>
 
-#include <chrono>
-
-CGifPlayer::CGifPlayer(QWidget* parent) : QWidget(parent) {
+CGifPlayer::CGifPlayer(Clock& clock, QWidget* parent)
+    : QWidget(parent), m_frameTimer(clock.createTimer([this] { nextFrame(); }, true)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -77,11 +75,10 @@ int CGifPlayer::frameDelayMs(int i) const {
 }
 
 bool CGifPlayer::isAnimating() const {
-    return m_thread.joinable();
+    return m_frameTimer->isActive();
 }
 
 QImage CGifPlayer::composed() const {
-    const std::lock_guard lock(m_mutex);
     return m_composed.copy();
 }
 
@@ -90,19 +87,14 @@ int CGifPlayer::Draw() {
         return 0;
     }
     if (m_frames.size() > 1) {
-        if (!m_thread.joinable()) {
-            {
-                const std::lock_guard lock(m_stopMutex);
-                m_exit = false;
-            }
-            std::packaged_task<void()> task([this] { animate(); });
-            m_finished = task.get_future();
-            m_thread = std::thread(std::move(task));
+        if (!m_frameTimer->isActive()) {
+            renderCurrent();
+            repaintIfSeen();
+            m_frameTimer->start(frameDelayMs(m_current));
         }
         return 0;
     }
     {
-        const std::lock_guard lock(m_mutex);
         QPainter p(&m_composed);
         p.drawImage(QRect(QPoint(0, 0), m_single.size()), m_single);
     }
@@ -112,7 +104,6 @@ int CGifPlayer::Draw() {
 
 void CGifPlayer::renderCurrent() {
     const Frame& frame = m_frames[static_cast<std::size_t>(m_current)];
-    const std::lock_guard lock(m_mutex);
     if (frame.disposal == 3) {
         m_saved = m_composed.copy(frame.rect);
     }
@@ -122,7 +113,6 @@ void CGifPlayer::renderCurrent() {
 
 void CGifPlayer::disposeCurrent() {
     const Frame& frame = m_frames[static_cast<std::size_t>(m_current)];
-    const std::lock_guard lock(m_mutex);
     if (frame.disposal == 2) {
         QPainter p(&m_composed);
         p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -144,64 +134,39 @@ void CGifPlayer::showNextFrame() {
     ++m_current;
     if (m_current >= static_cast<int>(m_frames.size())) {
         m_current = 0;
-        const std::lock_guard lock(m_mutex);
         m_composed.fill(m_background);
     }
 }
 
-void CGifPlayer::animate() {
-    QPointer<CGifPlayer> self(this);
-    for (;;) {
-        renderCurrent();
-        QMetaObject::invokeMethod(
-            this,
-            [self] {
-                // A window out of sight (minimised, or hidden in the tray) is not repainted for a
-                // frame nobody sees; it shows the frame of the moment when it comes back.
-                if (self && self->isVisible() && !self->window()->isMinimized()) {
-                    self->update();
-                }
-            },
-            Qt::QueuedConnection);
-        {
-            std::unique_lock lock(m_stopMutex);
-            if (m_stopEvent.wait_for(lock, std::chrono::milliseconds(frameDelayMs(m_current)),
-                                     [this] { return m_exit; })) {
-                return;
-            }
-        }
-        disposeCurrent();
-        ++m_current;
-        if (m_current >= static_cast<int>(m_frames.size())) {
-            m_current = 0;
-            const std::lock_guard lock(m_mutex);
-            m_composed.fill(m_background);
-        }
+void CGifPlayer::nextFrame() {
+    if (m_frames.size() < 2) {
+        return;
+    }
+    disposeCurrent();
+    ++m_current;
+    if (m_current >= static_cast<int>(m_frames.size())) {
+        m_current = 0;
+        m_composed.fill(m_background);
+    }
+    renderCurrent();
+    repaintIfSeen();
+    m_frameTimer->start(frameDelayMs(m_current));
+}
+
+void CGifPlayer::repaintIfSeen() {
+    // A window out of sight (minimised, or hidden in the tray) is not repainted for a frame
+    // nobody sees; it shows the frame of the moment when it comes back.
+    if (isVisible() && !window()->isMinimized()) {
+        update();
     }
 }
 
 void CGifPlayer::Stop() {
-    if (!m_thread.joinable()) {
-        return;
-    }
-    {
-        const std::lock_guard lock(m_stopMutex);
-        m_exit = true;
-    }
-    m_stopEvent.notify_all();
-    if (m_finished.wait_for(std::chrono::milliseconds(kStopWaitMs)) == std::future_status::ready) {
-        m_thread.join();
-    } else {
-        m_thread.detach();  // abandoned: it never touches the player again once told to exit
-    }
-    const std::lock_guard lock(m_stopMutex);
-    m_exit = false;
+    m_frameTimer->stop();
 }
 
 void CGifPlayer::Unload() {
-    // The thread ends before anything it draws into is freed.
     Stop();
-    const std::lock_guard lock(m_mutex);
     m_frames.clear();
     m_single = QImage();
     m_composed = QImage();
@@ -215,7 +180,6 @@ void CGifPlayer::Unload() {
 
 void CGifPlayer::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const std::lock_guard lock(m_mutex);
     if (!m_composed.isNull()) {
         p.drawImage(0, 0, m_composed);
     }

@@ -5,28 +5,27 @@
 #include <QRect>
 #include <QWidget>
 
-#include <condition_variable>
-#include <future>
-#include <mutex>
-#include <thread>
+#include <memory>
 #include <vector>
 
+class Clock;
+class ClockTimer;
+
 // Shows a picture, and plays it when it is an animated GIF. Each frame is decoded once, at load
-// time, from a GIF of its own; a thread of the player composes the frames into an off-screen
-// image at their pace, and painting copies that image.
+// time, from a GIF of its own; a timer of the clock composes the frames into an off-screen image
+// at their pace, on the GUI thread, and painting copies that image.
 class CGifPlayer : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kStopWaitMs = 5000;
-
-    explicit CGifPlayer(QWidget* parent = nullptr);
+    // CLOCK times the frames; it outlives the player.
+    explicit CGifPlayer(Clock& clock, QWidget* parent = nullptr);
     ~CGifPlayer() override;
 
     // ":/gif/N" and the like; 1 on success.
     int LoadFromResource(const QString& resource);
     int Load(const QByteArray& data);
-    // Starts showing: an animation starts its thread (0), a still picture is drawn once (1).
+    // Starts showing: an animation starts its timer (0), a still picture is drawn once (1).
     int Draw();
     void Stop();
     void Unload();
@@ -39,7 +38,8 @@ public:
     int frameDelayMs(int i) const;
     // The composed picture as it stands.
     QImage composed() const;
-    // One step of the animation, as the thread takes it each time a frame's delay ends.
+    // One step of the animation without waiting for its delay: the current frame drawn, then
+    // disposed of, and the next one made current.
     void showNextFrame();
 
 protected:
@@ -53,7 +53,9 @@ private:
         int disposal = 0;
     };
 
-    void animate();
+    // A frame's delay is over: the next one is drawn and waits for its own.
+    void nextFrame();
+    void repaintIfSeen();
     void renderCurrent();
     void disposeCurrent();
 
@@ -65,13 +67,7 @@ private:
     std::vector<Frame> m_frames;
     int m_current = 0;
 
-    mutable std::mutex m_mutex;  // guards the composed image and the saved area
     QImage m_composed;
     QImage m_saved;
-
-    std::mutex m_stopMutex;
-    std::condition_variable m_stopEvent;
-    bool m_exit = false;
-    std::thread m_thread;
-    std::future<void> m_finished;
+    std::unique_ptr<ClockTimer> m_frameTimer;  // single-shot, started with each frame's delay
 };

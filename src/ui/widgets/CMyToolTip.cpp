@@ -1,5 +1,6 @@
 #include "widgets/CMyToolTip.h"
 
+#include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
@@ -25,8 +26,12 @@ CMyToolTip::CMyToolTip()
     setAttribute(Qt::WA_ShowWithoutActivating);
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &QWidget::hide);
+}
+
+CMyToolTip::~CMyToolTip() = default;
+
+bool CMyToolTip::countdownRunning() const {
+    return m_timer && m_timer->isActive();
 }
 
 QStringList CMyToolTip::bodyLines() const {
@@ -93,7 +98,7 @@ QPoint CMyToolTip::cornerNearPanel(const QRect& screen, const QRect& available, 
     return {x, y};
 }
 
-bool CMyToolTip::ShowAtTray(const QRect& icon, const QString& programFolder,
+bool CMyToolTip::ShowAtTray(Clock& clock, const QRect& icon, const QString& programFolder,
                             std::function<void()> endClient) {
     // Where the icon's place is not known (no notification area, or one that does not say),
     // the balloon still shows, without a tail, at the corner by the panel.
@@ -105,6 +110,8 @@ bool CMyToolTip::ShowAtTray(const QRect& icon, const QString& programFolder,
     }
     m_programFolder = programFolder;
     m_endClient = std::move(endClient);
+    m_clock = &clock;
+    m_timer = clock.createTimer([this] { hide(); }, true);
     layOut(pointing);
     const QRect bounds = m_region.boundingRect();
     QPoint at;
@@ -127,7 +134,7 @@ bool CMyToolTip::ShowAtTray(const QRect& icon, const QString& programFolder,
     m_closeFace = 228;
     show();
     raise();
-    m_timer.start(m_closeAfterMs);
+    m_timer->start(m_closeAfterMs);
     return true;
 }
 
@@ -169,20 +176,24 @@ void CMyToolTip::paintEvent(QPaintEvent*) {
 
 void CMyToolTip::enterEvent(QEnterEvent* event) {
     // While the pointer is over it, the balloon stays.
-    m_timer.stop();
+    if (m_timer) {
+        m_timer->stop();
+    }
     QWidget::enterEvent(event);
 }
 
 void CMyToolTip::leaveEvent(QEvent* event) {
     setCloseFace(228);
-    if (isVisible()) {
-        m_timer.start(m_closeAfterMs);
+    if (isVisible() && m_timer) {
+        m_timer->start(m_closeAfterMs);
     }
     QWidget::leaveEvent(event);
 }
 
 void CMyToolTip::mouseMoveEvent(QMouseEvent* event) {
-    m_timer.stop();
+    if (m_timer) {
+        m_timer->stop();
+    }
     setCloseFace(m_close.contains(event->position().toPoint()) ? 230 : 228);
 }
 
@@ -196,17 +207,19 @@ void CMyToolTip::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    m_timer.stop();
+    if (m_timer) {
+        m_timer->stop();
+    }
     hide();
     if (m_close.contains(event->position().toPoint())) {
         return;
     }
     const QString updater = ProgramFolder::file(m_programFolder, QStringLiteral("Update.exe"));
-    if (!QFile::exists(updater)) {
+    if (!QFile::exists(updater) || m_clock == nullptr) {
         return;
     }
     std::function<void()> endClient = m_endClient;
-    QTimer::singleShot(kUpdaterDelayMs, this, [updater, endClient] {
+    m_clock->singleShot(kUpdaterDelayMs, this, [updater, endClient] {
         if (QProcess::startDetached(updater, {}) && endClient) {
             endClient();
         }

@@ -3,10 +3,13 @@
 #include <QPixmap>
 #include <QRect>
 #include <QRegion>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+
+class Clock;
+class ClockTimer;
 
 // The balloon that points at the program's icon in the notification area: a pale yellow rounded
 // box with a tail, an information icon, a bold title, body lines and a close button. It closes by
@@ -34,11 +37,12 @@ public:
     // Shows the balloon pointing at the tray icon at ICON (screen coordinates); where the icon's
     // place is unknown (an empty rectangle), at the corner of the screen by its panel. False,
     // and nothing shown, without a screen. PROGRAMFOLDER is where the updater would be;
-    // ENDCLIENT ends the client once the updater started.
-    bool ShowAtTray(const QRect& icon, const QString& programFolder,
+    // ENDCLIENT ends the client once the updater started. CLOCK times the balloon until it is
+    // shown again, so it lives at least as long as the balloon is up.
+    bool ShowAtTray(Clock& clock, const QRect& icon, const QString& programFolder,
                     std::function<void()> endClient);
     void setCloseAfterMs(int ms) { m_closeAfterMs = ms; }
-    bool countdownRunning() const { return m_timer.isActive(); }
+    bool countdownRunning() const;
     QRect closeButtonRect() const { return m_close; }
     // The box without its tail, in the balloon's coordinates.
     QRect boxRect() const { return m_box; }
@@ -56,6 +60,7 @@ protected:
 
 private:
     CMyToolTip();
+    ~CMyToolTip() override;
     void layOut(bool withTail);
     QFont titleFont() const;
     QFont bodyFont() const;
@@ -68,7 +73,8 @@ private:
     QRect m_box;
     QRect m_close;
     QRegion m_region;
-    QTimer m_timer;
+    Clock* m_clock = nullptr;
+    std::unique_ptr<ClockTimer> m_timer;  // the close countdown, from the clock of the last show
     int m_closeAfterMs = kCloseAfterMs;
     int m_closeFace = 228;
 };

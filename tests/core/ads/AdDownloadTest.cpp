@@ -1,4 +1,4 @@
-#include "ads/AdDownloadThread.h"
+#include "ads/AdDownload.h"
 
 #include "session/ConfigFile.h"
 #include "support/RefService.h"
@@ -45,10 +45,10 @@ protected:
     }
     std::vector<AdDownload::Fetch> fetchBoth(const QString& uuid = QStringLiteral("abc123")) const {
         std::vector<AdDownload::Fetch> fetched;
-        EXPECT_EQ(AdDownload::AdDownloadThread(m_service.programFolder(),
-                                               ConfigFile(m_service.programFolder()).adServer(),
-                                               uuid, &fetched),
-                  0);
+        EXPECT_EQ(
+            AdDownload::FetchAll(m_service.programFolder(),
+                                 ConfigFile(m_service.programFolder()).adServer(), uuid, &fetched),
+            0);
         EXPECT_EQ(fetched.size(), 2u);
         return fetched;
     }
@@ -121,9 +121,8 @@ TEST_F(AdDownloadTest, AnArchiveCutShortOrDamagedTouchesNothing) {
 
 TEST_F(AdDownloadTest, AnAdServerNameThatIsNotAPlainHostIsNeverAsked) {
     std::vector<AdDownload::Fetch> fetched;
-    AdDownload::AdDownloadThread(m_service.programFolder(),
-                                 QStringLiteral("127.0.0.3#@") + m_service.host(), QString(),
-                                 &fetched);
+    AdDownload::FetchAll(m_service.programFolder(),
+                         QStringLiteral("127.0.0.3#@") + m_service.host(), QString(), &fetched);
     ASSERT_EQ(fetched.size(), 2u);
     EXPECT_TRUE(fetched[0].address.isEmpty());
     EXPECT_EQ(m_service.requests(QStringLiteral("/pcad.action")), 0);

@@ -2,7 +2,7 @@
 #include "service/BalanceQuery.h"
 #include "service/ServiceState.h"
 #include "support/RefService.h"
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +17,13 @@ TEST(DatagramSource, ClientsOfTwoLoopbackServicesHoldTheirPortsAtOnceAndHearThei
     const std::uint32_t firstSource = UdpSocket::sourceAddressFor(first.address());
     UdpSocket update;
     UdpSocket balance;
-    ASSERT_TRUE(update.bind(firstSource, UpdateCheckThread::kPort));
+    ASSERT_TRUE(update.bind(firstSource, UpdateCheck::kPort));
     ASSERT_TRUE(balance.bind(firstSource, BalanceQuery::kLocalPort));
 
     // Meanwhile the second service's client asks both its questions and hears both answers.
     ServiceState state;
     state.setServerIp(second.address());
-    EXPECT_FALSE(UpdateCheckThread::askOnce(state, 2000).isEmpty());
+    EXPECT_FALSE(UpdateCheck::askOnce(state, 2000).isEmpty());
     const BalanceQuery::Answer answer = BalanceQuery::QueryBalance(
         state, QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"));
     EXPECT_EQ(answer.outcome, BalanceQuery::Outcome::Answered) << answer.reply.toStdString();
@@ -31,7 +31,7 @@ TEST(DatagramSource, ClientsOfTwoLoopbackServicesHoldTheirPortsAtOnceAndHearThei
     // The first service answers the address and port its question came from, from its own.
     for (UdpSocket* socket : {&update, &balance}) {
         const QByteArray question =
-            socket == &update ? UpdateCheckThread::query()
+            socket == &update ? UpdateCheck::query()
                               : BalanceQuery::BalanceRequest(QStringLiteral("demo@velo.example"),
                                                              QStringLiteral("demo1234"));
         ASSERT_TRUE(socket->sendTo(question, first.address(), BalanceQuery::kServicePort));

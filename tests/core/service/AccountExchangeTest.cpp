@@ -21,9 +21,10 @@ protected:
     ConfigFile config() const { return ConfigFile(m_service.programFolder()); }
     // A captcha fetched the way the forms fetch it; its code as the service remembers it.
     QString freshCode() const {
+        CaptchaDownload::Tickets tickets;
         const CaptchaDownload::Result fetched = CaptchaDownload::Download(
-            m_service.serverUrl(), CaptchaDownload::imagePath(m_service.programFolder()),
-            CaptchaDownload::nextTicket());
+            m_service.serverUrl(), CaptchaDownload::imagePath(m_service.programFolder()), tickets,
+            tickets.next());
         EXPECT_TRUE(fetched.ok);
         return m_service.captchaCode();
     }

@@ -18,12 +18,13 @@ protected:
         QFile file(path());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    CaptchaDownload::Result fetch(quint64 ticket) const {
-        return CaptchaDownload::Download(m_service.serverUrl(), path(), ticket);
+    CaptchaDownload::Result fetch(quint64 ticket) {
+        return CaptchaDownload::Download(m_service.serverUrl(), path(), m_tickets, ticket);
     }
     static const QString kEndpoint;
 
     RefService m_service;
+    CaptchaDownload::Tickets m_tickets;
 };
 
 const QString CaptchaDownloadTest::kEndpoint = QStringLiteral("/authcode.jsp");
@@ -32,7 +33,7 @@ const QString CaptchaDownloadTest::kEndpoint = QStringLiteral("/authcode.jsp");
 
 TEST_F(CaptchaDownloadTest, PictureLandsInTheSkinFolderAsSent) {
     ASSERT_FALSE(QFile::exists(path()));
-    const CaptchaDownload::Result result = fetch(CaptchaDownload::nextTicket());
+    const CaptchaDownload::Result result = fetch(m_tickets.next());
     ASSERT_TRUE(result.ok);
     EXPECT_TRUE(result.stored);
     EXPECT_TRUE(result.image.startsWith("BM"));
@@ -44,8 +45,8 @@ TEST_F(CaptchaDownloadTest, PictureLandsInTheSkinFolderAsSent) {
 }
 
 TEST_F(CaptchaDownloadTest, AnOlderFetchNeverReplacesANewerPicture) {
-    const quint64 older = CaptchaDownload::nextTicket();
-    const quint64 newer = CaptchaDownload::nextTicket();
+    const quint64 older = m_tickets.next();
+    const quint64 newer = m_tickets.next();
     const CaptchaDownload::Result second = fetch(newer);
     ASSERT_TRUE(second.stored);
     const CaptchaDownload::Result first = fetch(older);
@@ -57,7 +58,7 @@ TEST_F(CaptchaDownloadTest, AnOlderFetchNeverReplacesANewerPicture) {
 }
 
 TEST_F(CaptchaDownloadTest, RefusedRepliesLeaveThePictureThere) {
-    ASSERT_TRUE(fetch(CaptchaDownload::nextTicket()).ok);
+    ASSERT_TRUE(fetch(m_tickets.next()).ok);
     const QByteArray kept = onDisk();
     // Too large to be a captcha, an error page, a reply that broke off, no reply at all.
     m_service.script(kEndpoint, QStringLiteral("reply"),
@@ -66,20 +67,20 @@ TEST_F(CaptchaDownloadTest, RefusedRepliesLeaveThePictureThere) {
     m_service.script(kEndpoint, QStringLiteral("truncate"));
     m_service.script(kEndpoint, QStringLiteral("drop"));
     for (int i = 0; i < 4; ++i) {
-        EXPECT_FALSE(fetch(CaptchaDownload::nextTicket()).ok) << "case " << i;
+        EXPECT_FALSE(fetch(m_tickets.next()).ok) << "case " << i;
         EXPECT_EQ(onDisk(), kept) << "case " << i;
     }
     // A picture of exactly the largest size is taken.
     m_service.script(kEndpoint, QStringLiteral("reply"),
                      QByteArray(CaptchaDownload::kMaxImageBytes, 'B'));
-    EXPECT_TRUE(fetch(CaptchaDownload::nextTicket()).ok);
+    EXPECT_TRUE(fetch(m_tickets.next()).ok);
 }
 
 TEST_F(CaptchaDownloadTest, AFolderThatCannotBeWrittenStillGivesThePicture) {
     // Where skin/auth.bmp cannot be written (here a folder stands in its place), the picture is
     // shown from memory instead of being thrown away.
     ASSERT_TRUE(QDir().mkpath(path()));
-    const CaptchaDownload::Result result = fetch(CaptchaDownload::nextTicket());
+    const CaptchaDownload::Result result = fetch(m_tickets.next());
     EXPECT_TRUE(result.ok);
     EXPECT_FALSE(result.stored);
     EXPECT_TRUE(result.image.startsWith("BM"));
@@ -97,7 +98,7 @@ TEST_F(CaptchaDownloadTest, RedirectsAreFollowedUpToFiveAndOnlyToWebAddresses) {
                           Case{here.toUtf8(), 6, false}, Case{"file:///etc/passwd", 1, false}}) {
         m_service.reset();
         m_service.script(kEndpoint, QStringLiteral("redirect"), c.location, 302, 0, c.redirects);
-        const CaptchaDownload::Result result = fetch(CaptchaDownload::nextTicket());
+        const CaptchaDownload::Result result = fetch(m_tickets.next());
         EXPECT_EQ(result.ok, c.ok) << c.location.constData() << " x" << c.redirects;
         EXPECT_EQ(result.ok && result.image.startsWith("BM"), c.ok);
     }

@@ -3,7 +3,6 @@
 #include "service/ServiceState.h"
 #include "service/TicketRequest.h"
 #include "session/ConfigFile.h"
-#include "support/ManualClock.h"
 #include "support/RefService.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +16,7 @@ protected:
 
     RefService m_service;
     ServiceState m_state;
-    ManualClock m_clock;
+    std::uint32_t m_tick = 1000;
 };
 
 }  // namespace
@@ -25,8 +24,8 @@ protected:
 TEST_F(KeepAliveTest, KnownIdentityIsAcceptedAndTheTickGoesOutSigned) {
     ASSERT_TRUE(TicketRequest::RequestTicket(config(), m_state));
     // A tick count past 2^31 travels as the negative number it is when read signed.
-    m_clock.setTickCount(0xFFFFFFF0u);
-    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_clock), KeepAlive::PulseResult::Accepted);
+    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, 0xFFFFFFF0u),
+              KeepAlive::PulseResult::Accepted);
     EXPECT_EQ(m_service.requests(QStringLiteral("/pulse.action")), 1);
     EXPECT_TRUE(
         m_service.lastRequest(QStringLiteral("/pulse.action"))
@@ -38,7 +37,7 @@ TEST_F(KeepAliveTest, KnownIdentityIsAcceptedAndTheTickGoesOutSigned) {
 TEST_F(KeepAliveTest, RejectedPulseRenewsTheIdentityAndIsRepeatedOnce) {
     m_state.setServerUrl(m_service.serverUrl());
     m_state.setUuid(QStringLiteral("forgotten-by-the-server"));
-    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_clock), KeepAlive::PulseResult::Accepted);
+    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_tick), KeepAlive::PulseResult::Accepted);
     EXPECT_EQ(m_service.requests(QStringLiteral("/auth.action")), 1);
     EXPECT_EQ(m_service.requests(QStringLiteral("/pulse.action")), 2);
     EXPECT_EQ(m_state.uuid().size(), 32);
@@ -46,7 +45,7 @@ TEST_F(KeepAliveTest, RejectedPulseRenewsTheIdentityAndIsRepeatedOnce) {
     // Refused again after the renewal: one repeat only.
     m_service.script(QStringLiteral("/pulse.action"), QStringLiteral("reply"),
                      "<Result>-1</Result>", 0, 0, 2);
-    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_clock), KeepAlive::PulseResult::Rejected);
+    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_tick), KeepAlive::PulseResult::Rejected);
     EXPECT_EQ(m_service.requests(QStringLiteral("/pulse.action")), 4);
 }
 
@@ -54,11 +53,11 @@ TEST_F(KeepAliveTest, LaterAcceptanceInTheSameReplyWins) {
     ASSERT_TRUE(TicketRequest::RequestTicket(config(), m_state));
     m_service.script(QStringLiteral("/pulse.action"), QStringLiteral("reply"),
                      "<Result>-1</Result>" + QByteArray(2000, ' ') + "<Result>1</Result>");
-    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_clock), KeepAlive::PulseResult::Accepted);
+    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_tick), KeepAlive::PulseResult::Accepted);
     EXPECT_EQ(m_service.requests(QStringLiteral("/auth.action")), 1) << "no renewal was needed";
 
     m_service.script(QStringLiteral("/pulse.action"), QStringLiteral("drop"));
-    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_clock), KeepAlive::PulseResult::NoAnswer);
+    EXPECT_EQ(KeepAlive::SendPulse(config(), m_state, m_tick), KeepAlive::PulseResult::NoAnswer);
 }
 
 TEST_F(KeepAliveTest, TickCountGoesOutSigned) {

@@ -141,11 +141,25 @@ TEST_F(CMainDlgTest, MissingListShowsTheRetryNoticeAndTheRetryFillsTheList) {
     EXPECT_EQ(dialog.retryNotice()->countdownText(), QStringLiteral("10秒後再びダウンロード！"));
     EXPECT_EQ(dialog.tree()->topLevelItemCount(), 0);
 
-    // The notice's own button asks the window for the retry.
+    // The notice's own button asks the window for the retry; after one that fails, the notice
+    // counts down again once a short pause is over.
     QSignalSpy retried(&dialog, &CMainDlg::channelListRetried);
     const QPoint button = dialog.retryNotice()->buttonRect().center();
-    QTest::mousePress(dialog.retryNotice(), Qt::LeftButton, {}, button);
-    QTest::mouseRelease(dialog.retryNotice(), Qt::LeftButton, {}, button);
+    const auto pressRetry = [&dialog, button] {
+        QTest::mousePress(dialog.retryNotice(), Qt::LeftButton, {}, button);
+        QTest::mouseRelease(dialog.retryNotice(), Qt::LeftButton, {}, button);
+    };
+    m_service.script(QStringLiteral("/tvprogram.action"), QStringLiteral("reply"), {}, 500);
+    pressRetry();
+    ASSERT_TRUE(retried.wait(20000));
+    EXPECT_FALSE(retried.takeFirst().front().toBool());
+    m_clock.advance(CMainDlg::kRetryPauseMs - 1);
+    EXPECT_TRUE(dialog.retryNotice()->retryRequested());
+    m_clock.advance(1);
+    EXPECT_FALSE(dialog.retryNotice()->retryRequested());
+    EXPECT_EQ(dialog.retryNotice()->countdownText(), QStringLiteral("10秒後再びダウンロード！"));
+
+    pressRetry();
     ASSERT_TRUE(retried.wait(20000));
     EXPECT_TRUE(retried.front().front().toBool());
     EXPECT_FALSE(dialog.retryPending());
@@ -264,6 +278,7 @@ TEST_F(CMainDlgTest, CloseSequenceRunsItsOnceOnlyStepsOnce) {
 
     QSignalSpy finished(&dialog, &CMainDlg::closeSequenceFinished);
     dialog.close();
+    m_clock.advance(ClientSession::kCompanionDelayMs);  // the pause before the companion starts
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(m_context.session.IsSignedIn(), 0);
@@ -445,6 +460,7 @@ TEST_F(CMainDlgTest, TheStartedUpdaterEndsTheClientSignedOutWithNothingElseOfThe
     // The updater takes the program folder as it is: the list stays, no ad companion.
     EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("tvchannel.xml"))));
     EXPECT_EQ(dialog.closeCount(), 1);
+    m_clock.advance(ClientSession::kCompanionDelayMs);
     QTest::qWait(300);
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("ads-started"))));
 }
@@ -572,7 +588,11 @@ TEST_F(CMainDlgTest, AtRestOnlyTheAnimatedMarksRepaintTheirOwnPlaceAtTheirOwnPac
     QTest::qWait(1000);  // the list's first paints are over
     PaintCounter counter;
     constexpr int kWatchMs = 2000;
-    QTest::qWait(kWatchMs);
+    // The marks' frames follow the clock: two seconds of it, with the paints they bring.
+    for (int watched = 0; watched < kWatchMs; watched += 20) {
+        m_clock.advance(20);
+        QTest::qWait(20);
+    }
     QMap<CGifDlg*, int> markPaints;
     for (const auto& paint : counter.paints) {
         CGifDlg* mark = nullptr;
@@ -588,6 +608,7 @@ TEST_F(CMainDlgTest, AtRestOnlyTheAnimatedMarksRepaintTheirOwnPlaceAtTheirOwnPac
         EXPECT_TRUE(place.contains(paint.rect)) << what.toStdString() << " beyond its mark";
         ++markPaints[mark];
     }
+    EXPECT_FALSE(markPaints.isEmpty()) << "the marks move at rest";
     for (auto it = markPaints.cbegin(); it != markPaints.cend(); ++it) {
         const CGifPlayer& gif = *it.key()->player();
         int fastest = kWatchMs;

@@ -1,5 +1,6 @@
 #include "mainwnd/CTVProgramDlg.h"
 
+#include "support/ManualClock.h"
 #include "support/MessageCounter.h"
 #include "widgets/CGifPlayer.h"
 #include "widgets/Messages.h"
@@ -19,12 +20,13 @@ protected:
     }
     void tick() {
         // One second of the countdown.
-        QMetaObject::invokeMethod(&m_notice, "tick");
+        m_clock.advance(1000);
         QCoreApplication::processEvents();
     }
 
+    ManualClock m_clock;
     MessageCounter m_owner{Messages::kRetryChannelList};
-    CTVProgramDlg m_notice{&m_owner};
+    CTVProgramDlg m_notice{m_clock, &m_owner};
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "mainwnd/CTrayIcon.h"
 
 #include "mainwnd/CAboutDlg.h"
+#include "platform/Clock.h"
 #include "support/UiFixture.h"
 
 #include "support/QtWait.h"
@@ -82,7 +83,7 @@ TEST_F(CTrayIconTest, TheBalloonPointsAtTheIcon) {
     CMyToolTip& balloon = CMyToolTip::GetBalloon();
     balloon.SetTitle(QStringLiteral("VELOの新しいバージョン"));
     balloon.SetBody(QStringLiteral("番組表を改善しました#"));
-    ASSERT_TRUE(balloon.ShowAtTray(m_tray.geometry(), QString(), {}));
+    ASSERT_TRUE(balloon.ShowAtTray(Clock::system(), m_tray.geometry(), QString(), {}));
     const QRect icon = m_tray.geometry();
     // Beside the icon, on the screen: its right edge near the icon's.
     EXPECT_LE(std::abs(balloon.geometry().right() - icon.right()), balloon.width());

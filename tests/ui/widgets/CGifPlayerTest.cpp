@@ -1,10 +1,10 @@
 #include "widgets/CGifPlayer.h"
 
 #include "GifEncoder.h"
+#include "support/ManualClock.h"
 
 #include <QBuffer>
 #include <QImage>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,8 @@ protected:
     }
     QRgb at(int x, int y) const { return m_player.composed().pixel(x, y) | 0xff000000u; }
 
-    CGifPlayer m_player;
+    ManualClock m_clock;
+    CGifPlayer m_player{m_clock};
 };
 
 }  // namespace
@@ -81,7 +82,26 @@ TEST_F(CGifPlayerTest, DelaysBelowFiveHundredthsShowForATenthOfASecond) {
     EXPECT_EQ(m_player.frameDelayMs(4), 100) << "a frame without timing does not hold forever";
 }
 
-TEST_F(CGifPlayerTest, StillPicturesDrawOnceWithoutAThread) {
+TEST_F(CGifPlayerTest, EachFrameStaysForItsOwnDelay) {
+    GifEncoder encoder(QSize(2, 2));
+    encoder.addFrame(solid(2, 2, kRed), 20);
+    encoder.addFrame(solid(2, 2, kBlue), 50);
+    ASSERT_EQ(m_player.Load(encoder.encode(true)), 1);
+    EXPECT_EQ(m_player.Draw(), 0);
+    const struct {
+        int advanceMs;
+        QRgb shown;
+    } steps[] = {{0, kRed}, {199, kRed}, {1, kBlue}, {499, kBlue}, {1, kRed}, {200, kBlue}};
+    for (const auto& step : steps) {
+        m_clock.advance(step.advanceMs);
+        EXPECT_EQ(at(0, 0), step.shown) << "after " << step.advanceMs << " ms more";
+    }
+    m_player.Stop();
+    m_clock.advance(1000);
+    EXPECT_EQ(at(0, 0), kBlue) << "a stopped animation stays where it was";
+}
+
+TEST_F(CGifPlayerTest, StillPicturesDrawOnceWithoutAnimating) {
     GifEncoder one(QSize(3, 3));
     one.addFrame(solid(3, 3, kGreen), 20);
     ASSERT_EQ(m_player.Load(one.encode(false)), 1);
@@ -105,7 +125,7 @@ TEST_F(CGifPlayerTest, StillPicturesDrawOnceWithoutAThread) {
     EXPECT_EQ(m_player.Draw(), 0);
 }
 
-TEST_F(CGifPlayerTest, UnloadWhilePlayingStopsTheThreadFirst) {
+TEST_F(CGifPlayerTest, UnloadWhilePlayingStopsTheAnimationFirst) {
     GifEncoder encoder(QSize(20, 20));
     for (int i = 0; i < 6; ++i) {
         encoder.addFrame(solid(20, 20, qRgb(i * 40, 0, 0)), 0);
@@ -114,7 +134,7 @@ TEST_F(CGifPlayerTest, UnloadWhilePlayingStopsTheThreadFirst) {
         ASSERT_EQ(m_player.Load(encoder.encode(true)), 1);
         EXPECT_EQ(m_player.Draw(), 0);
         EXPECT_TRUE(m_player.isAnimating());
-        QThread::msleep(static_cast<unsigned long>(30 * round));
+        m_clock.advance(30 * round);
         m_player.Unload();
         EXPECT_FALSE(m_player.isAnimating());
         EXPECT_FALSE(m_player.isLoaded());
@@ -124,7 +144,8 @@ TEST_F(CGifPlayerTest, UnloadWhilePlayingStopsTheThreadFirst) {
 
 TEST(CGifPlayerResources, TheProgramsAnimationsLoad) {
     for (const int id : {225, 246, 247, 248, 249, 255}) {
-        CGifPlayer player;
+        ManualClock clock;
+        CGifPlayer player(clock);
         EXPECT_EQ(player.LoadFromResource(QStringLiteral(":/gif/%1").arg(id)), 1) << id;
         EXPECT_GT(player.frameCount(), 1) << id;
         EXPECT_EQ(player.frameDelayMs(0), 200) << id;

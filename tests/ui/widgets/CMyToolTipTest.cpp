@@ -1,3 +1,4 @@
+#include "support/ManualClock.h"
 #include "support/QtWait.h"
 #include "widgets/CMyToolTip.h"
 
@@ -44,6 +45,7 @@ protected:
     }
 
     QTemporaryDir m_folder;
+    ManualClock m_clock;
 };
 
 }  // namespace
@@ -52,12 +54,12 @@ TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox)
     balloon().SetBody(QStringLiteral("一行目#二行目#最後は閉じていない"));
     EXPECT_EQ(balloon().bodyLines(),
               (QStringList{QStringLiteral("一行目"), QStringLiteral("二行目")}));
-    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, icon(), m_folder.path(), {}));
     const int narrow = balloon().boxRect().width();
     const int twoLines = balloon().boxRect().height();
     balloon().SetBody(QStringLiteral("一行目#二行目#") +
                       QStringLiteral("とても長い本文の行はタイトルより広いので箱を広げます#"));
-    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, icon(), m_folder.path(), {}));
     EXPECT_GT(balloon().boxRect().width(), narrow) << "a line wider than the title widens it";
     EXPECT_GT(balloon().boxRect().height(), twoLines);
     // The tail reaches below the box, and the whole balloon stays on the screen.
@@ -71,7 +73,7 @@ TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox)
     // A title wider than every line, drawn beside the icon, still ends before the close button.
     balloon().SetTitle(
         QStringLiteral("VELOの新しいバージョンを発見します。ここにクリックしてください"));
-    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, icon(), m_folder.path(), {}));
     QFont bold = QApplication::font();
     bold.setPixelSize(14);
     bold.setBold(true);
@@ -80,7 +82,7 @@ TEST_F(CMyToolTipTest, OnlyLinesEndedByAHashAreDrawnAndTheWidestLineSizesTheBox)
 }
 
 TEST_F(CMyToolTipTest, WithoutTheIconsPlaceItShowsWithoutATailAtTheCornerByThePanel) {
-    ASSERT_TRUE(balloon().ShowAtTray(QRect(), m_folder.path(), {}));
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, QRect(), m_folder.path(), {}));
     EXPECT_TRUE(balloon().isVisible());
     EXPECT_EQ(balloon().size(), balloon().boxRect().size()) << "no tail points at nothing";
 
@@ -105,40 +107,46 @@ TEST_F(CMyToolTipTest, WithoutTheIconsPlaceItShowsWithoutATailAtTheCornerByThePa
 
 TEST_F(CMyToolTipTest, ItClosesByItselfUnlessThePointerRestsOnIt) {
     balloon().setCloseAfterMs(100);
-    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), {}));
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, icon(), m_folder.path(), {}));
     EXPECT_TRUE(balloon().countdownRunning());
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QCoreApplication::sendEvent(&balloon(), &enter);
     EXPECT_FALSE(balloon().countdownRunning()) << "the pointer over it stops the countdown";
-    QTest::qWait(250);
+    m_clock.advance(250);
     EXPECT_TRUE(balloon().isVisible());
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&balloon(), &leave);
     EXPECT_TRUE(balloon().countdownRunning()) << "leaving starts it again from the beginning";
-    ASSERT_SOON(!balloon().isVisible(), 5000);
+    m_clock.advance(99);
+    EXPECT_TRUE(balloon().isVisible());
+    m_clock.advance(1);
+    EXPECT_FALSE(balloon().isVisible());
 }
 
 TEST_F(CMyToolTipTest, TheCloseButtonOnlyClosesAClickElsewhereStartsTheUpdater) {
     writeUpdater();
     bool ended = false;
-    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), [&ended] { ended = true; }));
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, icon(), m_folder.path(), [&ended] { ended = true; }));
     click(balloon().closeButtonRect().center());
     EXPECT_FALSE(balloon().isVisible());
-    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), [&ended] { ended = true; }));
-    QTest::qWait(CMyToolTip::kUpdaterDelayMs + 300);
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, icon(), m_folder.path(), [&ended] { ended = true; }));
+    m_clock.advance(CMyToolTip::kUpdaterDelayMs + 300);
     EXPECT_FALSE(QFile::exists(m_folder.filePath(QStringLiteral("mark"))));
     EXPECT_FALSE(ended);
 
     click(balloon().boxRect().center());
     EXPECT_FALSE(balloon().isVisible());
-    ASSERT_SOON(ended, 5000);
+    m_clock.advance(CMyToolTip::kUpdaterDelayMs - 1);
+    EXPECT_FALSE(ended) << "the updater starts after a short pause";
+    m_clock.advance(1);
+    EXPECT_TRUE(ended);
     ASSERT_SOON(QFile::exists(m_folder.filePath(QStringLiteral("mark"))), 5000);
 
     // Without an updater a click only closes.
     QFile::remove(m_folder.filePath(QStringLiteral("Update.exe")));
     ended = false;
-    ASSERT_TRUE(balloon().ShowAtTray(icon(), m_folder.path(), [&ended] { ended = true; }));
+    ASSERT_TRUE(balloon().ShowAtTray(m_clock, icon(), m_folder.path(), [&ended] { ended = true; }));
     click(balloon().boxRect().center());
-    QTest::qWait(CMyToolTip::kUpdaterDelayMs + 300);
+    m_clock.advance(CMyToolTip::kUpdaterDelayMs + 300);
     EXPECT_FALSE(ended);
 }

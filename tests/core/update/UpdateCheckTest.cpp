@@ -1,4 +1,4 @@
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 
 #include "platform/UdpSocket.h"
 #include "service/ServiceState.h"
@@ -49,61 +49,61 @@ TEST(DatagramReply, ParsesUpdateRepliesAndTellsRetryFromRefusal) {
 
 namespace {
 
-class UpdateCheckThreadTest : public ::testing::Test {
+class UpdateCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_service.running());
         m_state->setServerIp(m_service.address());
         m_check.setTiming({10, 500, 10});
     }
-    UpdateCheckThread::End run() {
+    UpdateCheck::End run() {
         return m_check.run(
             {[this](const QString& text2) { m_balloon = text2; }, [this] { ++m_mandatory; }});
     }
 
     RefService m_service;
     std::shared_ptr<ServiceState> m_state = std::make_shared<ServiceState>();
-    UpdateCheckThread m_check{m_state};
+    UpdateCheck m_check{m_state};
     QString m_balloon;
     int m_mandatory = 0;
 };
 
 }  // namespace
 
-TEST_F(UpdateCheckThreadTest, NewVersionShowsTheBalloonText) {
+TEST_F(UpdateCheckTest, NewVersionShowsTheBalloonText) {
     m_service.setUpdate(QStringLiteral("new"), QStringLiteral("1.7.0"),
                         QStringLiteral("新機能#修正#"));
-    EXPECT_EQ(run(), UpdateCheckThread::End::Answered);
+    EXPECT_EQ(run(), UpdateCheck::End::Answered);
     EXPECT_EQ(m_balloon, QStringLiteral("新機能#修正#"));
     EXPECT_EQ(m_mandatory, 0);
     EXPECT_EQ(m_service.lastDatagram(QStringLiteral("001")), QStringLiteral("^001|1#1.6.0.7|cn$"));
 }
 
-TEST_F(UpdateCheckThreadTest, MandatoryUpdateRunsThePrompt) {
+TEST_F(UpdateCheckTest, MandatoryUpdateRunsThePrompt) {
     m_service.setUpdate(QStringLiteral("mandatory"), QStringLiteral("2.0"), QStringLiteral("x"));
-    EXPECT_EQ(run(), UpdateCheckThread::End::Answered);
+    EXPECT_EQ(run(), UpdateCheck::End::Answered);
     EXPECT_EQ(m_mandatory, 1);
     EXPECT_TRUE(m_balloon.isEmpty());
 }
 
-TEST_F(UpdateCheckThreadTest, NegativeAnswerEndsQuietly) {
-    EXPECT_EQ(run(), UpdateCheckThread::End::Declined);
+TEST_F(UpdateCheckTest, NegativeAnswerEndsQuietly) {
+    EXPECT_EQ(run(), UpdateCheck::End::Declined);
     EXPECT_EQ(m_check.queriesSent(), 1);
     EXPECT_EQ(m_mandatory, 0);
     EXPECT_TRUE(m_balloon.isEmpty());
 }
 
-TEST_F(UpdateCheckThreadTest, SilenceAndNonsenseAreAskedAgain) {
+TEST_F(UpdateCheckTest, SilenceAndNonsenseAreAskedAgain) {
     m_service.setUpdate(QStringLiteral("new"), QStringLiteral("1.7.0"), QStringLiteral("b"));
     m_service.script(QStringLiteral("udp:001"), QStringLiteral("silence"));
     m_service.script(QStringLiteral("udp:001"), QStringLiteral("reply"), "^1|a|b$");
     m_service.script(QStringLiteral("udp:001"), QStringLiteral("garbage"));
-    EXPECT_EQ(run(), UpdateCheckThread::End::Answered);
+    EXPECT_EQ(run(), UpdateCheck::End::Answered);
     EXPECT_EQ(m_check.queriesSent(), 4);
     EXPECT_EQ(m_balloon, QStringLiteral("b"));
 }
 
-TEST_F(UpdateCheckThreadTest, StopEndsTheWaitAtOnce) {
+TEST_F(UpdateCheckTest, StopEndsTheWaitAtOnce) {
     m_check.setTiming({10, 60000, 1000});
     m_service.script(QStringLiteral("udp:001"), QStringLiteral("silence"), {}, 0, 0, 10);
     // Stopped once the query is out and the check sits in its wait for the reply.
@@ -115,23 +115,23 @@ TEST_F(UpdateCheckThreadTest, StopEndsTheWaitAtOnce) {
         m_check.stop();
     });
     // Without the stop the check would sit out its minute and then be told "no".
-    EXPECT_EQ(run(), UpdateCheckThread::End::Stopped);
+    EXPECT_EQ(run(), UpdateCheck::End::Stopped);
     stopper.join();
 }
 
-TEST_F(UpdateCheckThreadTest, ForgedRepliesCannotForceAnUpdate) {
+TEST_F(UpdateCheckTest, ForgedRepliesCannotForceAnUpdate) {
     // The service's "no" comes late; another program keeps sending the mandatory answer.
     m_check.setTiming({10, 2000, 10});
     m_service.script(QStringLiteral("udp:001"), QStringLiteral("delay"), {}, 0, 400);
     const std::uint32_t client = UdpSocket::sourceAddressFor(m_service.address());
-    DatagramForger forger("^1|a|b|1$", client, UpdateCheckThread::kPort);
-    EXPECT_EQ(run(), UpdateCheckThread::End::Declined);
+    DatagramForger forger("^1|a|b|1$", client, UpdateCheck::kPort);
+    EXPECT_EQ(run(), UpdateCheck::End::Declined);
     EXPECT_GT(forger.sent(), 0);
     EXPECT_EQ(m_mandatory, 0);
     EXPECT_EQ(m_check.queriesSent(), 1) << "the forged datagrams did not count as replies";
 }
 
-TEST_F(UpdateCheckThreadTest, WithoutAServerAddressNothingIsSentUntilThereIsOne) {
+TEST_F(UpdateCheckTest, WithoutAServerAddressNothingIsSentUntilThereIsOne) {
     m_state->setServerIp(0);
     m_check.setTiming({10, 50, 10});
     std::thread resolver([this] {
@@ -140,7 +140,7 @@ TEST_F(UpdateCheckThreadTest, WithoutAServerAddressNothingIsSentUntilThereIsOne)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         m_state->setServerIp(m_service.address());
     });
-    EXPECT_EQ(run(), UpdateCheckThread::End::Declined);
+    EXPECT_EQ(run(), UpdateCheck::End::Declined);
     resolver.join();
     EXPECT_EQ(m_check.queriesSent(), 1) << "nothing went out before the address was known";
     EXPECT_EQ(m_service.datagrams(QStringLiteral("001")), 1);

@@ -1,4 +1,4 @@
-#include "update/UpdateCheckThread.h"
+#include "update/UpdateCheck.h"
 
 #include "ProgramVersion.h"
 #include "platform/UdpSocket.h"
@@ -28,20 +28,20 @@ QString decodeReply(QByteArray datagram) {
 
 }  // namespace
 
-UpdateCheckThread::UpdateCheckThread(std::shared_ptr<const ServiceState> state)
+UpdateCheck::UpdateCheck(std::shared_ptr<const ServiceState> state)
     : m_state(std::move(state)), m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-UpdateCheckThread::~UpdateCheckThread() {
+UpdateCheck::~UpdateCheck() {
     if (m_stopFd >= 0) {
         ::close(m_stopFd);
     }
 }
 
-QByteArray UpdateCheckThread::query() {
+QByteArray UpdateCheck::query() {
     return QByteArray("^001|1#") + kProgramVersion + QByteArray("|cn$") + '\0';
 }
 
-void UpdateCheckThread::stop() {
+void UpdateCheck::stop() {
     m_stopped = true;
     if (m_stopFd >= 0) {
         const std::uint64_t one = 1;
@@ -49,7 +49,7 @@ void UpdateCheckThread::stop() {
     }
 }
 
-bool UpdateCheckThread::pause(int ms) {
+bool UpdateCheck::pause(int ms) {
     pollfd entry{m_stopFd, POLLIN, 0};
     while (!m_stopped) {
         const int ready = ::poll(&entry, 1, ms);
@@ -61,7 +61,7 @@ bool UpdateCheckThread::pause(int ms) {
     return false;
 }
 
-UpdateCheckThread::End UpdateCheckThread::run(const Reactions& reactions) {
+UpdateCheck::End UpdateCheck::run(const Reactions& reactions) {
     m_sent = 0;
     if (!pause(m_timing.firstDelayMs)) {
         return End::Stopped;
@@ -168,7 +168,7 @@ UpdateCheckThread::End UpdateCheckThread::run(const Reactions& reactions) {
     }
 }
 
-QString UpdateCheckThread::askOnce(const ServiceState& state, int waitMs) {
+QString UpdateCheck::askOnce(const ServiceState& state, int waitMs) {
     const std::uint32_t server = state.serverIp();
     UdpSocket socket;
     if (server == 0 || !socket.bind(UdpSocket::sourceAddressFor(server), kPort) ||

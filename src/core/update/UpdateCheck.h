@@ -12,7 +12,7 @@ class ServiceState;
 // Asks the service over UDP whether a newer client exists, from local port 35000, and keeps
 // asking while the service is silent or answers nonsense. Ends after the first real answer, a
 // negative answer, a socket failure, or stop(). run() blocks: it belongs on a worker thread.
-class UpdateCheckThread {
+class UpdateCheck {
 public:
     inline static const QString kBalloonTitle = QStringLiteral(
         "VELOの新しいバージョンを発見します。最新バージョンへのアップグレードするために、ここに"
@@ -33,10 +33,10 @@ public:
     enum class End { Answered, Declined, SocketFailed, Stopped };
 
     // STATE says where the service is; the check keeps it alive while it runs.
-    explicit UpdateCheckThread(std::shared_ptr<const ServiceState> state);
-    ~UpdateCheckThread();
-    UpdateCheckThread(const UpdateCheckThread&) = delete;
-    UpdateCheckThread& operator=(const UpdateCheckThread&) = delete;
+    explicit UpdateCheck(std::shared_ptr<const ServiceState> state);
+    ~UpdateCheck();
+    UpdateCheck(const UpdateCheck&) = delete;
+    UpdateCheck& operator=(const UpdateCheck&) = delete;
 
     void setTiming(const Timing& timing) { m_timing = timing; }
     End run(const Reactions& reactions);

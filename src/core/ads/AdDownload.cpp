@@ -1,4 +1,4 @@
-#include "ads/AdDownloadThread.h"
+#include "ads/AdDownload.h"
 
 #include "platform/ProgramFolder.h"
 #include "platform/WholeFile.h"
@@ -62,8 +62,8 @@ Fetch FetchArchive(const QString& programFolder, const QString& adServer, const 
     return fetch;
 }
 
-int AdDownloadThread(const QString& programFolder, const QString& adServer, const QString& uuid,
-                     std::vector<Fetch>* fetched) {
+int FetchAll(const QString& programFolder, const QString& adServer, const QString& uuid,
+             std::vector<Fetch>* fetched) {
     for (const Archive& archive : {kBanner, kPopUp}) {
         Fetch fetch = FetchArchive(programFolder, adServer, archive, uuid);
         if (fetched != nullptr) {

@@ -43,7 +43,7 @@ Fetch FetchArchive(const QString& programFolder, const QString& adServer, const 
                    const QString& uuid);
 
 // Both archives, the banner first. FETCHED, when given, receives what each came to.
-int AdDownloadThread(const QString& programFolder, const QString& adServer, const QString& uuid,
-                     std::vector<Fetch>* fetched = nullptr);
+int FetchAll(const QString& programFolder, const QString& adServer, const QString& uuid,
+             std::vector<Fetch>* fetched = nullptr);
 
 }  // namespace AdDownload
