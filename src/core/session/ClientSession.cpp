@@ -22,6 +22,9 @@
 ClientSession::ClientSession(AppContext& context, QObject* parent)
     : QObject(parent), m_context(context) {
     m_useTimeTimer = m_context.clock->createTimer([this] { checkUseTime(); });
+    connect(&m_updates, &UpdateWatcher::newVersionFound, this, &ClientSession::newVersionFound);
+    connect(&m_updates, &UpdateWatcher::mandatoryUpdateFound, this,
+            &ClientSession::mandatoryUpdateFound);
 }
 
 ClientSession::~ClientSession() {
@@ -277,36 +280,11 @@ void ClientSession::checkUseTime() {
 }
 
 void ClientSession::startUpdateCheck() {
-    if (m_updateCheck) {
-        return;
-    }
-    m_updateCheck = std::make_unique<UpdateCheck>(m_context.service);
-    m_updateCheck->setTiming(m_updateTiming);
-    UpdateCheck* check = m_updateCheck.get();
-    QPointer<ClientSession> self(this);
-    // The check blocks in its own thread; its findings reach the session as queued calls.
-    connect(&m_updateThread, &QThread::started, [check, self] {
-        check->run({[self](const QString& text2) {
-                        QMetaObject::invokeMethod(
-                            self, [self, text2] { emit self->newVersionFound(text2); },
-                            Qt::QueuedConnection);
-                    },
-                    [self] {
-                        QMetaObject::invokeMethod(
-                            self, [self] { emit self->mandatoryUpdateFound(); },
-                            Qt::QueuedConnection);
-                    }});
-        QThread::currentThread()->quit();
-    });
-    m_updateThread.start();
+    m_updates.start(m_context.service);
 }
 
 void ClientSession::stopUpdateCheck() {
-    if (m_updateCheck) {
-        m_updateCheck->stop();
-        m_updateThread.quit();
-        m_updateThread.wait();
-    }
+    m_updates.stop();
 }
 
 bool ClientSession::waitForExchanges(int ms) {

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "service/LoginExchange.h"
-#include "update/UpdateCheck.h"
+#include "update/UpdateWatcher.h"
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <functional>
 #include <memory>
@@ -87,10 +86,10 @@ public:
     bool balancePending() const { return m_balancePending; }
 
     // The update check on a thread of its own; its findings arrive as signals.
-    void setUpdateTiming(const UpdateCheck::Timing& timing) { m_updateTiming = timing; }
+    void setUpdateTiming(const UpdateCheck::Timing& timing) { m_updates.setTiming(timing); }
     void startUpdateCheck();
     void stopUpdateCheck();
-    bool updateCheckRunning() const { return m_updateThread.isRunning(); }
+    bool updateCheckRunning() const { return m_updates.running(); }
 
     // Waits up to MS for exchanges still running; false when some outlived the wait.
     bool waitForExchanges(int ms);
@@ -112,8 +111,6 @@ private:
     std::unique_ptr<ClockTimer> m_useTimeTimer;
     bool m_balancePending = false;
     bool m_signOutPending = false;
-    UpdateCheck::Timing m_updateTiming;
-    std::unique_ptr<UpdateCheck> m_updateCheck;
-    QThread m_updateThread;
+    UpdateWatcher m_updates;
 };
 Q_DECLARE_METATYPE(ClientSession::ChannelListResult)
