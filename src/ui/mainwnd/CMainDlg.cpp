@@ -19,6 +19,7 @@
 #include "widgets/CMyToolTip.h"
 #include "widgets/CSkinButton.h"
 #include "widgets/Messages.h"
+#include "widgets/OpenDialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -93,48 +94,19 @@ void CMainDlg::createTrayIcon() {
         return;
     }
     m_tray.onCommand = [this](int command) { trayCommand(command); };
-    m_tray.onClick = [this] {
-        // Brought forward; restored only when it was minimised.
-        restoreFromMinimised();
-        raise();
-        activateWindow();
-    };
+    // Brought forward; restored only when it was minimised.
+    m_tray.onClick = [this] { bringForward(); };
     m_tray.onDoubleClick = [this] {
         // Always restored: from minimised to how it was before, from maximised to its normal size.
         if (m_closing) {
             return;
         }
-        if (isMinimized()) {
-            restoreFromMinimised();
-        } else if (isMaximized()) {
+        if (isMaximized() && !isMinimized()) {
             showNormal();
         }
-        show();
-        raise();
-        activateWindow();
-        raiseOpenDialog();
+        bringForward();
+        OpenDialogs::RaiseActive();
     };
-}
-
-void CMainDlg::raiseOpenDialog() {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->raise();
-        modal->activateWindow();
-    }
-}
-
-void CMainDlg::closeOpenDialogs() {
-    // Innermost first; each one's own loop then ends as the stack unwinds.
-    QList<QPointer<QDialog>> open;
-    for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this;) {
-        auto* dialog = qobject_cast<QDialog*>(modal);
-        if (dialog == nullptr || open.contains(dialog)) {
-            break;
-        }
-        open.append(dialog);
-        dialog->done(QDialog::Rejected);
-        modal = dialog->parentWidget() != nullptr ? dialog->parentWidget()->window() : nullptr;
-    }
 }
 
 void CMainDlg::trayCommand(int command) {
@@ -147,7 +119,7 @@ void CMainDlg::trayCommand(int command) {
             break;
         case CTrayIcon::kExitCommand:
             // A dialog still open goes first: the client does not end beneath it.
-            closeOpenDialogs();
+            OpenDialogs::CloseAll(this);
             close();
             break;
         default:
@@ -159,12 +131,9 @@ void CMainDlg::showMainWindow() {
     if (m_closing) {
         return;
     }
-    restoreFromMinimised();
-    show();
-    raise();
-    activateWindow();
+    bringForward();
     update();
-    raiseOpenDialog();
+    OpenDialogs::RaiseActive();
 }
 
 bool CMainDlg::StartUpdater() {
@@ -234,26 +203,16 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
     }
     if (!retry) {
         if (!result.downloaded) {
-            placeRetryNotice(true);
-            m_retryPending = true;
+            m_side.showRetryNotice(this);
             m_context.traceEvent("retry-notice");
         }
         continueStartUp(filled == 1);
         return;
     }
-    if (result.downloaded) {
-        if (filled == 1) {
-            placeRetryNotice(false);
-            m_retryPending = false;
-        }
-    } else {
-        // A short pause before the notice counts down again.
-        m_context.clock->singleShot(kRetryPauseMs, this, [this] {
-            if (m_retryAllowed) {
-                placeRetryNotice(true);
-                m_retryPending = true;
-            }
-        });
+    if (filled == 1) {
+        m_side.listRetrieved();
+    } else if (!result.downloaded) {
+        m_side.retryFailed(this);
     }
     m_context.traceEvent(filled == 1 ? "list-retried" : "retry-failed");
     emit channelListRetried(filled == 1);
@@ -267,8 +226,7 @@ int CMainDlg::FillChannelTree() {
 
 int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
     if (sets == 0) {
-        placeRetryNotice(true);
-        m_retryPending = true;
+        m_side.showRetryNotice(this);
         return 0;
     }
     // The records the tree items point at are replaced: a choice made before no longer counts.
@@ -289,9 +247,6 @@ void CMainDlg::layoutClient() {
         m_player->setGeometry(2, 0, cx - 219 + (tree()->isHidden() ? 210 : 0), cy - 3);
     }
     m_side.layout(cx, cy);
-    if (m_retryPending) {
-        placeRetryNotice(true);
-    }
     clientArea()->update();
 }
 
@@ -347,10 +302,6 @@ void CMainDlg::hideSidePanel() {
     }
     update();
     m_sideHidden = true;
-    if (m_retryPending) {
-        placeRetryNotice(false);
-        m_retryAllowed = false;
-    }
 }
 
 void CMainDlg::showSidePanel() {
@@ -366,10 +317,6 @@ void CMainDlg::showSidePanel() {
     }
     update();
     m_sideHidden = false;
-    if (m_retryPending) {
-        m_retryAllowed = true;
-        placeRetryNotice(true);
-    }
 }
 
 bool CMainDlg::runLoginDialog() {
@@ -444,6 +391,10 @@ void CMainDlg::restoreAndRaise() {
     if (!m_started || m_closing) {
         return;
     }
+    bringForward();
+}
+
+void CMainDlg::bringForward() {
     restoreFromMinimised();
     show();
     raise();

@@ -35,7 +35,7 @@ public:
         QStringLiteral("お客様のIDにバランスが不足します、適時チャージ後に再登録してください ");
     inline static const QString kAboutItem = QStringLiteral("关于 Lumavox(&A)...");
     static constexpr int kSidePanelWidth = CSidePanel::kWidth;
-    static constexpr int kRetryPauseMs = 1000;
+    static constexpr int kRetryPauseMs = CSidePanel::kRetryPauseMs;
 
     CMainDlg(ClientSession& session, SingleInstance* instance = nullptr, QWidget* parent = nullptr);
     ~CMainDlg() override;
@@ -83,8 +83,8 @@ public:
     QMessageBox* useTimeMessage() const { return m_useTimeBox; }
     const ChannelList* channelLists() const { return m_lists.get(); }
     bool sideHidden() const { return m_sideHidden; }
-    bool retryPending() const { return m_retryPending; }
-    bool retryAllowed() const { return m_retryAllowed; }
+    bool retryPending() const { return m_side.retryPending(); }
+    bool retryAllowed() const { return m_side.retryAllowed(); }
     bool useTimeTimerActive() const { return m_session.useTimeTimerActive(); }
     bool balancePending() const { return m_session.balancePending(); }
     // The two-minute check: asks for the remaining time and warns when there is none.
@@ -112,7 +112,6 @@ private:
     void onChannelList(const ClientSession::ChannelListResult& result, bool retry);
     int fillTree(std::unique_ptr<ChannelList> lists, int sets);
     void continueStartUp(bool loaded);
-    void placeRetryNotice(bool show) { m_side.placeRetryNotice(show, m_retryAllowed, this); }
     void onSignInButton();
     void onPlaySelected();
     void showUseTimeMessage();
@@ -122,9 +121,8 @@ private:
 
     void createTrayIcon();
     void trayCommand(int command);
-    // A dialog open over the window is brought forward with it, or closed before it closes.
-    void raiseOpenDialog();
-    void closeOpenDialogs();
+    // Restored when minimised, shown, raised and made active.
+    void bringForward();
 
     // Closing starts once; false when it had already.
     bool beginClosing();
@@ -147,8 +145,6 @@ private:
     QPixmap m_header;
     std::unique_ptr<ChannelList> m_lists;
     bool m_sideHidden = false;
-    bool m_retryPending = false;
-    bool m_retryAllowed = true;
     bool m_started = false;
     bool m_closing = false;
     bool m_closeDone = false;

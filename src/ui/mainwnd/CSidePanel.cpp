@@ -3,6 +3,7 @@
 #include "ads/CAdvertiseDlg.h"
 #include "catalogue/CChannelTreeCtrl.h"
 #include "mainwnd/CTVProgramDlg.h"
+#include "platform/Clock.h"
 #include "service/SessionRecord.h"
 #include "session/AppContext.h"
 #include "widgets/CSearchEdit.h"
@@ -93,6 +94,9 @@ void CSidePanel::layout(int cx, int cy) {
     m_signIn->setGeometry(cx - 55, 4, 52, 22);
     layoutTree();
     m_ad->setGeometry(cx - 210, cy - 73, kWidth, 70);
+    if (m_retryPending) {
+        placeRetryNotice(true, nullptr);
+    }
 }
 
 void CSidePanel::layoutTree() {
@@ -113,6 +117,11 @@ void CSidePanel::setShown(bool shown) {
     m_show->setVisible(!shown);
     m_status->setVisible(shown);
     m_signIn->setVisible(shown);
+    // A hidden list is not retried behind the user's back; shown again, the count starts anew.
+    if (m_retryPending) {
+        m_retryAllowed = shown;
+        placeRetryNotice(shown, nullptr);
+    }
 }
 
 QString CSidePanel::shortenedStatus(const QString& text) const {
@@ -142,8 +151,29 @@ void CSidePanel::refreshStatus(const SessionRecord& record) {
     m_client->update(m_status->geometry());
 }
 
-void CSidePanel::placeRetryNotice(bool show, bool allowed, QWidget* notify) {
+void CSidePanel::showRetryNotice(QWidget* notify) {
+    m_retryPending = true;
+    placeRetryNotice(true, notify);
+}
+
+void CSidePanel::retryFailed(QWidget* notify) {
+    m_clock.singleShot(kRetryPauseMs, m_client, [this, notify] {
+        if (m_retryAllowed) {
+            showRetryNotice(notify);
+        }
+    });
+}
+
+void CSidePanel::listRetrieved() {
+    m_retryPending = false;
+    placeRetryNotice(false, nullptr);
+}
+
+void CSidePanel::placeRetryNotice(bool show, QWidget* notify) {
     if (m_retry == nullptr) {
+        if (!show) {
+            return;
+        }
         m_retry = new CTVProgramDlg(m_clock, m_client, notify);
     }
     if (!show) {
@@ -153,7 +183,7 @@ void CSidePanel::placeRetryNotice(bool show, bool allowed, QWidget* notify) {
     const QRect area = m_tree->geometry();
     const int fifth = area.height() / 5;
     m_retry->setGeometry(area.x() + 1, area.y() + fifth, area.width() - 2, fifth);
-    if (allowed) {
+    if (m_retryAllowed) {
         m_retry->startCountdown();
     }
 }

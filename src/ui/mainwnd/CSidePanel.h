@@ -54,11 +54,21 @@ public:
     void setShown(bool shown);
     // The status line and the sign-in button's face for RECORD.
     void refreshStatus(const SessionRecord& record);
-    // Lays the retry notice over the list, counting down when ALLOWED; or stops it.
-    void placeRetryNotice(bool show, bool allowed, QWidget* notify);
+
+    // The retry notice: laid over the list while no list could be had, counting down to a
+    // retry while the panel shows. After a failed retry it counts down again once a short pause
+    // is over; a filled list takes it away. NOTIFY is the window its button asks.
+    static constexpr int kRetryPauseMs = 1000;
+    void showRetryNotice(QWidget* notify);
+    void retryFailed(QWidget* notify);
+    void listRetrieved();
+    bool retryPending() const { return m_retryPending; }
+    bool retryAllowed() const { return m_retryAllowed; }
 
 private:
     QString shortenedStatus(const QString& text) const;
+    // Lays the notice over the list, counting down when allowed; or stops it.
+    void placeRetryNotice(bool show, QWidget* notify);
 
     QWidget* m_client;
     Clock& m_clock;
@@ -71,4 +81,6 @@ private:
     CSkinButton* m_signIn;
     CAdvertiseDlg* m_ad;
     CTVProgramDlg* m_retry = nullptr;
+    bool m_retryPending = false;
+    bool m_retryAllowed = true;  // not while the panel is hidden
 };
