@@ -43,6 +43,7 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
       m_context(session.context()),
       m_instance(instance),
       m_side(session.context(), this, clientArea()),
+      m_tray(*this),
       m_update(this, session.context().m_strExeDir, *session.context().clock) {
     setAboutItem(kAboutItem);
     m_navigator = new CChannelNavigator(m_context, m_context.statePath, this, tree());
@@ -64,7 +65,7 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
     connect(&m_session, &ClientSession::useTimeExhausted, this, &CMainDlg::showUseTimeMessage);
     // A banner unpacked meanwhile shows at once.
     connect(&m_session, &ClientSession::adsUnpacked, this, [this] { adWindow()->update(); });
-    m_update.iconRect = [this] { return m_tray.geometry(); };
+    m_update.iconRect = [this] { return m_tray.icon().geometry(); };
     m_update.beforePrompt = [this] {
         stopPlayback();
         tree()->ClearPlayingItem();
@@ -87,44 +88,6 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
 
 CMainDlg::~CMainDlg() {
     m_session.stopUpdateCheck();
-}
-
-void CMainDlg::createTrayIcon() {
-    if (!m_tray.Create(this, CTrayIcon::kTip, windowIcon())) {
-        return;
-    }
-    m_tray.onCommand = [this](int command) { trayCommand(command); };
-    // Brought forward; restored only when it was minimised.
-    m_tray.onClick = [this] { bringForward(); };
-    m_tray.onDoubleClick = [this] {
-        // Always restored: from minimised to how it was before, from maximised to its normal size.
-        if (m_closing) {
-            return;
-        }
-        if (isMaximized() && !isMinimized()) {
-            showNormal();
-        }
-        bringForward();
-        OpenDialogs::RaiseActive();
-    };
-}
-
-void CMainDlg::trayCommand(int command) {
-    switch (command) {
-        case CTrayIcon::kShowCommand:
-            showMainWindow();
-            break;
-        case CTrayIcon::kAboutCommand:
-            showAbout();
-            break;
-        case CTrayIcon::kExitCommand:
-            // A dialog still open goes first: the client does not end beneath it.
-            OpenDialogs::CloseAll(this);
-            close();
-            break;
-        default:
-            break;
-    }
 }
 
 void CMainDlg::showMainWindow() {
@@ -183,7 +146,7 @@ void CMainDlg::continueStartUp(bool loaded) {
     if (m_splash) {
         m_splash->CloseSplash();
     }
-    createTrayIcon();
+    m_tray.create();
     m_session.startUpdateCheck();
     m_started = true;
     m_context.traceEvent("startup-finished");

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "mainwnd/CMainTray.h"
 #include "mainwnd/CSidePanel.h"
 #include "mainwnd/CSkinnedWindow.h"
 #include "mainwnd/CSplashScreenDlg.h"
-#include "mainwnd/CTrayIcon.h"
 #include "session/ClientSession.h"
 #include "update/CUpdateOffer.h"
 
@@ -66,6 +66,11 @@ public:
     CUpdateOffer& updateOffer() { return m_update; }
     // Tray command 32771: the window restored and shown.
     void showMainWindow();
+    // Restored when minimised, shown, raised and made active.
+    void bringForward();
+    bool closing() const { return m_closing; }
+    // The about box, from the window's menu or the tray's.
+    void showAbout() override;
 
     // The window's parts, for the application and for tests.
     ClientSession& session() const { return m_session; }
@@ -77,7 +82,7 @@ public:
     CSkinButton* showButton() const { return m_side.showButton(); }
     CAdvertiseDlg* adWindow() const { return m_side.adWindow(); }
     CTVProgramDlg* retryNotice() const { return m_side.retryNotice(); }
-    CTrayIcon& trayIcon() { return m_tray; }
+    CTrayIcon& trayIcon() { return m_tray.icon(); }
     CChannelNavigator* navigator() const { return m_navigator; }
     CSidePanel& sidePanel() { return m_side; }
     QMessageBox* useTimeMessage() const { return m_useTimeBox; }
@@ -104,7 +109,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintClient(QPainter& p) override;
     void layoutClient() override;
-    void showAbout() override;
+
     void closeFromCaption() override;
     void fillWindowMenu(QMenu& menu) override;
 
@@ -118,11 +123,6 @@ private:
     bool runLoginDialog();
 
     void stopPlayback();
-
-    void createTrayIcon();
-    void trayCommand(int command);
-    // Restored when minimised, shown, raised and made active.
-    void bringForward();
 
     // Closing starts once; false when it had already.
     bool beginClosing();
@@ -138,7 +138,7 @@ private:
     CVozorPlayerDlg* m_player = nullptr;
     CChannelNavigator* m_navigator = nullptr;
     bool m_restoreHidden = false;  // the side panel was hidden when the window last closed
-    CTrayIcon m_tray;
+    CMainTray m_tray;
     CUpdateOffer m_update;
     QPointer<QMessageBox> m_useTimeBox;
     QPixmap m_divider;
