@@ -2,185 +2,111 @@
 
 #include "catalogue/CSkinScrollBar.h"
 #include "catalogue/ChannelList.h"
+#include "catalogue/ChannelRowDelegate.h"
 #include "session/AppContext.h"
 #include "widgets/CGifDlg.h"
 #include "widgets/CMenuEx.h"
 #include "widgets/Messages.h"
 
-#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QWheelEvent>
 
-namespace {
-
-enum Role : int {
-    kChannelRole = Qt::UserRole + 1,
-    kFirstBitmapRole,
-    kSecondBitmapRole,
-};
-
-// A channel's row. A list may hold a hundred thousand of them: the row keeps only the record it
-// shows and gives its label and marks from it when asked, instead of storing each as item data.
-class ChannelItem : public QTreeWidgetItem {
-public:
-    static constexpr int kType = QTreeWidgetItem::UserType + 1;
-
-    explicit ChannelItem(const ChannelInfo* channel) : QTreeWidgetItem(kType), m_channel(channel) {}
-
-    QVariant data(int column, int role) const override {
-        if (column == 0) {
-            switch (role) {
-                case Qt::DisplayRole:
-                case Qt::EditRole:
-                    return m_channel != nullptr ? ChannelLabel(*m_channel) : QString();
-                case kFirstBitmapRole:
-                    return 177;
-                case kSecondBitmapRole:
-                    return 176;
-                case kChannelRole:
-                    return QVariant::fromValue(static_cast<const void*>(m_channel));
-                default:
-                    break;
-            }
-        }
-        return QTreeWidgetItem::data(column, role);
-    }
-    void setData(int column, int role, const QVariant& value) override {
-        if (column == 0 && role == kChannelRole) {
-            m_channel = static_cast<const ChannelInfo*>(value.value<const void*>());
-            emitDataChanged();
-            return;
-        }
-        QTreeWidgetItem::setData(column, role, value);
-    }
-
-private:
-    const ChannelInfo* m_channel;
-};
-
-// A bitmap whose pixels of one colour are transparent.
-QPixmap keyed(const QString& path, const QColor& transparent) {
-    QPixmap pixmap(path);
-    if (!pixmap.isNull()) {
-        pixmap.setMask(pixmap.createMaskFromColor(transparent));
-    }
-    return pixmap;
-}
-
-}  // namespace
-
 CChannelTreeCtrl::CChannelTreeCtrl(AppContext& context, QWidget* owner, QWidget* parent)
-    : QTreeWidget(parent), m_context(context), m_owner(owner) {
+    : QTreeView(parent), m_context(context), m_owner(owner), m_rows(new ChannelRowDelegate(*this)) {
+    m_rows->setParent(this);
+    setModel(&m_filter);
+    setItemDelegate(m_rows);
     setHeaderHidden(true);
-    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
     setRootIsDecorated(true);
     // Groups open and close by a click anywhere on their row, handled here alone.
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setMouseTracking(true);
+    // Every row is 25 pixels high: the view lays out only what it shows.
     setUniformRowHeights(true);
     setIndentation(kIndent);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     viewport()->setAutoFillBackground(false);
     m_scrollBar = new CSkinScrollBar(this);
     setVerticalScrollBar(m_scrollBar);
-
-    // Group rows have black as their transparent colour.
-    m_group = keyed(QStringLiteral(":/bitmap/227"), Qt::black);
-    m_groupSelected = keyed(QStringLiteral(":/bitmap/226"), Qt::black);
-    m_bold.setPixelSize(14);
-    m_bold.setBold(true);
-    m_normal.setPixelSize(14);
-    // Rows are 25 pixels high whatever the font.
-    setStyleSheet(QStringLiteral("QTreeView::item { height: %1px; }").arg(kRowHeight));
 }
 
 CChannelTreeCtrl::~CChannelTreeCtrl() = default;
 
-QTreeWidgetItem* CChannelTreeCtrl::InsertChannelItem(QTreeWidgetItem* parent, const QString& text,
-                                                     int firstBitmap, int secondBitmap) {
-    auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-    item->setText(0, text);
-    item->setData(0, kFirstBitmapRole, firstBitmap);
-    item->setData(0, kSecondBitmapRole, secondBitmap);
-    return item;
+const ChannelNode* CChannelTreeCtrl::InsertChannelItem(const ChannelNode* parent,
+                                                       const QString& text, int firstBitmap,
+                                                       int secondBitmap) {
+    return m_model.Append(parent, text, firstBitmap, secondBitmap);
+}
+
+void CChannelTreeCtrl::setItemChannel(const ChannelNode* item, const ChannelInfo* channel) {
+    m_model.SetChannel(item, channel);
 }
 
 void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
-    clear();
     m_hot = nullptr;
     m_playing = nullptr;
-    m_popular = nullptr;
-    m_latest = nullptr;
     m_favourites = nullptr;
     m_recents = nullptr;
-
-    // One pass sorts the channels by group and the groups by set, so filling costs as much as
-    // the list is long.
-    QHash<int, std::vector<const ChannelInfo*>> channelsOf;
-    for (const auto& channel : lists.channels) {
-        channelsOf[channel->groupIndex].push_back(channel.get());
-    }
-    QHash<int, std::vector<const GroupInfo*>> groupsOf;
-    for (const auto& group : lists.groups) {
-        groupsOf[group->setIndex].push_back(group.get());
-    }
-    for (const auto& set : lists.groupSets) {
-        QTreeWidgetItem* setItem = InsertChannelItem(nullptr, set->name, 0, 0);
-        for (const GroupInfo* group : groupsOf.value(set->index)) {
-            QTreeWidgetItem* groupItem = InsertChannelItem(setItem, group->name, 0, 0);
-            QList<QTreeWidgetItem*> children;
-            if (group->hasChannels) {
-                const auto found = channelsOf.constFind(group->groupIndex);
-                if (found != channelsOf.constEnd()) {
-                    children.reserve(static_cast<qsizetype>(found->size()));
-                    for (const ChannelInfo* channel : *found) {
-                        children.append(makeChannelItem(channel));
-                    }
-                }
-            }
-            // Added at once: one insertion for the whole group, however many channels it has.
-            groupItem->addChildren(children);
-            groupItem->setExpanded(true);
-            if (!group->hasChannels) {
-                InsertChannelItem(groupItem, kEmptyGroupLabel, 177, 176);
-            }
-            // The set opens with its first group. Scrolling it into view each time would lay out
-            // every row so far, once per group, and the list ends at the top anyway.
-            if (topLevelItemCount() > 0) {
-                setItem->setExpanded(true);
-            }
-            if (groupItem->childCount() > 0) {
-                if (group->name == kPopularGroupName) {
-                    m_popular = groupItem;
-                } else if (group->name == kLatestGroupName) {
-                    m_latest = groupItem;
-                }
-            }
+    m_filter.ShowAll();
+    m_model.Fill(lists);
+    // The model was reset, so the view lays its rows out once, at the next turn of the event
+    // loop: opening every set and group until then only records that they are open.
+    for (int s = 0; s < m_model.groupSetCount(); ++s) {
+        const ChannelNode* set = m_model.groupSet(s);
+        setItemExpanded(set, true);
+        for (int g = 0; g < set->childCount(); ++g) {
+            setItemExpanded(set->child(g), true);
         }
     }
-    for (QTreeWidgetItem* item : {m_popular, m_latest}) {
-        if (item != nullptr) {
-            item->setExpanded(true);
-        }
-    }
+    m_popular = m_model.groupNamed(kPopularGroupName);
+    m_latest = m_model.groupNamed(kLatestGroupName);
     scrollToTop();
     m_shownSinceFill = false;
 }
 
-QTreeWidgetItem* CChannelTreeCtrl::makeChannelItem(const ChannelInfo* channel) const {
-    return new ChannelItem(channel);
+void CChannelTreeCtrl::setCurrentItem(const ChannelNode* item) {
+    setCurrentIndex(indexOfItem(item));
 }
 
-void CChannelTreeCtrl::replaceCollection(QTreeWidgetItem*& group, const QString& name, int index,
+QRect CChannelTreeCtrl::visualItemRect(const ChannelNode* item) const {
+    const QModelIndex index = indexOfItem(item);
+    return index.isValid() ? visualRect(index) : QRect();
+}
+
+void CChannelTreeCtrl::scrollToItem(const ChannelNode* item) {
+    const QModelIndex index = indexOfItem(item);
+    if (index.isValid()) {
+        scrollTo(index);
+    }
+}
+
+bool CChannelTreeCtrl::isItemExpanded(const ChannelNode* item) const {
+    const QModelIndex index = indexOfItem(item);
+    return index.isValid() && isExpanded(index);
+}
+
+void CChannelTreeCtrl::setItemExpanded(const ChannelNode* item, bool expanded) {
+    const QModelIndex index = indexOfItem(item);
+    if (index.isValid()) {
+        setExpanded(index, expanded);
+    }
+}
+
+void CChannelTreeCtrl::layOutNow() {
+    executeDelayedItemsLayout();
+}
+
+void CChannelTreeCtrl::replaceCollection(const ChannelNode*& group, const QString& name, int index,
                                          const std::vector<const ChannelInfo*>& channels) {
-    QTreeWidgetItem* old = group;
-    const auto inOld = [old](const QTreeWidgetItem* item) {
+    const ChannelNode* old = group;
+    const auto inOld = [old](const ChannelNode* item) {
         return old != nullptr && item != nullptr && (item == old || item->parent() == old);
     };
     // The playing mark and the chosen item stay on their channels: in the new group when it
@@ -192,24 +118,10 @@ void CChannelTreeCtrl::replaceCollection(QTreeWidgetItem*& group, const QString&
     if (inOld(m_hot)) {
         m_hot = nullptr;
     }
-    const bool expanded = old == nullptr || old->isExpanded();
-    group = nullptr;
-    QTreeWidgetItem* set = topLevelItem(0);
-    if (set != nullptr && !channels.empty()) {
-        group = new QTreeWidgetItem;
-        group->setText(0, name);
-        group->setData(0, kFirstBitmapRole, 0);
-        group->setData(0, kSecondBitmapRole, 0);
-        QList<QTreeWidgetItem*> children;
-        for (const ChannelInfo* channel : channels) {
-            children.append(makeChannelItem(channel));
-        }
-        group->addChildren(children);
-        set->insertChild(index, group);
-        group->setExpanded(expanded);
-    }
-    delete old;
-    const auto find = [this, group](const ChannelInfo* channel) -> QTreeWidgetItem* {
+    const bool expanded = old == nullptr || isItemExpanded(old);
+    group = m_model.ReplaceGroup(old, name, index, channels);
+    setItemExpanded(group, expanded);
+    const auto find = [this, group](const ChannelInfo* channel) -> const ChannelNode* {
         for (int c = 0; group != nullptr && c < group->childCount(); ++c) {
             if (itemChannel(group->child(c)) == channel) {
                 return group->child(c);
@@ -221,8 +133,8 @@ void CChannelTreeCtrl::replaceCollection(QTreeWidgetItem*& group, const QString&
         m_playing = playing != nullptr ? find(playing) : nullptr;
     }
     if (moveCurrent) {
-        QTreeWidgetItem* moved = current != nullptr ? find(current) : nullptr;
-        setCurrentItem(moved != nullptr ? moved : set);
+        const ChannelNode* moved = current != nullptr ? find(current) : nullptr;
+        setCurrentItem(moved != nullptr ? moved : topLevelItem(0));
     }
 }
 
@@ -234,21 +146,21 @@ void CChannelTreeCtrl::SetCollections(const std::vector<const ChannelInfo*>& fav
     emit collectionsChanged();
 }
 
-bool CChannelTreeCtrl::isCollectionItem(const QTreeWidgetItem* item) const {
+bool CChannelTreeCtrl::isCollectionItem(const ChannelNode* item) const {
     if (item == nullptr) {
         return false;
     }
-    const QTreeWidgetItem* group =
+    const ChannelNode* group =
         item->parent() != nullptr && item->childCount() == 0 ? item->parent() : item;
     return group != nullptr && (group == m_favourites || group == m_recents);
 }
 
-QList<QTreeWidgetItem*> CChannelTreeCtrl::channelItems() const {
-    QList<QTreeWidgetItem*> items;
+QList<const ChannelNode*> CChannelTreeCtrl::channelItems() const {
+    QList<const ChannelNode*> items;
     for (int s = 0; s < topLevelItemCount(); ++s) {
-        const QTreeWidgetItem* set = topLevelItem(s);
+        const ChannelNode* set = topLevelItem(s);
         for (int g = 0; g < set->childCount(); ++g) {
-            const QTreeWidgetItem* group = set->child(g);
+            const ChannelNode* group = set->child(g);
             if (group == m_favourites || group == m_recents) {
                 continue;
             }
@@ -262,11 +174,11 @@ QList<QTreeWidgetItem*> CChannelTreeCtrl::channelItems() const {
     return items;
 }
 
-QTreeWidgetItem* CChannelTreeCtrl::itemForChannel(const ChannelInfo* channel) const {
+const ChannelNode* CChannelTreeCtrl::itemForChannel(const ChannelInfo* channel) const {
     if (channel == nullptr) {
         return nullptr;
     }
-    for (QTreeWidgetItem* item : channelItems()) {
+    for (const ChannelNode* item : channelItems()) {
         if (itemChannel(item) == channel) {
             return item;
         }
@@ -274,57 +186,24 @@ QTreeWidgetItem* CChannelTreeCtrl::itemForChannel(const ChannelInfo* channel) co
     return nullptr;
 }
 
-void CChannelTreeCtrl::playItem(QTreeWidgetItem* item) {
+void CChannelTreeCtrl::playItem(const ChannelNode* item) {
     if (item != nullptr && item->childCount() == 0 && itemChannel(item) != nullptr) {
         setCurrentItem(item);
         requestPlay(item, false);
     }
 }
 
-void CChannelTreeCtrl::markPlaying(QTreeWidgetItem* item) {
+void CChannelTreeCtrl::markPlaying(const ChannelNode* item) {
     setPlaying(item);
 }
 
-void CChannelTreeCtrl::setItemChannel(QTreeWidgetItem* item, const ChannelInfo* channel) {
-    item->setData(0, kChannelRole, QVariant::fromValue(static_cast<const void*>(channel)));
-}
-
-const ChannelInfo* CChannelTreeCtrl::itemChannel(const QTreeWidgetItem* item) {
-    return item != nullptr
-               ? static_cast<const ChannelInfo*>(item->data(0, kChannelRole).value<const void*>())
-               : nullptr;
-}
-
 void CChannelTreeCtrl::SetExpandImages(int collapsed, int expanded, QRgb mask) {
-    const QPixmap closedImage = keyed(QStringLiteral(":/bitmap/%1").arg(collapsed), QColor(mask));
-    const QPixmap openImage = keyed(QStringLiteral(":/bitmap/%1").arg(expanded), QColor(mask));
-    // Both or neither: the two marks must be alike.
-    if (!closedImage.isNull() && closedImage.size() == openImage.size()) {
-        m_collapsed = closedImage;
-        m_expanded = openImage;
-    }
+    m_rows->SetExpandImages(collapsed, expanded, mask);
 }
 
 void CChannelTreeCtrl::SetBackground(int bitmap) {
     m_background.load(QStringLiteral(":/bitmap/%1").arg(bitmap));
     viewport()->update();
-}
-
-const QPixmap& CChannelTreeCtrl::pixmap(int id) const {
-    auto found = m_pixmaps.find(id);
-    if (found == m_pixmaps.end()) {
-        // The items' marks are drawn with white as their transparent colour.
-        found = m_pixmaps.insert(id, keyed(QStringLiteral(":/bitmap/%1").arg(id), Qt::white));
-    }
-    return found.value();
-}
-
-int CChannelTreeCtrl::depthOf(const QTreeWidgetItem* item) const {
-    int depth = 0;
-    for (const QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent()) {
-        ++depth;
-    }
-    return depth;
 }
 
 void CChannelTreeCtrl::paintEvent(QPaintEvent* event) {
@@ -336,7 +215,7 @@ void CChannelTreeCtrl::paintEvent(QPaintEvent* event) {
             p.fillRect(viewport()->rect(), palette().color(QPalette::Window));
         }
     }
-    QTreeWidget::paintEvent(event);
+    QTreeView::paintEvent(event);
     placeMarks();
     if (!m_shownSinceFill) {
         m_shownSinceFill = true;
@@ -346,75 +225,17 @@ void CChannelTreeCtrl::paintEvent(QPaintEvent* event) {
 
 void CChannelTreeCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
-    const QTreeWidgetItem* item = itemFromIndex(index);
-    if (item == nullptr) {
-        return;
-    }
-    const QRect row = option.rect;
-    const int contentLeft = row.left();
-    const int contentWidth = viewport()->width();
-    const int textLeft = contentLeft + depthOf(item) * kIndent + 4;
-    const bool root = item->parent() == nullptr;
-    const bool selected = item->isSelected() && hasFocus();
-    const bool group = item->childCount() > 0 || root;
-    painter->save();
+    // A row is painted across the whole list, its chosen look only while the list has the focus.
+    QStyleOptionViewItem row(option);
+    row.rect =
+        QRect(option.rect.left(), option.rect.top(), viewport()->width(), option.rect.height());
+    const bool selected = selectionModel() != nullptr && selectionModel()->isSelected(index);
+    row.state.setFlag(QStyle::State_Selected, selected && hasFocus());
+    m_rows->paint(painter, row, index);
+}
 
-    if (group) {
-        painter->drawPixmap(contentLeft, row.top(), selected ? m_groupSelected : m_group);
-        const QPixmap& mark = item->isExpanded() ? m_expanded : m_collapsed;
-        if (!mark.isNull()) {
-            painter->drawPixmap(textLeft + 4, row.top() + (row.height() - mark.height()) / 2, mark);
-        }
-        painter->setFont(root ? m_bold : m_normal);
-        painter->setPen(kTextColour);
-        painter->drawText(QRect(textLeft + 20, row.top(), contentWidth, row.height()),
-                          Qt::AlignLeft | Qt::AlignVCenter, item->text(0));
-        painter->restore();
-        return;
-    }
-
-    const int first = item->data(0, kFirstBitmapRole).toInt();
-    const int second = item->data(0, kSecondBitmapRole).toInt();
-    const QPixmap normalMark = first != 0 ? pixmap(first) : QPixmap();
-    const QFontMetrics metrics(root ? m_bold : m_normal);
-    const int textX = textLeft + 5 + (normalMark.isNull() ? 0 : normalMark.width());
-    const int textTop = row.top() + (row.height() - metrics.height() - 2) / 2 + 1;
-    const QRect textRect(textX, textTop, viewport()->width() - textX, row.bottom() - 1 - textTop);
-    const auto drawText = [&](int x, const QColor& colour, const QFont& font) {
-        painter->setFont(font);
-        painter->setPen(colour);
-        painter->drawText(QRect(x, textRect.top(), viewport()->width() - x, textRect.height()),
-                          Qt::AlignLeft | Qt::AlignVCenter, item->text(0));
-    };
-    const QColor textColour = selected ? kSelectedText : kTextColour;
-    drawText(textX, textColour, root ? m_bold : m_normal);
-
-    if (selected || item == m_hot) {
-        painter->setRenderHint(QPainter::Antialiasing);
-        QPainterPath box;
-        box.addRoundedRect(
-            QRectF(contentLeft + 1.5, row.top() + 0.5, contentWidth - 3, row.height() - 2), 2.5,
-            2.5);
-        painter->fillPath(box, kHighlightFill);
-        painter->setPen(QPen(kHighlightFrame, 1));
-        painter->drawPath(box);
-        painter->setRenderHint(QPainter::Antialiasing, false);
-    }
-    if (item == m_playing) {
-        const QPixmap arrow(QStringLiteral(":/bitmap/134"));
-        const QPixmap bars(QStringLiteral(":/bitmap/238"));
-        painter->drawPixmap(textLeft - 11, row.top() + (row.height() - arrow.height()) / 2, arrow);
-        painter->drawPixmap(textLeft, row.top() + (row.height() - bars.height()) / 2, bars);
-        drawText(textLeft + 14, kPlayingText, m_normal);
-    } else {
-        const int markId = selected ? second : first;
-        if (markId != 0) {
-            const QPixmap& mark = pixmap(markId);
-            painter->drawPixmap(textLeft, row.top() + (row.height() - mark.height()) / 2, mark);
-        }
-        drawText(textX, textColour, root ? m_bold : m_normal);
-    }
-    painter->restore();
+QFont CChannelTreeCtrl::fontOf(const ChannelNode* item) const {
+    return m_rows->fontOf(*item);
 }
 
 bool CChannelTreeCtrl::CreateGroupMarks() {
@@ -431,7 +252,7 @@ bool CChannelTreeCtrl::CreateGroupMarks() {
     return m_popularMark != nullptr && m_latestMark != nullptr;
 }
 
-void CChannelTreeCtrl::placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, int* shown) {
+void CChannelTreeCtrl::placeMark(CGifDlg* mark, const ChannelNode* item, int gif, int* shown) {
     if (mark == nullptr || item == nullptr) {
         return;
     }
@@ -447,9 +268,8 @@ void CChannelTreeCtrl::placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, 
     }
     const QSize size = mark->GetGifSize();
     // A hundred pixels in, or just after the group's name when that is longer.
-    const int textEnd = row.left() + depthOf(item) * kIndent + 4 + 20 +
-                        QFontMetrics(item->parent() == nullptr ? m_bold : m_normal)
-                            .horizontalAdvance(item->text(0));
+    const int textEnd = row.left() + ChannelRowDelegate::textLeft(*item) + 20 +
+                        QFontMetrics(fontOf(item)).horizontalAdvance(item->text());
     const int x =
         std::min(std::max(row.left() + 100, textEnd + 6), viewport()->width() - size.width() - 2);
     mark->move(std::max(row.left() + 100, x), row.top() + (row.height() - size.height()) / 2);
@@ -463,7 +283,7 @@ void CChannelTreeCtrl::placeMarks() {
 }
 
 void CChannelTreeCtrl::resizeEvent(QResizeEvent* event) {
-    QTreeWidget::resizeEvent(event);
+    QTreeView::resizeEvent(event);
     // One column as wide as the list, so a row is a row wherever it is clicked.
     setColumnWidth(0, viewport()->width());
 }
@@ -472,12 +292,12 @@ void CChannelTreeCtrl::resizeEvent(QResizeEvent* event) {
 // selection repaints the list, not only the item's text.
 void CChannelTreeCtrl::selectionChanged(const QItemSelection& selected,
                                         const QItemSelection& deselected) {
-    QTreeWidget::selectionChanged(selected, deselected);
+    QTreeView::selectionChanged(selected, deselected);
     viewport()->update();
 }
 
 void CChannelTreeCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    QTreeWidget::currentChanged(current, previous);
+    QTreeView::currentChanged(current, previous);
     viewport()->update();
 }
 
@@ -485,12 +305,12 @@ void CChannelTreeCtrl::ClearPlayingItem() {
     setPlaying(nullptr);
 }
 
-void CChannelTreeCtrl::setPlaying(QTreeWidgetItem* item) {
+void CChannelTreeCtrl::setPlaying(const ChannelNode* item) {
     m_playing = item;
     viewport()->update();
 }
 
-void CChannelTreeCtrl::requestPlay(QTreeWidgetItem* item, bool keepPrevious) {
+void CChannelTreeCtrl::requestPlay(const ChannelNode* item, bool keepPrevious) {
     m_context.nowPlaying.choose(item->text(0), itemChannel(item), keepPrevious);
     if (m_owner != nullptr) {
         QCoreApplication::postEvent(m_owner, new Messages::WindowMessage(Messages::kPlaySelected));
@@ -499,23 +319,23 @@ void CChannelTreeCtrl::requestPlay(QTreeWidgetItem* item, bool keepPrevious) {
 }
 
 void CChannelTreeCtrl::playSelected() {
-    QTreeWidgetItem* item = currentItem();
+    const ChannelNode* item = currentItem();
     if (item != nullptr && item->childCount() == 0) {
         requestPlay(item, false);
     }
 }
 
-void CChannelTreeCtrl::playFromMenu(QTreeWidgetItem* item) {
+void CChannelTreeCtrl::playFromMenu(const ChannelNode* item) {
     if (item != nullptr && item->childCount() == 0) {
         requestPlay(item, true);
     }
 }
 
-void CChannelTreeCtrl::clickItem(QTreeWidgetItem* item) {
+void CChannelTreeCtrl::clickItem(const ChannelNode* item) {
     if (item == nullptr || item->childCount() == 0) {
         return;
     }
-    item->setExpanded(!item->isExpanded());
+    setItemExpanded(item, !isItemExpanded(item));
     emit groupToggled();
     // The clicked special group shows its mark in the selected form.
     const bool popular = item == m_popular;
@@ -525,17 +345,17 @@ void CChannelTreeCtrl::clickItem(QTreeWidgetItem* item) {
 }
 
 void CChannelTreeCtrl::mouseMoveEvent(QMouseEvent* event) {
-    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    const ChannelNode* item = itemAt(event->position().toPoint());
     if (item != nullptr && item != m_hot) {
         m_hot = item;
         viewport()->update();
     }
     setCursor(Qt::ArrowCursor);
-    QTreeWidget::mouseMoveEvent(event);
+    QTreeView::mouseMoveEvent(event);
 }
 
 void CChannelTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton) {
         clickItem(itemAt(event->position().toPoint()));
     }
@@ -543,11 +363,11 @@ void CChannelTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
 
 void CChannelTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     playSelected();
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
 }
 
 void CChannelTreeCtrl::contextMenuEvent(QContextMenuEvent* event) {
-    QTreeWidgetItem* item = itemAt(event->pos());
+    const ChannelNode* item = itemAt(event->pos());
     if (item == nullptr || item->childCount() > 0) {
         return;
     }
@@ -574,10 +394,10 @@ void CChannelTreeCtrl::wheelEvent(QWheelEvent* event) {
 }
 
 void CChannelTreeCtrl::keyPressEvent(QKeyEvent* event) {
-    QTreeWidgetItem* item = currentItem();
+    const ChannelNode* item = currentItem();
     switch (event->key()) {
         case Qt::Key_Left:
-            if (item != nullptr && item->childCount() > 0 && item->isExpanded()) {
+            if (item != nullptr && item->childCount() > 0 && isItemExpanded(item)) {
                 clickItem(item);
             } else if (item != nullptr && item->parent() != nullptr) {
                 setCurrentItem(item->parent());
@@ -586,7 +406,7 @@ void CChannelTreeCtrl::keyPressEvent(QKeyEvent* event) {
             return;
         case Qt::Key_Right:
             if (item != nullptr && item->childCount() > 0) {
-                if (!item->isExpanded()) {
+                if (!isItemExpanded(item)) {
                     clickItem(item);
                 } else {
                     setCurrentItem(item->child(0));
@@ -605,13 +425,13 @@ void CChannelTreeCtrl::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         default:
-            QTreeWidget::keyPressEvent(event);
+            QTreeView::keyPressEvent(event);
     }
 }
 
 void CChannelTreeCtrl::focusInEvent(QFocusEvent* event) {
-    QTreeWidget::focusInEvent(event);
-    QTreeWidgetItem* selected = currentItem();
+    QTreeView::focusInEvent(event);
+    const ChannelNode* selected = currentItem();
     if (selected != nullptr && selected == m_popular) {
         placeMark(m_popularMark, m_popular, 247, &m_popularGif);
     } else if (selected != nullptr && selected == m_latest) {
@@ -620,8 +440,8 @@ void CChannelTreeCtrl::focusInEvent(QFocusEvent* event) {
 }
 
 void CChannelTreeCtrl::focusOutEvent(QFocusEvent* event) {
-    QTreeWidget::focusOutEvent(event);
-    QTreeWidgetItem* selected = currentItem();
+    QTreeView::focusOutEvent(event);
+    const ChannelNode* selected = currentItem();
     if (selected != nullptr && selected == m_popular) {
         placeMark(m_popularMark, m_popular, 246, &m_popularGif);
     } else if (selected != nullptr && selected == m_latest) {

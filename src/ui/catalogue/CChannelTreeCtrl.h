@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QFont>
-#include <QHash>
-#include <QPixmap>
-#include <QTreeWidget>
+#include "catalogue/ChannelFilterModel.h"
+#include "catalogue/ChannelTreeModel.h"
+
+#include <QTreeView>
 
 #include <functional>
 #include <vector>
@@ -13,6 +13,7 @@ struct ChannelInfo;
 struct ChannelList;
 class CGifDlg;
 class CSkinScrollBar;
+class ChannelRowDelegate;
 
 // The channel list of the main window: group sets, groups and channels, painted entirely by the
 // program. A click on a group opens or closes it; a double-click on a channel, or the play entry
@@ -20,7 +21,11 @@ class CSkinScrollBar;
 // under the pointer is highlighted, and the popular and latest groups carry animated marks.
 // The wheel does not scroll the list. From the keyboard: Up and Down move, Left and Right close
 // and open groups (or step to the parent and the first child), Enter plays the chosen channel.
-class CChannelTreeCtrl : public QTreeWidget {
+//
+// The rows are a ChannelTreeModel seen through the search's ChannelFilterModel, painted by a
+// ChannelRowDelegate; the members below name rows by their ChannelNode, as the list holds them,
+// whatever the search hides.
+class CChannelTreeCtrl : public QTreeView {
     Q_OBJECT
 
 public:
@@ -49,28 +54,50 @@ public:
 
     // Appends an item under PARENT (top level when none) with bitmaps for its normal and
     // selected mark (0: none).
-    QTreeWidgetItem* InsertChannelItem(QTreeWidgetItem* parent, const QString& text,
-                                       int firstBitmap, int secondBitmap);
+    const ChannelNode* InsertChannelItem(const ChannelNode* parent, const QString& text,
+                                         int firstBitmap, int secondBitmap);
     // Fills the list with the group sets, groups and channels of LISTS, in their order: sets and
     // groups open, channels labelled as the list shows them, the popular and latest groups
     // found. The records must outlive the items; anything shown before is removed first.
     void FillChannelTree(const ChannelList& lists);
     // Ties ITEM to the channel it shows, so playing it never depends on its label.
-    static void setItemChannel(QTreeWidgetItem* item, const ChannelInfo* channel);
-    static const ChannelInfo* itemChannel(const QTreeWidgetItem* item);
+    void setItemChannel(const ChannelNode* item, const ChannelInfo* channel);
+    static const ChannelInfo* itemChannel(const ChannelNode* item) {
+        return item != nullptr ? item->channel() : nullptr;
+    }
+
+    // The rows as the list holds them, and as the view shows them.
+    ChannelTreeModel& channelModel() { return m_model; }
+    ChannelFilterModel& filterModel() { return m_filter; }
+    int topLevelItemCount() const { return m_model.groupSetCount(); }
+    const ChannelNode* topLevelItem(int row) const { return m_model.groupSet(row); }
+    QModelIndex indexOfItem(const ChannelNode* item) const { return m_filter.indexOf(item); }
+    const ChannelNode* itemOf(const QModelIndex& index) const { return m_filter.nodeOf(index); }
+    const ChannelNode* currentItem() const { return itemOf(currentIndex()); }
+    void setCurrentItem(const ChannelNode* item);
+    const ChannelNode* itemAt(const QPoint& point) const { return itemOf(indexAt(point)); }
+    QRect visualItemRect(const ChannelNode* item) const;
+    void scrollToItem(const ChannelNode* item);
+    bool isItemExpanded(const ChannelNode* item) const;
+    void setItemExpanded(const ChannelNode* item, bool expanded);
+    // Whether the search hides ITEM.
+    bool isItemHidden(const ChannelNode* item) const { return !indexOfItem(item).isValid(); }
+    // Lays the rows out now rather than at the next turn of the event loop, so the scroll range
+    // is known at once.
+    void layOutNow();
 
     void SetExpandImages(int collapsed, int expanded, QRgb mask);
     void SetBackground(int bitmap);
     // The animated marks beside the popular and latest groups.
     bool CreateGroupMarks();
 
-    QTreeWidgetItem* hotItem() const { return m_hot; }
-    QTreeWidgetItem* playingItem() const { return m_playing; }
+    const ChannelNode* hotItem() const { return m_hot; }
+    const ChannelNode* playingItem() const { return m_playing; }
     void ClearPlayingItem();
-    QTreeWidgetItem* popularGroupItem() const { return m_popular; }
-    QTreeWidgetItem* latestGroupItem() const { return m_latest; }
-    void setPopularGroupItem(QTreeWidgetItem* item) { m_popular = item; }
-    void setLatestGroupItem(QTreeWidgetItem* item) { m_latest = item; }
+    const ChannelNode* popularGroupItem() const { return m_popular; }
+    const ChannelNode* latestGroupItem() const { return m_latest; }
+    void setPopularGroupItem(const ChannelNode* item) { m_popular = item; }
+    void setLatestGroupItem(const ChannelNode* item) { m_latest = item; }
     CGifDlg* popularMark() const { return m_popularMark; }
     CGifDlg* latestMark() const { return m_latestMark; }
     int popularMarkGif() const { return m_popularGif; }
@@ -82,26 +109,26 @@ public:
     // The playing mark, the chosen item and the item under the pointer stay on their channels.
     void SetCollections(const std::vector<const ChannelInfo*>& favourites,
                         const std::vector<const ChannelInfo*>& recents);
-    QTreeWidgetItem* favouritesGroupItem() const { return m_favourites; }
-    QTreeWidgetItem* recentGroupItem() const { return m_recents; }
+    const ChannelNode* favouritesGroupItem() const { return m_favourites; }
+    const ChannelNode* recentGroupItem() const { return m_recents; }
     // The favourites and recent groups and their channels.
-    bool isCollectionItem(const QTreeWidgetItem* item) const;
+    bool isCollectionItem(const ChannelNode* item) const;
     // The channel items of the list itself, in the tree's order.
-    QList<QTreeWidgetItem*> channelItems() const;
+    QList<const ChannelNode*> channelItems() const;
     // The item of the list itself that shows CHANNEL, or none.
-    QTreeWidgetItem* itemForChannel(const ChannelInfo* channel) const;
+    const ChannelNode* itemForChannel(const ChannelInfo* channel) const;
     // Plays ITEM as a double-click on it does; marks ITEM as playing without playing it.
-    void playItem(QTreeWidgetItem* item);
-    void markPlaying(QTreeWidgetItem* item);
+    void playItem(const ChannelNode* item);
+    void markPlaying(const ChannelNode* item);
     // Asked for a channel's menu entry; without it the menu offers no favourites.
     std::function<bool(const ChannelInfo*)> isFavourite;
 
     // The play entry of the context menu for ITEM, as if chosen.
-    void playFromMenu(QTreeWidgetItem* item);
+    void playFromMenu(const ChannelNode* item);
     // A double-click on the selected item, as the user makes it.
     void playSelected();
     // A click on ITEM, as the user makes it: groups open or close and the marks follow.
-    void clickItem(QTreeWidgetItem* item);
+    void clickItem(const ChannelNode* item);
 
 signals:
     // The favourites entry of a channel's menu was chosen.
@@ -130,36 +157,30 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void setPlaying(QTreeWidgetItem* item);
-    void requestPlay(QTreeWidgetItem* item, bool keepPrevious);
-    void placeMark(CGifDlg* mark, QTreeWidgetItem* item, int gif, int* shown);
+    void setPlaying(const ChannelNode* item);
+    void requestPlay(const ChannelNode* item, bool keepPrevious);
+    void placeMark(CGifDlg* mark, const ChannelNode* item, int gif, int* shown);
     void placeMarks();
-    const QPixmap& pixmap(int id) const;
-    int depthOf(const QTreeWidgetItem* item) const;
-    QTreeWidgetItem* makeChannelItem(const ChannelInfo* channel) const;
-    void replaceCollection(QTreeWidgetItem*& group, const QString& name, int index,
+    void replaceCollection(const ChannelNode*& group, const QString& name, int index,
                            const std::vector<const ChannelInfo*>& channels);
+    QFont fontOf(const ChannelNode* item) const;
 
     AppContext& m_context;
     bool m_shownSinceFill = true;  // the filled list has been painted (a timing line says when)
     QWidget* m_owner;
-    QTreeWidgetItem* m_hot = nullptr;
-    QTreeWidgetItem* m_playing = nullptr;
-    QTreeWidgetItem* m_popular = nullptr;
-    QTreeWidgetItem* m_latest = nullptr;
-    QTreeWidgetItem* m_favourites = nullptr;
-    QTreeWidgetItem* m_recents = nullptr;
+    const ChannelNode* m_hot = nullptr;
+    const ChannelNode* m_playing = nullptr;
+    const ChannelNode* m_popular = nullptr;
+    const ChannelNode* m_latest = nullptr;
+    const ChannelNode* m_favourites = nullptr;
+    const ChannelNode* m_recents = nullptr;
+    ChannelTreeModel m_model;
+    ChannelFilterModel m_filter{m_model};
+    ChannelRowDelegate* m_rows;
     QPixmap m_background;
-    QPixmap m_group;
-    QPixmap m_groupSelected;
-    QPixmap m_collapsed;
-    QPixmap m_expanded;
-    QFont m_bold;
-    QFont m_normal;
     CGifDlg* m_popularMark = nullptr;
     CGifDlg* m_latestMark = nullptr;
     int m_popularGif = 0;
     int m_latestGif = 0;
     CSkinScrollBar* m_scrollBar = nullptr;
-    mutable QHash<int, QPixmap> m_pixmaps;  // the items' marks, by bitmap number
 };

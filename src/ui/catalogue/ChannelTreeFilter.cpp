@@ -7,10 +7,12 @@
 ChannelTreeFilter::ChannelTreeFilter(CChannelTreeCtrl& tree) : m_tree(tree) {}
 
 void ChannelTreeFilter::Index(const ChannelList& lists) {
-    // The items the saved state pointed at went with the old list.
+    // The rows the saved state pointed at went with the old list.
     m_active = false;
     m_expanded.clear();
+    m_closedCollections.clear();
     m_current = nullptr;
+    m_tree.filterModel().ShowAll();
     m_search.Index(lists);
 }
 
@@ -21,14 +23,18 @@ int ChannelTreeFilter::Apply(const QString& query) {
     }
     if (!m_active) {
         m_expanded.clear();
+        m_closedCollections.clear();
         for (int s = 0; s < m_tree.topLevelItemCount(); ++s) {
-            QTreeWidgetItem* set = m_tree.topLevelItem(s);
-            if (set->isExpanded()) {
+            const ChannelNode* set = m_tree.topLevelItem(s);
+            if (m_tree.isItemExpanded(set)) {
                 m_expanded.insert(set);
             }
             for (int g = 0; g < set->childCount(); ++g) {
-                if (set->child(g)->isExpanded()) {
-                    m_expanded.insert(set->child(g));
+                const ChannelNode* group = set->child(g);
+                if (m_tree.isItemExpanded(group)) {
+                    m_expanded.insert(group);
+                } else if (m_tree.isCollectionItem(group)) {
+                    m_closedCollections.insert(group->text());
                 }
             }
         }
@@ -38,33 +44,15 @@ int ChannelTreeFilter::Apply(const QString& query) {
     }
     const std::vector<const ChannelInfo*> found = m_search.FindChannels(query);
     const QSet<const ChannelInfo*> matches(found.begin(), found.end());
-    m_tree.setUpdatesEnabled(false);
+    m_tree.filterModel().Show(matches);
+    // What shows opens: the sets and groups the search left.
     for (int s = 0; s < m_tree.topLevelItemCount(); ++s) {
-        QTreeWidgetItem* set = m_tree.topLevelItem(s);
-        bool setShows = false;
+        const ChannelNode* set = m_tree.topLevelItem(s);
+        m_tree.setItemExpanded(set, true);
         for (int g = 0; g < set->childCount(); ++g) {
-            QTreeWidgetItem* group = set->child(g);
-            bool groupShows = false;
-            if (!m_tree.isCollectionItem(group)) {
-                for (int c = 0; c < group->childCount(); ++c) {
-                    QTreeWidgetItem* item = group->child(c);
-                    const bool match = matches.contains(CChannelTreeCtrl::itemChannel(item));
-                    item->setHidden(!match);
-                    groupShows = groupShows || match;
-                }
-            }
-            group->setHidden(!groupShows);
-            if (groupShows) {
-                group->setExpanded(true);
-            }
-            setShows = setShows || groupShows;
-        }
-        set->setHidden(!setShows);
-        if (setShows) {
-            set->setExpanded(true);
+            m_tree.setItemExpanded(set->child(g), true);
         }
     }
-    m_tree.setUpdatesEnabled(true);
     m_tree.scrollToTop();
     return static_cast<int>(matches.size());
 }
@@ -74,43 +62,42 @@ void ChannelTreeFilter::Clear() {
         return;
     }
     m_active = false;
-    // The chosen item may have gone meanwhile (the recent group is rebuilt as channels play).
+    m_tree.filterModel().ShowAll();
+    // The chosen row may have gone meanwhile (the recent group is rebuilt as channels play), so
+    // it is looked for before it is used.
     bool currentStays = false;
-    m_tree.setUpdatesEnabled(false);
     for (int s = 0; s < m_tree.topLevelItemCount(); ++s) {
-        QTreeWidgetItem* set = m_tree.topLevelItem(s);
+        const ChannelNode* set = m_tree.topLevelItem(s);
         currentStays = currentStays || set == m_current;
-        set->setHidden(false);
-        set->setExpanded(m_expanded.contains(set));
+        m_tree.setItemExpanded(set, m_expanded.contains(set));
         for (int g = 0; g < set->childCount(); ++g) {
-            QTreeWidgetItem* group = set->child(g);
-            group->setHidden(false);
-            // The search never opened the favourites or recent group: they stay as they are.
-            if (!m_tree.isCollectionItem(group)) {
-                group->setExpanded(m_expanded.contains(group));
-            }
+            const ChannelNode* group = set->child(g);
+            // The search never opened the favourites or recent group: they stay as they were.
+            m_tree.setItemExpanded(group, m_tree.isCollectionItem(group)
+                                              ? !m_closedCollections.contains(group->text())
+                                              : m_expanded.contains(group));
             currentStays = currentStays || group == m_current;
-            for (int c = 0; c < group->childCount(); ++c) {
-                group->child(c)->setHidden(false);
-                currentStays = currentStays || group->child(c) == m_current;
+            for (int c = 0; c < group->childCount() && !currentStays; ++c) {
+                currentStays = group->child(c) == m_current;
             }
         }
     }
-    m_tree.setUpdatesEnabled(true);
     if (m_current != nullptr && currentStays) {
         m_tree.setCurrentItem(m_current);
     }
+    m_tree.layOutNow();
     m_tree.verticalScrollBar()->setValue(m_scroll);
     m_expanded.clear();
+    m_closedCollections.clear();
     m_current = nullptr;
 }
 
-QTreeWidgetItem* ChannelTreeFilter::firstMatch() const {
+const ChannelNode* ChannelTreeFilter::firstMatch() const {
     if (!m_active) {
         return nullptr;
     }
-    for (QTreeWidgetItem* item : m_tree.channelItems()) {
-        if (!item->isHidden()) {
+    for (const ChannelNode* item : m_tree.channelItems()) {
+        if (!m_tree.isItemHidden(item)) {
             return item;
         }
     }

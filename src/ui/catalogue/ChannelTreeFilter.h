@@ -2,12 +2,11 @@
 
 #include "catalogue/ChannelSearch.h"
 
-#include <QList>
-#include <QPointer>
 #include <QSet>
+#include <QString>
 
 class CChannelTreeCtrl;
-class QTreeWidgetItem;
+class ChannelNode;
 
 // Narrows the channel tree to what a search finds: only the matching channels show, under their
 // group sets and groups, which open; the favourites and recent groups step aside so every
@@ -25,14 +24,16 @@ public:
     void Clear();
     bool active() const { return m_active; }
     // The first channel the search shows, or none.
-    QTreeWidgetItem* firstMatch() const;
+    const ChannelNode* firstMatch() const;
 
 private:
     CChannelTreeCtrl& m_tree;
     ChannelSearch m_search;
     bool m_active = false;
-    // The tree as it was before the search began.
-    QSet<QTreeWidgetItem*> m_expanded;
-    QTreeWidgetItem* m_current = nullptr;
+    // The tree as it was before the search began. The favourites and recent groups may be
+    // rebuilt while it runs, so theirs is kept by name.
+    QSet<const ChannelNode*> m_expanded;
+    QSet<QString> m_closedCollections;
+    const ChannelNode* m_current = nullptr;
     int m_scroll = 0;
 };

@@ -94,13 +94,13 @@ void CChannelNavigator::rememberCollapsed() {
     }
     QStringList collapsed;
     for (int s = 0; s < m_tree->topLevelItemCount(); ++s) {
-        const QTreeWidgetItem* set = m_tree->topLevelItem(s);
-        if (!set->isExpanded()) {
+        const ChannelNode* set = m_tree->topLevelItem(s);
+        if (!m_tree->isItemExpanded(set)) {
             collapsed << UserState::CollapsedKey(set->text(0));
         }
         for (int g = 0; g < set->childCount(); ++g) {
-            const QTreeWidgetItem* group = set->child(g);
-            if (group->childCount() > 0 && !group->isExpanded()) {
+            const ChannelNode* group = set->child(g);
+            if (group->childCount() > 0 && !m_tree->isItemExpanded(group)) {
                 collapsed << UserState::CollapsedKey(set->text(0), group->text(0));
             }
         }
@@ -113,15 +113,15 @@ void CChannelNavigator::listFilled(const ChannelList& lists) {
     m_zapper->setList(&lists);
     const QStringList& collapsed = m_state.collapsedGroups;
     for (int s = 0; s < m_tree->topLevelItemCount(); ++s) {
-        QTreeWidgetItem* set = m_tree->topLevelItem(s);
+        const ChannelNode* set = m_tree->topLevelItem(s);
         for (int g = 0; g < set->childCount(); ++g) {
-            QTreeWidgetItem* group = set->child(g);
+            const ChannelNode* group = set->child(g);
             if (collapsed.contains(UserState::CollapsedKey(set->text(0), group->text(0)))) {
-                group->setExpanded(false);
+                m_tree->setItemExpanded(group, false);
             }
         }
         if (collapsed.contains(UserState::CollapsedKey(set->text(0)))) {
-            set->setExpanded(false);
+            m_tree->setItemExpanded(set, false);
         }
     }
     showCollections();
@@ -129,7 +129,7 @@ void CChannelNavigator::listFilled(const ChannelList& lists) {
         return;
     }
     m_firstList = false;
-    if (QTreeWidgetItem* last = m_tree->itemForChannel(channelById(m_state.lastChannelId))) {
+    if (const ChannelNode* last = m_tree->itemForChannel(channelById(m_state.lastChannelId))) {
         m_tree->setCurrentItem(last);
         m_tree->markPlaying(last);
         m_tree->scrollToItem(last);
@@ -184,7 +184,7 @@ bool CChannelNavigator::takeLastChannelToPlay() {
         return false;
     }
     m_lastChannelPending = false;
-    QTreeWidgetItem* last = m_tree->itemForChannel(channelById(m_state.lastChannelId));
+    const ChannelNode* last = m_tree->itemForChannel(channelById(m_state.lastChannelId));
     if (last == nullptr) {
         return false;
     }

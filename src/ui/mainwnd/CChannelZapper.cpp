@@ -48,7 +48,7 @@ CChannelZapper::~CChannelZapper() {
 }
 
 void CChannelZapper::zap(int step) {
-    const QList<QTreeWidgetItem*> items = m_tree->channelItems();
+    const QList<const ChannelNode*> items = m_tree->channelItems();
     if (items.isEmpty()) {
         return;
     }
@@ -67,14 +67,14 @@ void CChannelZapper::zap(int step) {
     // Like a remote control, past the last channel comes the first again.
     const qsizetype next =
         at < 0 ? (step > 0 ? 0 : count - 1) : ((at + step) % count + count) % count;
-    QTreeWidgetItem* item = items[next];
+    const ChannelNode* item = items[next];
     m_tree->playItem(item);
     const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
     showOverlay(channel->id.trimmed() + QLatin1Char(' ') + channel->name);
 }
 
 void CChannelZapper::returnToPrevious() {
-    QTreeWidgetItem* item = m_tree->itemForChannel(channelIn(m_lists, m_nowPlaying.previousId()));
+    const ChannelNode* item = m_tree->itemForChannel(channelIn(m_lists, m_nowPlaying.previousId()));
     if (item != nullptr) {
         m_tree->playItem(item);
         const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
@@ -98,7 +98,7 @@ void CChannelZapper::playTypedDigits() {
     }
     const QString typed = m_digits;
     m_digits.clear();
-    QTreeWidgetItem* item = m_tree->itemForChannel(channelIn(m_lists, typed));
+    const ChannelNode* item = m_tree->itemForChannel(channelIn(m_lists, typed));
     if (item == nullptr) {
         showOverlay(kNoSuchChannel.arg(typed));
         return;

@@ -46,14 +46,14 @@ CSidePanel::CSidePanel(AppContext& context, QWidget* owner, QWidget* client)
         }
     });
     QObject::connect(m_search, &CSearchEdit::stepIntoResults, m_search, [this] {
-        if (QTreeWidgetItem* first = m_filter.firstMatch()) {
+        if (const ChannelNode* first = m_filter.firstMatch()) {
             m_tree->setCurrentItem(first);
         }
         m_tree->setFocus(Qt::TabFocusReason);
     });
     QObject::connect(m_search, &CSearchEdit::playRequested, m_search, [this] {
-        QTreeWidgetItem* chosen = m_tree->currentItem();
-        if (chosen == nullptr || chosen->isHidden() || chosen->childCount() > 0 ||
+        const ChannelNode* chosen = m_tree->currentItem();
+        if (chosen == nullptr || m_tree->isItemHidden(chosen) || chosen->childCount() > 0 ||
             CChannelTreeCtrl::itemChannel(chosen) == nullptr) {
             chosen = m_filter.firstMatch();
         }

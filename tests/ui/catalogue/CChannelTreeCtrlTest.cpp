@@ -21,17 +21,17 @@ protected:
         m_tree.resize(207, 120);
         m_group = m_tree.InsertChannelItem(nullptr, QStringLiteral("グループ"), 0, 0);
         for (int i = 0; i < 12; ++i) {
-            QTreeWidgetItem* item =
+            const ChannelNode* item =
                 m_tree.InsertChannelItem(m_group, QStringLiteral("チャンネル %1").arg(i), 177, 176);
             if (i == 0) {
                 m_channel.name = QStringLiteral("チャンネル 0 の本当の名前");
-                CChannelTreeCtrl::setItemChannel(item, &m_channel);
+                m_tree.setItemChannel(item, &m_channel);
             }
         }
-        m_group->setExpanded(true);
+        m_tree.setItemExpanded(m_group, true);
         m_tree.show();
     }
-    QPoint centreOf(QTreeWidgetItem* item) { return m_tree.visualItemRect(item).center(); }
+    QPoint centreOf(const ChannelNode* item) { return m_tree.visualItemRect(item).center(); }
     // The pointer resting over P, no button held.
     void hover(QPoint p) {
         QMouseEvent move(QEvent::MouseMove, p, m_tree.viewport()->mapToGlobal(p), Qt::NoButton,
@@ -42,7 +42,7 @@ protected:
     AppContext m_context;
     MessageCounter m_owner{Messages::kPlaySelected};
     CChannelTreeCtrl m_tree{m_context, &m_owner, nullptr};
-    QTreeWidgetItem* m_group = nullptr;
+    const ChannelNode* m_group = nullptr;
     ChannelInfo m_channel;
 };
 
@@ -50,12 +50,12 @@ protected:
 
 TEST_F(CChannelTreeCtrlTest, ClickOnAGroupOpensAndClosesIt) {
     QTest::mouseClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(m_group));
-    EXPECT_FALSE(m_group->isExpanded());
+    EXPECT_FALSE(m_tree.isItemExpanded(m_group));
     QTest::mouseClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(m_group));
-    EXPECT_TRUE(m_group->isExpanded());
+    EXPECT_TRUE(m_tree.isItemExpanded(m_group));
     // A channel is no group: clicking it changes nothing.
     QTest::mouseClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(m_group->child(0)));
-    EXPECT_TRUE(m_group->isExpanded());
+    EXPECT_TRUE(m_tree.isItemExpanded(m_group));
 }
 
 TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
@@ -63,7 +63,7 @@ TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
     before.id = QStringLiteral("7");
     m_context.nowPlaying.choose(QStringLiteral("before"), &before, false);
     m_context.nowPlaying.start(before);
-    QTreeWidgetItem* channel = m_group->child(0);
+    const ChannelNode* channel = m_group->child(0);
     m_tree.setCurrentItem(channel);
     QTest::mouseDClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(channel));
     QCoreApplication::processEvents();
@@ -91,7 +91,7 @@ TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
 }
 
 TEST_F(CChannelTreeCtrlTest, HotItemFollowsThePointerAndTheWheelDoesNotScroll) {
-    QTreeWidgetItem* channel = m_group->child(2);
+    const ChannelNode* channel = m_group->child(2);
     hover(centreOf(channel));
     EXPECT_EQ(m_tree.hotItem(), channel);
     ASSERT_GT(m_tree.verticalScrollBar()->maximum(), 0);
@@ -124,9 +124,9 @@ int countColour(const QImage& image, const QRect& area, const QColor& colour, in
 TEST_F(CChannelTreeCtrlTest, RowsArePaintedInTheirStates) {
     m_tree.SetBackground(131);
     m_tree.SetExpandImages(129, 130, 0xFF00FF);
-    QTreeWidgetItem* selected = m_group->child(0);
-    QTreeWidgetItem* hot = m_group->child(1);
-    QTreeWidgetItem* playing = m_group->child(2);
+    const ChannelNode* selected = m_group->child(0);
+    const ChannelNode* hot = m_group->child(1);
+    const ChannelNode* playing = m_group->child(2);
     QApplication::setActiveWindow(&m_tree);
     m_tree.setFocus();
     ASSERT_TRUE(m_tree.hasFocus());
@@ -158,9 +158,9 @@ TEST_F(CChannelTreeCtrlTest, RowsArePaintedInTheirStates) {
 }
 
 TEST_F(CChannelTreeCtrlTest, GroupMarksSitBesideTheirGroupsAndSwapOnClick) {
-    QTreeWidgetItem* latest = m_tree.InsertChannelItem(nullptr, QStringLiteral("最新更新"), 0, 0);
+    const ChannelNode* latest = m_tree.InsertChannelItem(nullptr, QStringLiteral("最新更新"), 0, 0);
     m_tree.InsertChannelItem(latest, QStringLiteral("新番組"), 177, 176);
-    latest->setExpanded(true);
+    m_tree.setItemExpanded(latest, true);
     m_tree.setPopularGroupItem(m_group);
     m_tree.setLatestGroupItem(latest);
     ASSERT_TRUE(m_tree.CreateGroupMarks());
@@ -184,9 +184,9 @@ TEST_F(CChannelTreeCtrlTest, TheKeyboardMovesOpensClosesAndPlays) {
     m_tree.setFocus();
     m_tree.setCurrentItem(m_group);
     QTest::keyClick(&m_tree, Qt::Key_Left);
-    EXPECT_FALSE(m_group->isExpanded());
+    EXPECT_FALSE(m_tree.isItemExpanded(m_group));
     QTest::keyClick(&m_tree, Qt::Key_Right);
-    EXPECT_TRUE(m_group->isExpanded());
+    EXPECT_TRUE(m_tree.isItemExpanded(m_group));
     QTest::keyClick(&m_tree, Qt::Key_Right);
     EXPECT_EQ(m_tree.currentItem(), m_group->child(0)) << "Right on an open group steps into it";
     QTest::keyClick(&m_tree, Qt::Key_Down);
@@ -205,6 +205,6 @@ TEST_F(CChannelTreeCtrlTest, TheKeyboardMovesOpensClosesAndPlays) {
     QTest::keyClick(&m_tree, Qt::Key_Left);
     EXPECT_EQ(m_tree.currentItem(), m_group);
     QTest::keyClick(&m_tree, Qt::Key_Enter);
-    EXPECT_FALSE(m_group->isExpanded()) << "Enter on a group opens or closes it";
+    EXPECT_FALSE(m_tree.isItemExpanded(m_group)) << "Enter on a group opens or closes it";
     EXPECT_EQ(m_owner.count, 1);
 }

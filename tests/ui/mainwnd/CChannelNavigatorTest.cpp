@@ -9,6 +9,7 @@
 #include "session/ClientSession.h"
 #include "support/ManualClock.h"
 #include "support/RefService.h"
+#include "support/TreeRows.h"
 #include "support/UiFixture.h"
 #include "widgets/CSearchEdit.h"
 
@@ -18,7 +19,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
@@ -48,31 +48,26 @@ protected:
         return dialog;
     }
 
-    static QList<QTreeWidgetItem*> visibleChannels(QTreeWidget* tree) {
-        QList<QTreeWidgetItem*> shown;
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-            const QTreeWidgetItem* item = *it;
-            bool visible = CChannelTreeCtrl::itemChannel(item) != nullptr;
-            for (const QTreeWidgetItem* up = item; up != nullptr && visible; up = up->parent()) {
-                visible = !up->isHidden();
-            }
-            if (visible) {
-                shown << *it;
+    static QList<const ChannelNode*> visibleChannels(const CChannelTreeCtrl* tree) {
+        QList<const ChannelNode*> shown;
+        for (const ChannelNode* item : AllRows(tree)) {
+            if (CChannelTreeCtrl::itemChannel(item) != nullptr && !tree->isItemHidden(item)) {
+                shown << item;
             }
         }
         return shown;
     }
-    static QStringList names(const QList<QTreeWidgetItem*>& items) {
+    static QStringList names(const QList<const ChannelNode*>& items) {
         QStringList texts;
-        for (const QTreeWidgetItem* item : items) {
+        for (const ChannelNode* item : items) {
             texts << CChannelTreeCtrl::itemChannel(item)->name;
         }
         return texts;
     }
-    static QTreeWidgetItem* groupNamed(QTreeWidget* tree, const QString& name) {
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-            if ((*it)->text(0) == name && (*it)->childCount() > 0) {
-                return *it;
+    static const ChannelNode* groupNamed(const CChannelTreeCtrl* tree, const QString& name) {
+        for (const ChannelNode* item : AllRows(tree)) {
+            if (item->text() == name && item->childCount() > 0) {
+                return item;
             }
         }
         return nullptr;
@@ -83,7 +78,7 @@ protected:
         QCoreApplication::processEvents();
         return m_context.nowPlaying.id();
     }
-    static QStringList ids(const QTreeWidgetItem* group) {
+    static QStringList ids(const ChannelNode* group) {
         QStringList list;
         for (int i = 0; group != nullptr && i < group->childCount(); ++i) {
             list << CChannelTreeCtrl::itemChannel(group->child(i))->id;
@@ -105,10 +100,10 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
     auto dialog = startWindow();
     CChannelTreeCtrl* tree = dialog->tree();
     CSearchEdit* search = dialog->sidePanel().searchEdit();
-    QTreeWidgetItem* sports = groupNamed(tree, QStringLiteral("スポーツ"));
+    const ChannelNode* sports = groupNamed(tree, QStringLiteral("スポーツ"));
     ASSERT_NE(sports, nullptr);
     tree->clickItem(sports);  // the user closed one group
-    QTreeWidgetItem* chosen = groupNamed(tree, QStringLiteral("ニュース"))->child(2);
+    const ChannelNode* chosen = groupNamed(tree, QStringLiteral("ニュース"))->child(2);
     tree->setCurrentItem(chosen);
     const int everything = static_cast<int>(visibleChannels(tree).size());
 
@@ -119,10 +114,10 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
         (QStringList{QStringLiteral("アニメ・ステーション"), QStringLiteral("深夜アニメプラス"),
                      QStringLiteral("アニメ・ステーション"), QStringLiteral("キッズアニメ"),
                      QStringLiteral("懐かしアニメ劇場"), QStringLiteral("深夜アニメプラス")}));
-    EXPECT_TRUE(groupNamed(tree, QStringLiteral("ニュース"))->isHidden());
-    EXPECT_TRUE(groupNamed(tree, QStringLiteral("教養・海外"))->isHidden())
+    EXPECT_TRUE(tree->isItemHidden(groupNamed(tree, QStringLiteral("ニュース"))));
+    EXPECT_TRUE(tree->isItemHidden(groupNamed(tree, QStringLiteral("教養・海外"))))
         << "a set with no match";
-    EXPECT_TRUE(groupNamed(tree, QStringLiteral("アニメ"))->isExpanded());
+    EXPECT_TRUE(tree->isItemExpanded(groupNamed(tree, QStringLiteral("アニメ"))));
 
     // Narrower as the user goes on typing; Down moves into the results.
     QTest::keyClicks(search, QStringLiteral("suteeshon"));
@@ -138,15 +133,15 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
     ASSERT_NE(tree->playingItem(), nullptr);
     // The recent group that the played channel made stays out of the results.
     ASSERT_NE(tree->recentGroupItem(), nullptr);
-    EXPECT_TRUE(tree->recentGroupItem()->isHidden());
+    EXPECT_TRUE(tree->isItemHidden(tree->recentGroupItem()));
     EXPECT_EQ(visibleChannels(tree).size(), 2);
 
     QTest::keyClick(search, Qt::Key_Escape);
     EXPECT_EQ(search->text(), CSearchEdit::kCue);
     EXPECT_EQ(static_cast<int>(visibleChannels(tree).size()), everything + 1)
         << "with the recent one";
-    EXPECT_FALSE(sports->isExpanded()) << "the closed group stays closed";
-    EXPECT_TRUE(groupNamed(tree, QStringLiteral("ニュース"))->isExpanded());
+    EXPECT_FALSE(tree->isItemExpanded(sports)) << "the closed group stays closed";
+    EXPECT_TRUE(tree->isItemExpanded(groupNamed(tree, QStringLiteral("ニュース"))));
     EXPECT_EQ(tree->currentItem(), chosen);
     EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("401"));
 
@@ -230,7 +225,7 @@ TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARest
 TEST_F(CChannelNavigatorTest, ZappingStepsThroughTheListAndDigitsChooseById) {
     auto dialog = startWindow();
     CChannelTreeCtrl* tree = dialog->tree();
-    const QList<QTreeWidgetItem*> order = tree->channelItems();
+    const QList<const ChannelNode*> order = tree->channelItems();
     ASSERT_GT(order.size(), 10);
     tree->setFocus();
 
@@ -308,9 +303,9 @@ TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack)
         EXPECT_EQ(dialog->geometry().topLeft(), placed.topLeft());
         EXPECT_EQ(dialog->width(), placed.width() - CMainDlg::kSidePanelWidth);
         EXPECT_TRUE(dialog->sideHidden());
-        EXPECT_FALSE(groupNamed(tree, QStringLiteral("映画"))->isExpanded());
-        EXPECT_TRUE(groupNamed(tree, QStringLiteral("音楽"))->isExpanded());
-        EXPECT_FALSE(tree->topLevelItem(2)->isExpanded());
+        EXPECT_FALSE(tree->isItemExpanded(groupNamed(tree, QStringLiteral("映画"))));
+        EXPECT_TRUE(tree->isItemExpanded(groupNamed(tree, QStringLiteral("音楽"))));
+        EXPECT_FALSE(tree->isItemExpanded(tree->topLevelItem(2)));
         // The last channel is chosen and marked, but plays only when the user asked for that.
         ASSERT_NE(tree->playingItem(), nullptr);
         EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("502"));

@@ -14,6 +14,7 @@
 #include "support/ManualClock.h"
 #include "support/QtWait.h"
 #include "support/RefService.h"
+#include "support/TreeRows.h"
 #include "support/UiFixture.h"
 #include "update/CUpdateDlg.h"
 #include "widgets/CGifDlg.h"
@@ -60,18 +61,9 @@ protected:
         m_context.session.SetPassword(password);
         m_context.session.SetUseTime(useTime);
     }
-    static QList<QTreeWidgetItem*> items(QTreeWidget* tree) {
-        QList<QTreeWidgetItem*> all;
-        QTreeWidgetItemIterator it(tree);
-        while (*it != nullptr) {
-            all.append(*it);
-            ++it;
-        }
-        return all;
-    }
-    static QTreeWidgetItem* itemWhere(QTreeWidget* tree,
-                                      const std::function<bool(QTreeWidgetItem*)>& test) {
-        for (QTreeWidgetItem* item : items(tree)) {
+    static const ChannelNode* itemWhere(const CChannelTreeCtrl* tree,
+                                        const std::function<bool(const ChannelNode*)>& test) {
+        for (const ChannelNode* item : AllRows(tree)) {
             if (test(item)) {
                 return item;
             }
@@ -79,7 +71,7 @@ protected:
         return nullptr;
     }
     // Chooses ITEM in the list the way a double-click does and lets the window react.
-    void playItem(CMainDlg& dialog, QTreeWidgetItem* item) {
+    void playItem(CMainDlg& dialog, const ChannelNode* item) {
         dialog.tree()->setCurrentItem(item);
         dialog.tree()->playSelected();
         QCoreApplication::processEvents();
@@ -103,18 +95,18 @@ TEST_F(CMainDlgTest, StartUpFillsTheListFromTheService) {
     ASSERT_TRUE(start(dialog));
     EXPECT_EQ(dialog.windowTitle(), CMainDlg::kTitle);
     EXPECT_EQ(dialog.size(), QSize(800, 530));
-    QTreeWidget* tree = dialog.tree();
+    const CChannelTreeCtrl* tree = dialog.tree();
     EXPECT_EQ(tree->topLevelItemCount(), 3);
-    EXPECT_NE(itemWhere(tree, [](QTreeWidgetItem* i) { return i->text(0) == kEmptyGroupLabel; }),
+    EXPECT_NE(itemWhere(tree, [](const ChannelNode* i) { return i->text(0) == kEmptyGroupLabel; }),
               nullptr);
     ASSERT_NE(dialog.tree()->popularGroupItem(), nullptr);
     EXPECT_EQ(dialog.tree()->popularGroupItem()->text(0), QStringLiteral("人気チャンネル"));
     ASSERT_NE(dialog.tree()->latestGroupItem(), nullptr);
-    EXPECT_TRUE(dialog.tree()->latestGroupItem()->isExpanded());
+    EXPECT_TRUE(dialog.tree()->isItemExpanded(dialog.tree()->latestGroupItem()));
     // A long name is cut and VIP channels marked.
-    EXPECT_NE(itemWhere(tree, [](QTreeWidgetItem* i) { return i->text(0).endsWith(".."); }),
+    EXPECT_NE(itemWhere(tree, [](const ChannelNode* i) { return i->text(0).endsWith(".."); }),
               nullptr);
-    EXPECT_NE(itemWhere(tree, [](QTreeWidgetItem* i) { return i->text(0).endsWith("  VIP"); }),
+    EXPECT_NE(itemWhere(tree, [](const ChannelNode* i) { return i->text(0).endsWith("  VIP"); }),
               nullptr);
     EXPECT_FALSE(dialog.retryPending());
     EXPECT_EQ(dialog.statusLine()->text(), CMainDlg::kPleaseSignIn);
@@ -185,7 +177,7 @@ TEST_F(CMainDlgTest, RememberedLoginSignsInAtStart) {
 TEST_F(CMainDlgTest, PlayWhileSignedOutAsksToSignInAndCancellingPlaysNothing) {
     CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
-    QTreeWidgetItem* channel = itemWhere(dialog.tree(), [](QTreeWidgetItem* i) {
+    const ChannelNode* channel = itemWhere(dialog.tree(), [](const ChannelNode* i) {
         return CChannelTreeCtrl::itemChannel(i) != nullptr;
     });
     ASSERT_NE(channel, nullptr);
@@ -210,7 +202,7 @@ TEST_F(CMainDlgTest, NoViewingTimeLeftWarnsOnceAndPlaysNothing) {
     ASSERT_TRUE(start(dialog));
     signInAs(QStringLiteral("empty@velo.example"), QStringLiteral("empty1234"), 0);
     m_ui.clearControlCalls();
-    QTreeWidgetItem* channel = itemWhere(dialog.tree(), [](QTreeWidgetItem* i) {
+    const ChannelNode* channel = itemWhere(dialog.tree(), [](const ChannelNode* i) {
         return CChannelTreeCtrl::itemChannel(i) != nullptr;
     });
     playItem(dialog, channel);
@@ -232,7 +224,7 @@ TEST_F(CMainDlgTest, ShortenedOrMarkedLabelsStillPlayTheirChannel) {
     ASSERT_TRUE(start(dialog));
     signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
     for (const QString& ending : {QStringLiteral(".."), QStringLiteral("  VIP")}) {
-        QTreeWidgetItem* item = itemWhere(dialog.tree(), [&ending](QTreeWidgetItem* i) {
+        const ChannelNode* item = itemWhere(dialog.tree(), [&ending](const ChannelNode* i) {
             return CChannelTreeCtrl::itemChannel(i) != nullptr && i->text(0).endsWith(ending);
         });
         ASSERT_NE(item, nullptr) << ending.toStdString();
@@ -252,8 +244,8 @@ TEST_F(CMainDlgTest, PlaceholderMatchesNoChannelAndPlaysNothing) {
     CMainDlg dialog(m_session);
     ASSERT_TRUE(start(dialog));
     signInAs(QStringLiteral("demo@velo.example"), QStringLiteral("demo1234"), 3600);
-    QTreeWidgetItem* placeholder =
-        itemWhere(dialog.tree(), [](QTreeWidgetItem* i) { return i->text(0) == kEmptyGroupLabel; });
+    const ChannelNode* placeholder = itemWhere(
+        dialog.tree(), [](const ChannelNode* i) { return i->text(0) == kEmptyGroupLabel; });
     ASSERT_NE(placeholder, nullptr);
     m_ui.clearControlCalls();
     dialog.tree()->playFromMenu(placeholder);

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+struct ChannelInfo;
+struct ChannelList;
+class ChannelTreeModel;
+
+// One row of the channel tree: a group set, a group, a channel or the note of an empty group.
+// A list may hold a hundred thousand channels, so a channel's row keeps only the record it shows
+// and gives its label from it when asked. Rows belong to their model, which alone changes them.
+class ChannelNode {
+public:
+    // The text shown in the row.
+    QString text(int column = 0) const;
+    // The channel the row plays, or none (sets, groups and the note of an empty group).
+    const ChannelInfo* channel() const { return m_channel; }
+    const ChannelNode* parent() const { return m_parent; }
+    int childCount() const { return static_cast<int>(m_children.size()); }
+    const ChannelNode* child(int row) const {
+        return row >= 0 && row < childCount() ? m_children[static_cast<size_t>(row)].get()
+                                              : nullptr;
+    }
+    // The row's place under its parent.
+    int row() const { return m_row; }
+    // How many levels down the row sits: 0 for a group set.
+    int depth() const;
+    // The marks beside the row's text, by bitmap number (0: none): normal and selected.
+    int firstBitmap() const { return m_firstBitmap; }
+    int secondBitmap() const { return m_secondBitmap; }
+    // One of the user's own groups (favourites, recently watched) rather than the list's.
+    bool isCollection() const { return m_collection; }
+
+private:
+    friend class ChannelTreeModel;
+
+    ChannelNode* m_parent = nullptr;
+    int m_row = 0;
+    int m_firstBitmap = 0;
+    int m_secondBitmap = 0;
+    bool m_hasText = false;  // a channel's row shows its record's label unless given a text
+    bool m_collection = false;
+    QString m_text;
+    const ChannelInfo* m_channel = nullptr;
+    std::vector<std::unique_ptr<ChannelNode>> m_children;
+};
+
+// The channel list as a tree of group sets, groups and channels, in the list's order, with the
+// user's favourites and recently watched channels as groups at the head of the first group set.
+// One column; the display role is the row's text.
+class ChannelTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum Role : int {
+        kChannelRole = Qt::UserRole + 1,  // the ChannelInfo, as a const void*
+        kNodeRole,                        // the ChannelNode, as a const void*
+        kFirstBitmapRole,
+        kSecondBitmapRole,
+    };
+
+    explicit ChannelTreeModel(QObject* parent = nullptr);
+    ~ChannelTreeModel() override;
+
+    // Replaces everything with the group sets, groups and channels of LISTS; a group without
+    // channels holds the note that says so. The records must outlive the rows.
+    void Fill(const ChannelList& lists);
+    void Clear();
+    // Appends a row under PARENT (a group set when none) with TEXT and bitmaps for its normal
+    // and selected mark.
+    const ChannelNode* Append(const ChannelNode* parent, const QString& text, int firstBitmap,
+                              int secondBitmap);
+    // Ties ROW to the channel it plays, so playing it never depends on its label.
+    void SetChannel(const ChannelNode* row, const ChannelInfo* channel);
+    // Puts a group named NAME holding CHANNELS at place INDEX of the first group set in place of
+    // GROUP (which may be none); with no channel, or no group set, there is no group. Returns the
+    // new group or none.
+    const ChannelNode* ReplaceGroup(const ChannelNode* group, const QString& name, int index,
+                                    const std::vector<const ChannelInfo*>& channels);
+
+    int groupSetCount() const { return static_cast<int>(m_sets.size()); }
+    const ChannelNode* groupSet(int row) const {
+        return row >= 0 && row < groupSetCount() ? m_sets[static_cast<size_t>(row)].get()
+                                                 : nullptr;
+    }
+    // The group named NAME that has rows (the last when several have the name), or none.
+    const ChannelNode* groupNamed(const QString& name) const;
+
+    QModelIndex indexOf(const ChannelNode* row) const;
+    static const ChannelNode* nodeOf(const QModelIndex& index);
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    std::vector<std::unique_ptr<ChannelNode>>& childrenOf(ChannelNode* parent);
+    static void renumber(std::vector<std::unique_ptr<ChannelNode>>& rows, size_t from);
+
+    std::vector<std::unique_ptr<ChannelNode>> m_sets;
+};

@@ -1,0 +1,139 @@
+#include "catalogue/ChannelRowDelegate.h"
+
+#include "catalogue/CChannelTreeCtrl.h"
+
+#include <QBitmap>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+// A bitmap whose pixels of one colour are transparent.
+QPixmap keyed(const QString& path, const QColor& transparent) {
+    QPixmap pixmap(path);
+    if (!pixmap.isNull()) {
+        pixmap.setMask(pixmap.createMaskFromColor(transparent));
+    }
+    return pixmap;
+}
+
+}  // namespace
+
+ChannelRowDelegate::ChannelRowDelegate(const CChannelTreeCtrl& tree)
+    : QStyledItemDelegate(nullptr),
+      m_tree(tree),
+      // Group rows have black as their transparent colour.
+      m_group(keyed(QStringLiteral(":/bitmap/227"), Qt::black)),
+      m_groupSelected(keyed(QStringLiteral(":/bitmap/226"), Qt::black)),
+      m_arrow(QStringLiteral(":/bitmap/134")),
+      m_bars(QStringLiteral(":/bitmap/238")) {
+    m_bold.setPixelSize(14);
+    m_bold.setBold(true);
+    m_normal.setPixelSize(14);
+}
+
+void ChannelRowDelegate::SetExpandImages(int collapsed, int expanded, QRgb mask) {
+    const QPixmap closedImage = keyed(QStringLiteral(":/bitmap/%1").arg(collapsed), QColor(mask));
+    const QPixmap openImage = keyed(QStringLiteral(":/bitmap/%1").arg(expanded), QColor(mask));
+    if (!closedImage.isNull() && closedImage.size() == openImage.size()) {
+        m_collapsed = closedImage;
+        m_expanded = openImage;
+    }
+}
+
+const QFont& ChannelRowDelegate::fontOf(const ChannelNode& row) const {
+    return row.parent() == nullptr ? m_bold : m_normal;
+}
+
+int ChannelRowDelegate::textLeft(const ChannelNode& row) {
+    return row.depth() * CChannelTreeCtrl::kIndent + 4;
+}
+
+const QPixmap& ChannelRowDelegate::pixmap(int id) const {
+    auto found = m_pixmaps.find(id);
+    if (found == m_pixmaps.end()) {
+        // The channels' marks are drawn with white as their transparent colour.
+        found = m_pixmaps.insert(id, keyed(QStringLiteral(":/bitmap/%1").arg(id), Qt::white));
+    }
+    return found.value();
+}
+
+QSize ChannelRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                   const QModelIndex& /*index*/) const {
+    return {option.rect.width(), CChannelTreeCtrl::kRowHeight};
+}
+
+void ChannelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+    const auto* item = static_cast<const ChannelNode*>(
+        index.data(ChannelTreeModel::kNodeRole).value<const void*>());
+    if (item == nullptr) {
+        return;
+    }
+    const QRect row = option.rect;
+    const int contentLeft = row.left();
+    const int contentWidth = row.width();
+    const int textLeft = contentLeft + ChannelRowDelegate::textLeft(*item);
+    const bool root = item->parent() == nullptr;
+    const bool selected = (option.state & QStyle::State_Selected) != 0;
+    const bool group = item->childCount() > 0 || root;
+    const QString text = item->text();
+    painter->save();
+
+    if (group) {
+        painter->drawPixmap(contentLeft, row.top(), selected ? m_groupSelected : m_group);
+        const QPixmap& mark = m_tree.isItemExpanded(item) ? m_expanded : m_collapsed;
+        if (!mark.isNull()) {
+            painter->drawPixmap(textLeft + 4, row.top() + (row.height() - mark.height()) / 2, mark);
+        }
+        painter->setFont(fontOf(*item));
+        painter->setPen(CChannelTreeCtrl::kTextColour);
+        painter->drawText(QRect(textLeft + 20, row.top(), contentWidth, row.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, text);
+        painter->restore();
+        return;
+    }
+
+    const int first = item->firstBitmap();
+    const int second = item->secondBitmap();
+    const int markWidth = first != 0 ? pixmap(first).width() : 0;
+    const QFontMetrics metrics(fontOf(*item));
+    const int textX = textLeft + 5 + markWidth;
+    const int textTop = row.top() + (row.height() - metrics.height() - 2) / 2 + 1;
+    const int textHeight = row.bottom() - 1 - textTop;
+    const auto drawText = [&](int x, const QColor& colour, const QFont& font) {
+        painter->setFont(font);
+        painter->setPen(colour);
+        painter->drawText(QRect(x, textTop, contentWidth - x, textHeight),
+                          Qt::AlignLeft | Qt::AlignVCenter, text);
+    };
+    const QColor textColour =
+        selected ? CChannelTreeCtrl::kSelectedText : CChannelTreeCtrl::kTextColour;
+    drawText(textX, textColour, fontOf(*item));
+
+    if (selected || item == m_tree.hotItem()) {
+        painter->setRenderHint(QPainter::Antialiasing);
+        QPainterPath box;
+        box.addRoundedRect(
+            QRectF(contentLeft + 1.5, row.top() + 0.5, contentWidth - 3, row.height() - 2), 2.5,
+            2.5);
+        painter->fillPath(box, CChannelTreeCtrl::kHighlightFill);
+        painter->setPen(QPen(CChannelTreeCtrl::kHighlightFrame, 1));
+        painter->drawPath(box);
+        painter->setRenderHint(QPainter::Antialiasing, false);
+    }
+    if (item == m_tree.playingItem()) {
+        painter->drawPixmap(textLeft - 11, row.top() + (row.height() - m_arrow.height()) / 2,
+                            m_arrow);
+        painter->drawPixmap(textLeft, row.top() + (row.height() - m_bars.height()) / 2, m_bars);
+        drawText(textLeft + 14, CChannelTreeCtrl::kPlayingText, m_normal);
+    } else {
+        const int markId = selected ? second : first;
+        if (markId != 0) {
+            const QPixmap& mark = pixmap(markId);
+            painter->drawPixmap(textLeft, row.top() + (row.height() - mark.height()) / 2, mark);
+        }
+        drawText(textX, textColour, fontOf(*item));
+    }
+    painter->restore();
+}
