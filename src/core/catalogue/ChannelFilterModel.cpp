@@ -38,7 +38,8 @@ bool ChannelFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sour
         return true;
     }
     const ChannelNode* owner = ChannelTreeModel::nodeOf(sourceParent);
-    const ChannelNode* row = owner != nullptr ? owner->child(sourceRow) : m_source.groupSet(sourceRow);
+    const ChannelNode* row =
+        owner != nullptr ? owner->child(sourceRow) : m_source.groupSet(sourceRow);
     if (row == nullptr || row->channel() == nullptr || row->childCount() > 0) {
         return false;  // a set or group shows through its channels alone
     }

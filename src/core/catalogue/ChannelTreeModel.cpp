@@ -199,8 +199,7 @@ QModelIndex ChannelTreeModel::index(int row, int column, const QModelIndex& pare
     }
     const ChannelNode* owner = nodeOf(parent);
     const ChannelNode* found = owner != nullptr ? owner->child(row) : groupSet(row);
-    return found != nullptr ? createIndex(row, 0, const_cast<ChannelNode*>(found))
-                            : QModelIndex();
+    return found != nullptr ? createIndex(row, 0, const_cast<ChannelNode*>(found)) : QModelIndex();
 }
 
 QModelIndex ChannelTreeModel::parent(const QModelIndex& child) const {

@@ -84,8 +84,7 @@ public:
 
     int groupSetCount() const { return static_cast<int>(m_sets.size()); }
     const ChannelNode* groupSet(int row) const {
-        return row >= 0 && row < groupSetCount() ? m_sets[static_cast<size_t>(row)].get()
-                                                 : nullptr;
+        return row >= 0 && row < groupSetCount() ? m_sets[static_cast<size_t>(row)].get() : nullptr;
     }
     // The group named NAME that has rows (the last when several have the name), or none.
     const ChannelNode* groupNamed(const QString& name) const;
