@@ -69,7 +69,9 @@ protected:
         m_tester = std::make_unique<QAbstractItemModelTester>(
             &m_filter, QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
-    const ChannelInfo* channel(int i) const { return m_lists.channels[static_cast<size_t>(i)].get(); }
+    const ChannelInfo* channel(int i) const {
+        return m_lists.channels[static_cast<size_t>(i)].get();
+    }
 
     ChannelList m_lists = SampleList();
     ChannelTreeModel m_model;
@@ -89,7 +91,8 @@ TEST_F(ChannelTreeModelTest, FillsSetsGroupsAndChannelsInTheListsOrder) {
     EXPECT_EQ(news->child(1)->depth(), 2);
     EXPECT_EQ(news->child(1)->firstBitmap(), 177);
     EXPECT_EQ(m_model.nodeOf(m_model.indexOf(news->child(1))), news->child(1));
-    EXPECT_EQ(m_model.groupSet(0)->child(1)->child(0)->channel(), nullptr) << "the note plays nothing";
+    EXPECT_EQ(m_model.groupSet(0)->child(1)->child(0)->channel(), nullptr)
+        << "the note plays nothing";
     EXPECT_EQ(m_model.groupNamed(QStringLiteral("人気チャンネル")), m_model.groupSet(0)->child(2));
     EXPECT_EQ(m_model.groupNamed(QStringLiteral("空き")), nullptr) << "a group without rows";
 
@@ -129,7 +132,8 @@ TEST_F(ChannelTreeModelTest, TheFilterShowsOnlyWhatWasFoundUnderItsGroups) {
     };
     const std::vector<Case> cases{
         {{channel(3)}, {"地上波", " ニュース", "  天気予報"}},
-        {{channel(0), channel(1)}, {"地上波", " ニュース", "  ニュース24", "BS", " 映画", "  シネマ1"}},
+        {{channel(0), channel(1)},
+         {"地上波", " ニュース", "  ニュース24", "BS", " 映画", "  シネマ1"}},
         {{}, {}},
     };
     for (const Case& c : cases) {
