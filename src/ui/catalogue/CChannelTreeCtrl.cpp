@@ -3,7 +3,7 @@
 #include "catalogue/CSkinScrollBar.h"
 #include "catalogue/ChannelList.h"
 #include "catalogue/ChannelRowDelegate.h"
-#include "session/AppContext.h"
+#include "session/NowPlaying.h"
 #include "widgets/CGifDlg.h"
 #include "widgets/CMenuEx.h"
 #include "widgets/Messages.h"
@@ -14,8 +14,13 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-CChannelTreeCtrl::CChannelTreeCtrl(AppContext& context, QWidget* owner, QWidget* parent)
-    : QTreeView(parent), m_context(context), m_owner(owner), m_rows(new ChannelRowDelegate(*this)) {
+CChannelTreeCtrl::CChannelTreeCtrl(NowPlaying& nowPlaying, Clock& clock, QWidget* owner,
+                                   QWidget* parent)
+    : QTreeView(parent),
+      m_nowPlaying(nowPlaying),
+      m_clock(clock),
+      m_owner(owner),
+      m_rows(new ChannelRowDelegate(*this)) {
     m_rows->setParent(this);
     setModel(&m_filter);
     setItemDelegate(m_rows);
@@ -219,7 +224,7 @@ void CChannelTreeCtrl::paintEvent(QPaintEvent* event) {
     placeMarks();
     if (!m_shownSinceFill) {
         m_shownSinceFill = true;
-        m_context.traceEvent("tree-shown");
+        emit filledListShown();
     }
 }
 
@@ -240,12 +245,12 @@ QFont CChannelTreeCtrl::fontOf(const ChannelNode* item) const {
 
 bool CChannelTreeCtrl::CreateGroupMarks() {
     if (m_popularMark == nullptr) {
-        m_popularMark = new CGifDlg(*m_context.clock, viewport());
+        m_popularMark = new CGifDlg(m_clock, viewport());
         m_popularMark->hide();
         placeMark(m_popularMark, m_popular, 246, &m_popularGif);
     }
     if (m_latestMark == nullptr) {
-        m_latestMark = new CGifDlg(*m_context.clock, viewport());
+        m_latestMark = new CGifDlg(m_clock, viewport());
         m_latestMark->hide();
         placeMark(m_latestMark, m_latest, 248, &m_latestGif);
     }
@@ -311,7 +316,7 @@ void CChannelTreeCtrl::setPlaying(const ChannelNode* item) {
 }
 
 void CChannelTreeCtrl::requestPlay(const ChannelNode* item, bool keepPrevious) {
-    m_context.nowPlaying.choose(item->text(0), itemChannel(item), keepPrevious);
+    m_nowPlaying.choose(item->text(0), itemChannel(item), keepPrevious);
     if (m_owner != nullptr) {
         QCoreApplication::postEvent(m_owner, new Messages::WindowMessage(Messages::kPlaySelected));
     }

@@ -8,7 +8,8 @@
 #include <functional>
 #include <vector>
 
-struct AppContext;
+class Clock;
+class NowPlaying;
 struct ChannelInfo;
 struct ChannelList;
 class CGifDlg;
@@ -49,7 +50,9 @@ public:
     inline static const QString kPopularGroupName = QStringLiteral("人気チャンネル");
     inline static const QString kLatestGroupName = QStringLiteral("最新更新");
 
-    CChannelTreeCtrl(AppContext& context, QWidget* owner, QWidget* parent);
+    // A chosen channel goes to NOW_PLAYING, and OWNER is told to play it; the animated marks run
+    // on CLOCK.
+    CChannelTreeCtrl(NowPlaying& nowPlaying, Clock& clock, QWidget* owner, QWidget* parent);
     ~CChannelTreeCtrl() override;
 
     // Appends an item under PARENT (top level when none) with bitmaps for its normal and
@@ -137,6 +140,8 @@ signals:
     void groupToggled();
     // The favourites and recent groups were rebuilt.
     void collectionsChanged();
+    // A newly filled list was painted for the first time.
+    void filledListShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -165,7 +170,8 @@ private:
                            const std::vector<const ChannelInfo*>& channels);
     QFont fontOf(const ChannelNode* item) const;
 
-    AppContext& m_context;
+    NowPlaying& m_nowPlaying;
+    Clock& m_clock;
     bool m_shownSinceFill = true;  // the filled list has been painted (a timing line says when)
     QWidget* m_owner;
     const ChannelNode* m_hot = nullptr;

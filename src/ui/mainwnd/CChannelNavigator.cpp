@@ -5,7 +5,8 @@
 #include "mainwnd/CChannelZapper.h"
 #include "mainwnd/CSidePanel.h"
 #include "platform/Clock.h"
-#include "session/AppContext.h"
+#include "service/SessionRecord.h"
+#include "session/NowPlaying.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -24,17 +25,19 @@ const QColor kOverlayText(104, 176, 48);
 
 }  // namespace
 
-CChannelNavigator::CChannelNavigator(AppContext& context, const QString& statePath, QWidget* window,
+CChannelNavigator::CChannelNavigator(const SessionRecord& session, NowPlaying& nowPlaying,
+                                     Clock& clock, const QString& statePath, QWidget* window,
                                      CChannelTreeCtrl* tree)
     : QObject(window),
-      m_context(context),
+      m_session(session),
+      m_nowPlaying(nowPlaying),
       m_window(window),
       m_tree(tree),
       m_state(statePath.isEmpty() ? UserState::defaultPath() : statePath) {
     m_state.load();
-    m_zapper = new CChannelZapper(*m_context.clock, m_context.nowPlaying, window, tree);
+    m_zapper = new CChannelZapper(clock, m_nowPlaying, window, tree);
     // What plays is the owner's to say; a started channel becomes the latest watched.
-    connect(&m_context.nowPlaying, &NowPlaying::started, this, &CChannelNavigator::played);
+    connect(&m_nowPlaying, &NowPlaying::started, this, &CChannelNavigator::played);
     tree->isFavourite = [this](const ChannelInfo* channel) {
         return m_state.favourites(serviceId()).contains(channel->id);
     };
@@ -53,7 +56,7 @@ CChannelNavigator::CChannelNavigator(AppContext& context, const QString& statePa
 }
 
 QString CChannelNavigator::serviceId() const {
-    return m_context.session.IsSignedIn() != 0 ? m_context.session.GetUserId() : QString();
+    return m_session.IsSignedIn() != 0 ? m_session.GetUserId() : QString();
 }
 
 bool CChannelNavigator::restoreWindow() {
@@ -180,7 +183,7 @@ void CChannelNavigator::played(const ChannelInfo& channel) {
 }
 
 bool CChannelNavigator::takeLastChannelToPlay() {
-    if (!m_lastChannelPending || m_context.session.IsSignedIn() == 0 || m_lists == nullptr) {
+    if (!m_lastChannelPending || m_session.IsSignedIn() == 0 || m_lists == nullptr) {
         return false;
     }
     m_lastChannelPending = false;

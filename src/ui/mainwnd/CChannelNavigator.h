@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QString>
 
-struct AppContext;
+class Clock;
+class NowPlaying;
+class SessionRecord;
 struct ChannelInfo;
 struct ChannelList;
 class CChannelTreeCtrl;
@@ -26,8 +28,9 @@ public:
 
     // WINDOW is the main window, PICTURE the player pane whose full-screen window counts as
     // the main window's too.
-    CChannelNavigator(AppContext& context, const QString& statePath, QWidget* window,
-                      CChannelTreeCtrl* tree);
+    // SESSION says who is signed in, NOW_PLAYING what plays.
+    CChannelNavigator(const SessionRecord& session, NowPlaying& nowPlaying, Clock& clock,
+                      const QString& statePath, QWidget* window, CChannelTreeCtrl* tree);
     void setPicture(QWidget* picture);
     CChannelZapper& zapper() const { return *m_zapper; }
 
@@ -58,7 +61,8 @@ private:
     void rememberCollapsed();
     const ChannelInfo* channelById(const QString& id) const;
 
-    AppContext& m_context;
+    const SessionRecord& m_session;
+    NowPlaying& m_nowPlaying;
     QWidget* m_window;
     CChannelTreeCtrl* m_tree;
     CChannelZapper* m_zapper;  // a child of the window

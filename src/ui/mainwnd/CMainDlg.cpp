@@ -42,11 +42,15 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
       m_session(session),
       m_context(session.context()),
       m_instance(instance),
-      m_side(session.context(), this, clientArea()),
+      m_side(session.context().nowPlaying, *session.context().clock, session.context().m_strExeDir,
+             this, clientArea()),
       m_tray(*this),
       m_update(this, session.context().m_strExeDir, *session.context().clock) {
     setAboutItem(kAboutItem);
-    m_navigator = new CChannelNavigator(m_context, m_context.statePath, this, tree());
+    m_navigator = new CChannelNavigator(m_context.session, m_context.nowPlaying, *m_context.clock,
+                                        m_context.statePath, this, tree());
+    connect(tree(), &CChannelTreeCtrl::filledListShown, this,
+            [this] { m_context.traceEvent("tree-shown"); });
     connect(hideButton(), &QAbstractButton::clicked, this, &CMainDlg::hideSidePanel);
     connect(showButton(), &QAbstractButton::clicked, this, &CMainDlg::showSidePanel);
     connect(signInButton(), &QAbstractButton::clicked, this, &CMainDlg::onSignInButton);

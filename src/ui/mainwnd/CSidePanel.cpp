@@ -5,7 +5,6 @@
 #include "mainwnd/CTVProgramDlg.h"
 #include "platform/Clock.h"
 #include "service/SessionRecord.h"
-#include "session/AppContext.h"
 #include "widgets/CSearchEdit.h"
 #include "widgets/CSkinButton.h"
 
@@ -20,17 +19,18 @@ const QColor kStatusColour(255, 188, 0);
 
 }  // namespace
 
-CSidePanel::CSidePanel(AppContext& context, QWidget* owner, QWidget* client)
+CSidePanel::CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& folder, QWidget* owner,
+                       QWidget* client)
     : m_client(client),
-      m_clock(*context.clock),
-      m_tree(new CChannelTreeCtrl(context, owner, client)),
+      m_clock(clock),
+      m_tree(new CChannelTreeCtrl(nowPlaying, clock, owner, client)),
       m_search(new CSearchEdit(client)),
       m_filter(*m_tree),
       m_hide(new CSkinButton(client)),
       m_show(new CSkinButton(client)),
       m_status(new QLabel(client)),
       m_signIn(new CSkinButton(client)),
-      m_ad(new CAdvertiseDlg(context.m_strExeDir, client)) {
+      m_ad(new CAdvertiseDlg(folder, client)) {
     QPalette orange = m_status->palette();
     orange.setColor(QPalette::WindowText, kStatusColour);
     m_status->setPalette(orange);

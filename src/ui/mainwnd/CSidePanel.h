@@ -4,7 +4,7 @@
 
 #include <QString>
 
-struct AppContext;
+class NowPlaying;
 class Clock;
 class CAdvertiseDlg;
 class CChannelTreeCtrl;
@@ -27,8 +27,10 @@ public:
     inline static const QString kHideTip = QStringLiteral("側面を隠されます");
     inline static const QString kShowTip = QStringLiteral("側面を表示します");
 
-    // OWNER receives the list's play requests; CLIENT is the area the parts live on.
-    CSidePanel(AppContext& context, QWidget* owner, QWidget* client);
+    // OWNER receives the list's play requests; CLIENT is the area the parts live on; the
+    // advertisements come from the program folder FOLDER.
+    CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& folder, QWidget* owner,
+               QWidget* client);
 
     CChannelTreeCtrl* tree() const { return m_tree; }
     CSearchEdit* searchEdit() const { return m_search; }

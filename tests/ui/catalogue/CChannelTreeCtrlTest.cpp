@@ -41,7 +41,7 @@ protected:
 
     AppContext m_context;
     MessageCounter m_owner{Messages::kPlaySelected};
-    CChannelTreeCtrl m_tree{m_context, &m_owner, nullptr};
+    CChannelTreeCtrl m_tree{m_context.nowPlaying, *m_context.clock, &m_owner, nullptr};
     const ChannelNode* m_group = nullptr;
     ChannelInfo m_channel;
 };
