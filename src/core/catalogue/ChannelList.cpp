@@ -18,6 +18,17 @@ bool sameId(const QString& typed, const QString& id) {
     return typedNumber && idNumber && a == b;
 }
 
+// Nearly every channel's VIP flag is "0" or "1": those share one string instead of holding one
+// each, which a list of a hundred thousand channels feels.
+QString SharedVip(const QString& vip) {
+    static const QString kNo = QStringLiteral("0");
+    static const QString kYes = QStringLiteral("1");
+    if (vip == kNo) {
+        return kNo;
+    }
+    return vip == kYes ? kYes : vip;
+}
+
 int readChannels(CXmlDoc& doc, ChannelList& lists) {
     doc.ResetPos();
     int setCounter = 0;
@@ -47,7 +58,7 @@ int readChannels(CXmlDoc& doc, ChannelList& lists) {
                         channel->name = doc.GetChildTextUtf8();
                     }
                     if (doc.FindChild("vip")) {
-                        channel->vip = doc.GetChildTextUtf8();
+                        channel->vip = SharedVip(doc.GetChildTextUtf8());
                     }
                     if (doc.FindChild("zar_address")) {
                         doc.Enter();

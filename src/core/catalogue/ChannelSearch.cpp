@@ -318,19 +318,16 @@ QString ChannelSearch::KanaForRomaji(const QString& romaji) {
 
 void ChannelSearch::Index(const ChannelList& lists) {
     m_channels.clear();
-    m_ids.clear();
     m_folded.clear();
     m_foldedStarts.clear();
     m_romaji.clear();
     m_romajiStarts.clear();
     m_channels.reserve(lists.channels.size());
-    m_ids.reserve(lists.channels.size());
     m_foldedStarts.reserve(lists.channels.size());
     m_romajiStarts.reserve(lists.channels.size());
     for (const auto& channel : lists.channels) {
         const QString folded = Fold(channel->name);
         m_channels.push_back(channel.get());
-        m_ids.push_back(channel->id.trimmed());
         m_foldedStarts.push_back(static_cast<int>(m_folded.size()));
         m_folded.append(reinterpret_cast<const char16_t*>(folded.utf16()),
                         static_cast<size_t>(folded.size()));
@@ -339,6 +336,9 @@ void ChannelSearch::Index(const ChannelList& lists) {
         m_romaji += Romaji(folded);
         m_romaji += static_cast<char>(kSeparator);
     }
+    // The buffers grew by doubling; a long list keeps them for as long as it lives.
+    m_folded.shrink_to_fit();
+    m_romaji.shrink_to_fit();
 }
 
 std::vector<int> ChannelSearch::Find(const QString& query) const {
@@ -362,8 +362,8 @@ std::vector<int> ChannelSearch::Find(const QString& query) const {
     const bool digits =
         std::all_of(folded.begin(), folded.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (digits) {
-        for (size_t i = 0; i < m_ids.size(); ++i) {
-            if (m_ids[i].startsWith(folded)) {
+        for (size_t i = 0; i < m_channels.size(); ++i) {
+            if (QStringView(m_channels[i]->id).trimmed().startsWith(folded)) {
                 marks[i] = 1;
             }
         }

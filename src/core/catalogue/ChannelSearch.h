@@ -45,7 +45,6 @@ public:
 
 private:
     std::vector<const ChannelInfo*> m_channels;
-    std::vector<QString> m_ids;
     // Every folded name, each followed by a separator that no folded query holds, and where
     // each begins; the same for the names' romaji.
     std::u16string m_folded;

@@ -14,10 +14,22 @@ constexpr int kChannelMarkSelected = 176;
 }  // namespace
 
 QString ChannelNode::text(int /*column*/) const {
-    if (!m_hasText && m_channel != nullptr) {
-        return ChannelLabel(*m_channel);
+    if (m_extra != nullptr && m_extra->hasText) {
+        return m_extra->text;
     }
-    return m_text;
+    return m_channel != nullptr ? ChannelLabel(*m_channel) : QString();
+}
+
+ChannelNode::Extra& ChannelNode::extra() {
+    if (m_extra == nullptr) {
+        m_extra = std::make_unique<Extra>();
+    }
+    return *m_extra;
+}
+
+void ChannelNode::setText(const QString& text) {
+    extra().text = text;
+    m_extra->hasText = true;
 }
 
 int ChannelNode::depth() const {
@@ -49,36 +61,33 @@ void ChannelTreeModel::Fill(const ChannelList& lists) {
     for (const auto& set : lists.groupSets) {
         auto setNode = std::make_unique<ChannelNode>();
         setNode->m_row = static_cast<int>(m_sets.size());
-        setNode->m_hasText = true;
-        setNode->m_text = set->name;
+        setNode->setText(set->name);
         for (const GroupInfo* group : groupsOf.value(set->index)) {
             auto groupNode = std::make_unique<ChannelNode>();
             groupNode->m_parent = setNode.get();
-            groupNode->m_row = static_cast<int>(setNode->m_children.size());
-            groupNode->m_hasText = true;
-            groupNode->m_text = group->name;
+            groupNode->m_row = static_cast<int>(setNode->rows().size());
+            groupNode->setText(group->name);
             const auto found = channelsOf.constFind(group->groupIndex);
             if (group->hasChannels && found != channelsOf.constEnd()) {
-                groupNode->m_children.reserve(found->size());
+                groupNode->rows().reserve(found->size());
                 for (const ChannelInfo* channel : *found) {
                     auto row = std::make_unique<ChannelNode>();
                     row->m_parent = groupNode.get();
-                    row->m_row = static_cast<int>(groupNode->m_children.size());
+                    row->m_row = static_cast<int>(groupNode->rows().size());
                     row->m_firstBitmap = kChannelMark;
                     row->m_secondBitmap = kChannelMarkSelected;
                     row->m_channel = channel;
-                    groupNode->m_children.push_back(std::move(row));
+                    groupNode->rows().push_back(std::move(row));
                 }
             } else if (!group->hasChannels) {
                 auto note = std::make_unique<ChannelNode>();
                 note->m_parent = groupNode.get();
-                note->m_hasText = true;
-                note->m_text = kEmptyGroupLabel;
+                note->setText(kEmptyGroupLabel);
                 note->m_firstBitmap = kChannelMark;
                 note->m_secondBitmap = kChannelMarkSelected;
-                groupNode->m_children.push_back(std::move(note));
+                groupNode->rows().push_back(std::move(note));
             }
-            setNode->m_children.push_back(std::move(groupNode));
+            setNode->rows().push_back(std::move(groupNode));
         }
         m_sets.push_back(std::move(setNode));
     }
@@ -91,11 +100,11 @@ void ChannelTreeModel::Clear() {
     endResetModel();
 }
 
-std::vector<std::unique_ptr<ChannelNode>>& ChannelTreeModel::childrenOf(ChannelNode* parent) {
-    return parent != nullptr ? parent->m_children : m_sets;
+ChannelNode::Rows& ChannelTreeModel::childrenOf(ChannelNode* parent) {
+    return parent != nullptr ? parent->rows() : m_sets;
 }
 
-void ChannelTreeModel::renumber(std::vector<std::unique_ptr<ChannelNode>>& rows, size_t from) {
+void ChannelTreeModel::renumber(ChannelNode::Rows& rows, size_t from) {
     for (size_t i = from; i < rows.size(); ++i) {
         rows[i]->m_row = static_cast<int>(i);
     }
@@ -110,10 +119,9 @@ const ChannelNode* ChannelTreeModel::Append(const ChannelNode* parent, const QSt
     auto row = std::make_unique<ChannelNode>();
     row->m_parent = owner;
     row->m_row = at;
-    row->m_hasText = true;
-    row->m_text = text;
-    row->m_firstBitmap = firstBitmap;
-    row->m_secondBitmap = secondBitmap;
+    row->setText(text);
+    row->m_firstBitmap = static_cast<std::uint16_t>(firstBitmap);
+    row->m_secondBitmap = static_cast<std::uint16_t>(secondBitmap);
     const ChannelNode* added = row.get();
     rows.push_back(std::move(row));
     endInsertRows();
@@ -136,7 +144,7 @@ const ChannelNode* ChannelTreeModel::ReplaceGroup(const ChannelNode* group, cons
         return nullptr;
     }
     ChannelNode* set = m_sets.front().get();
-    auto& groups = set->m_children;
+    auto& groups = set->rows();
     const QModelIndex setIndex = indexOf(set);
     if (group != nullptr && group->m_parent == set) {
         const int row = group->m_row;
@@ -150,18 +158,17 @@ const ChannelNode* ChannelTreeModel::ReplaceGroup(const ChannelNode* group, cons
     }
     auto node = std::make_unique<ChannelNode>();
     node->m_parent = set;
-    node->m_hasText = true;
-    node->m_text = name;
-    node->m_collection = true;
-    node->m_children.reserve(channels.size());
+    node->setText(name);
+    node->extra().collection = true;
+    node->rows().reserve(channels.size());
     for (const ChannelInfo* channel : channels) {
         auto row = std::make_unique<ChannelNode>();
         row->m_parent = node.get();
-        row->m_row = static_cast<int>(node->m_children.size());
+        row->m_row = static_cast<int>(node->rows().size());
         row->m_firstBitmap = kChannelMark;
         row->m_secondBitmap = kChannelMarkSelected;
         row->m_channel = channel;
-        node->m_children.push_back(std::move(row));
+        node->rows().push_back(std::move(row));
     }
     const int at = std::clamp(index, 0, static_cast<int>(groups.size()));
     const ChannelNode* added = node.get();
@@ -175,9 +182,10 @@ const ChannelNode* ChannelTreeModel::ReplaceGroup(const ChannelNode* group, cons
 const ChannelNode* ChannelTreeModel::groupNamed(const QString& name) const {
     const ChannelNode* found = nullptr;
     for (const auto& set : m_sets) {
-        for (const auto& group : set->m_children) {
-            if (group->childCount() > 0 && group->m_text == name) {
-                found = group.get();
+        for (int g = 0; g < set->childCount(); ++g) {
+            const ChannelNode* group = set->child(g);
+            if (group->childCount() > 0 && group->text() == name) {
+                found = group;
             }
         }
     }
@@ -251,7 +259,7 @@ Qt::ItemFlags ChannelTreeModel::flags(const QModelIndex& index) const {
     }
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     // A channel never opens: the view need not ask it for rows.
-    if (row->m_channel != nullptr && row->m_children.empty()) {
+    if (row->m_channel != nullptr && row->childCount() == 0) {
         flags |= Qt::ItemNeverHasChildren;
     }
     return flags;

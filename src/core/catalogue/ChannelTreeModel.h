@@ -3,6 +3,7 @@
 #include <QAbstractItemModel>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -20,9 +21,11 @@ public:
     // The channel the row plays, or none (sets, groups and the note of an empty group).
     const ChannelInfo* channel() const { return m_channel; }
     const ChannelNode* parent() const { return m_parent; }
-    int childCount() const { return static_cast<int>(m_children.size()); }
+    int childCount() const {
+        return m_extra != nullptr ? static_cast<int>(m_extra->children.size()) : 0;
+    }
     const ChannelNode* child(int row) const {
-        return row >= 0 && row < childCount() ? m_children[static_cast<size_t>(row)].get()
+        return row >= 0 && row < childCount() ? m_extra->children[static_cast<size_t>(row)].get()
                                               : nullptr;
     }
     // The row's place under its parent.
@@ -33,20 +36,30 @@ public:
     int firstBitmap() const { return m_firstBitmap; }
     int secondBitmap() const { return m_secondBitmap; }
     // One of the user's own groups (favourites, recently watched) rather than the list's.
-    bool isCollection() const { return m_collection; }
+    bool isCollection() const { return m_extra != nullptr && m_extra->collection; }
 
 private:
     friend class ChannelTreeModel;
+    using Rows = std::vector<std::unique_ptr<ChannelNode>>;
+
+    // What only group sets, groups and rows given a text of their own have: a channel's row is
+    // a few pointers, as a hundred thousand of them must be.
+    struct Extra {
+        QString text;
+        bool hasText = false;  // a channel's row shows its record's label unless given a text
+        bool collection = false;
+        Rows children;
+    };
+    Extra& extra();
+    Rows& rows() { return extra().children; }
+    void setText(const QString& text);
 
     ChannelNode* m_parent = nullptr;
-    int m_row = 0;
-    int m_firstBitmap = 0;
-    int m_secondBitmap = 0;
-    bool m_hasText = false;  // a channel's row shows its record's label unless given a text
-    bool m_collection = false;
-    QString m_text;
     const ChannelInfo* m_channel = nullptr;
-    std::vector<std::unique_ptr<ChannelNode>> m_children;
+    std::unique_ptr<Extra> m_extra;
+    int m_row = 0;
+    std::uint16_t m_firstBitmap = 0;
+    std::uint16_t m_secondBitmap = 0;
 };
 
 // The channel list as a tree of group sets, groups and channels, in the list's order, with the
@@ -101,8 +114,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    std::vector<std::unique_ptr<ChannelNode>>& childrenOf(ChannelNode* parent);
-    static void renumber(std::vector<std::unique_ptr<ChannelNode>>& rows, size_t from);
+    ChannelNode::Rows& childrenOf(ChannelNode* parent);
+    static void renumber(ChannelNode::Rows& rows, size_t from);
 
-    std::vector<std::unique_ptr<ChannelNode>> m_sets;
+    ChannelNode::Rows m_sets;
 };
