@@ -2,6 +2,7 @@
 
 #include "ads/AdDownload.h"
 #include "catalogue/ChannelList.h"
+#include "catalogue/ChannelSearch.h"
 #include "platform/AsyncTask.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
@@ -230,6 +231,9 @@ void ClientSession::fetchChannelList(bool retry) {
             if (result.downloaded) {
                 result.lists = std::make_shared<ChannelList>();
                 result.sets = LoadChannelFile(ChannelListDownload::filePath(folder), *result.lists);
+                if (result.sets > 0) {
+                    result.search = std::make_shared<const ChannelSearch>(*result.lists);
+                }
             }
             return result;
         },

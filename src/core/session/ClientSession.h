@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class ChannelSearch;
+
 struct AppContext;
 struct ChannelList;
 class ClockTimer;
@@ -32,6 +34,8 @@ public:
         bool downloaded = false;
         std::shared_ptr<ChannelList> lists;
         int sets = 0;
+        // The list's search index, made beside the reading so the window need not make it.
+        std::shared_ptr<const ChannelSearch> search;
     };
 
     explicit ClientSession(AppContext& context, QObject* parent = nullptr);

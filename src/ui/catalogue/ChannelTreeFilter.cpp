@@ -6,14 +6,15 @@
 
 ChannelTreeFilter::ChannelTreeFilter(CChannelTreeCtrl& tree) : m_tree(tree) {}
 
-void ChannelTreeFilter::Index(const ChannelList& lists) {
+void ChannelTreeFilter::Index(const ChannelList& lists,
+                              std::shared_ptr<const ChannelSearch> ready) {
     // The rows the saved state pointed at went with the old list.
     m_active = false;
     m_expanded.clear();
     m_closedCollections.clear();
     m_current = nullptr;
     m_tree.filterModel().ShowAll();
-    m_search.Index(lists);
+    m_search = ready != nullptr ? std::move(ready) : std::make_shared<const ChannelSearch>(lists);
 }
 
 int ChannelTreeFilter::Apply(const QString& query) {
@@ -42,7 +43,7 @@ int ChannelTreeFilter::Apply(const QString& query) {
         m_scroll = m_tree.verticalScrollBar()->value();
         m_active = true;
     }
-    const std::vector<const ChannelInfo*> found = m_search.FindChannels(query);
+    const std::vector<const ChannelInfo*> found = m_search->FindChannels(query);
     const QSet<const ChannelInfo*> matches(found.begin(), found.end());
     m_tree.filterModel().Show(matches);
     // What shows opens: the sets and groups the search left.

@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
 class CChannelTreeCtrl;
 class ChannelNode;
 
@@ -16,8 +18,9 @@ class ChannelTreeFilter {
 public:
     explicit ChannelTreeFilter(CChannelTreeCtrl& tree);
 
-    // Indexes a newly filled list; a search in progress ends with it.
-    void Index(const ChannelList& lists);
+    // Indexes a newly filled list, or takes READY, an index of it already made; a search in
+    // progress ends with it.
+    void Index(const ChannelList& lists, std::shared_ptr<const ChannelSearch> ready = {});
     // Shows what QUERY finds (an empty one ends the search); returns how many channels match.
     int Apply(const QString& query);
     // Ends the search and restores the tree.
@@ -28,7 +31,7 @@ public:
 
 private:
     CChannelTreeCtrl& m_tree;
-    ChannelSearch m_search;
+    std::shared_ptr<const ChannelSearch> m_search = std::make_shared<const ChannelSearch>();
     bool m_active = false;
     // The tree as it was before the search began. The favourites and recent groups may be
     // rebuilt while it runs, so theirs is kept by name.

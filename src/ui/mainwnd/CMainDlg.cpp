@@ -166,7 +166,9 @@ void CMainDlg::refreshStatus() {
 void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, bool retry) {
     int filled = 0;
     if (result.downloaded) {
-        filled = fillTree(std::make_unique<ChannelList>(std::move(*result.lists)), result.sets);
+        // The records stay where they are, so the index made of them still holds.
+        filled = fillTree(std::make_unique<ChannelList>(std::move(*result.lists)), result.sets,
+                          result.search);
     }
     if (!retry) {
         if (!result.downloaded) {
@@ -191,7 +193,8 @@ int CMainDlg::FillChannelTree() {
     return fillTree(std::move(lists), sets);
 }
 
-int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
+int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets,
+                       std::shared_ptr<const ChannelSearch> search) {
     if (sets == 0) {
         m_side.showRetryNotice(this);
         return 0;
@@ -200,7 +203,7 @@ int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets) {
     m_context.nowPlaying.forgetChosenRecord();
     tree()->FillChannelTree(*lists);
     m_lists = std::move(lists);
-    m_side.listFilled(*m_lists);
+    m_side.listFilled(*m_lists, std::move(search));
     m_navigator->listFilled(*m_lists);
     m_navigator->takeLastChannelToPlay();
     m_context.traceEvent("tree-filled");

@@ -115,7 +115,8 @@ protected:
 
 private:
     void onChannelList(const ClientSession::ChannelListResult& result, bool retry);
-    int fillTree(std::unique_ptr<ChannelList> lists, int sets);
+    int fillTree(std::unique_ptr<ChannelList> lists, int sets,
+                 std::shared_ptr<const ChannelSearch> search = {});
     void continueStartUp(bool loaded);
     void onSignInButton();
     void onPlaySelected();

@@ -63,8 +63,8 @@ CSidePanel::CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& fold
     });
 }
 
-void CSidePanel::listFilled(const ChannelList& lists) {
-    m_filter.Index(lists);
+void CSidePanel::listFilled(const ChannelList& lists, std::shared_ptr<const ChannelSearch> search) {
+    m_filter.Index(lists, std::move(search));
     if (!m_search->cueShowing()) {
         const QSignalBlocker quiet(m_search);
         m_search->ShowCue();

@@ -36,7 +36,7 @@ public:
     CSearchEdit* searchEdit() const { return m_search; }
     ChannelTreeFilter& filter() { return m_filter; }
     // A newly filled list: indexed for the search, and any search ended.
-    void listFilled(const ChannelList& lists);
+    void listFilled(const ChannelList& lists, std::shared_ptr<const ChannelSearch> search = {});
     CSkinButton* hideButton() const { return m_hide; }
     CSkinButton* showButton() const { return m_show; }
     QLabel* statusLine() const { return m_status; }
