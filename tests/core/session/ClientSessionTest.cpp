@@ -1,6 +1,7 @@
 #include "session/ClientSession.h"
 
 #include "catalogue/ChannelList.h"
+#include "catalogue/ChannelSearch.h"
 #include "service/SessionRecord.h"
 #include "session/AppContext.h"
 #include "session/ConfigFile.h"
@@ -179,6 +180,10 @@ TEST_F(ClientSessionTest, ChannelListComesWithTheListsReadFromIt) {
     EXPECT_EQ(result.sets, 3);
     ASSERT_TRUE(result.lists);
     EXPECT_EQ(result.lists->groupSets.size(), 3u);
+    // The search index comes made, over the very records of the list.
+    ASSERT_TRUE(result.search);
+    ASSERT_EQ(result.search->size(), static_cast<int>(result.lists->channels.size()));
+    EXPECT_EQ(result.search->channel(0), result.lists->channels.front().get());
     EXPECT_TRUE(fetched.front().back().toBool()) << "the retry flag comes back";
     EXPECT_EQ(m_context.service->uuid().size(), 32);
 }
