@@ -547,20 +547,6 @@ QByteArray CXmlDoc::bytesOf(const Span& span) const {
                     : decode(span.from, span.from + span.length - 1);
 }
 
-namespace {
-
-// Text in other scripts takes up to three bytes a character in the document but two in a string,
-// and the conversion keeps room for the worst: a list of a hundred thousand Japanese names kept
-// that room for as long as the list lived.
-QString exactly(QString text) {
-    if (text.capacity() > text.size()) {
-        text.squeeze();
-    }
-    return text;
-}
-
-}  // namespace
-
 QString CXmlDoc::stringOf(const Span& span) const {
     if (span.length <= 0) {
         return {};
@@ -570,15 +556,15 @@ QString CXmlDoc::stringOf(const Span& span) const {
     // with references is decoded on the stack first.
     if (span.raw ||
         std::memchr(bytes.data(), '&', static_cast<std::size_t>(bytes.size())) == nullptr) {
-        return exactly(QString::fromUtf8(bytes));
+        return QString::fromUtf8(bytes);
     }
     constexpr std::int32_t kOnStack = 512;
     if (span.length <= kOnStack) {
         char buffer[kOnStack];
         const std::int32_t length = decodeInto(span.from, span.from + span.length - 1, buffer);
-        return exactly(QString::fromUtf8(QByteArrayView(buffer, length)));
+        return QString::fromUtf8(QByteArrayView(buffer, length));
     }
-    return exactly(QString::fromUtf8(decode(span.from, span.from + span.length - 1)));
+    return QString::fromUtf8(decode(span.from, span.from + span.length - 1));
 }
 
 CXmlDoc::Span CXmlDoc::textSpan(std::int32_t index) const {
