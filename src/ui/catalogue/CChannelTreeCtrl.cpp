@@ -22,7 +22,7 @@ CChannelTreeCtrl::CChannelTreeCtrl(NowPlaying& nowPlaying, Clock& clock, QWidget
       m_owner(owner),
       m_rows(new ChannelRowDelegate(*this)) {
     m_rows->setParent(this);
-    setModel(&m_filter);
+    setModel(&m_model);
     setItemDelegate(m_rows);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -59,6 +59,7 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     m_playing = nullptr;
     m_favourites = nullptr;
     m_recents = nullptr;
+    showFiltered(false);
     m_filter.ShowAll();
     m_model.Fill(lists);
     // The model was reset, so the view lays its rows out once, at the next turn of the event
@@ -74,6 +75,24 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     m_latest = m_model.groupNamed(kLatestGroupName);
     scrollToTop();
     m_shownSinceFill = false;
+}
+
+QModelIndex CChannelTreeCtrl::indexOfItem(const ChannelNode* item) const {
+    return filtered() ? m_filter.indexOf(item) : m_model.indexOf(item);
+}
+
+const ChannelNode* CChannelTreeCtrl::itemOf(const QModelIndex& index) const {
+    return filtered() ? m_filter.nodeOf(index) : ChannelTreeModel::nodeOf(index);
+}
+
+void CChannelTreeCtrl::showFiltered(bool filtered) {
+    if (filtered == this->filtered()) {
+        return;
+    }
+    // The view makes a selection model for each model it is given and leaves the old one to us.
+    QItemSelectionModel* old = selectionModel();
+    setModel(filtered ? static_cast<QAbstractItemModel*>(&m_filter) : &m_model);
+    delete old;
 }
 
 void CChannelTreeCtrl::setCurrentItem(const ChannelNode* item) {

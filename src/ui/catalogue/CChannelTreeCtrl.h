@@ -23,9 +23,9 @@ class ChannelRowDelegate;
 // The wheel does not scroll the list. From the keyboard: Up and Down move, Left and Right close
 // and open groups (or step to the parent and the first child), Enter plays the chosen channel.
 //
-// The rows are a ChannelTreeModel seen through the search's ChannelFilterModel, painted by a
-// ChannelRowDelegate; the members below name rows by their ChannelNode, as the list holds them,
-// whatever the search hides.
+// The rows are a ChannelTreeModel, seen through the search's ChannelFilterModel while a search
+// runs, painted by a ChannelRowDelegate; the members below name rows by their ChannelNode, as the
+// list holds them, whatever the search hides.
 class CChannelTreeCtrl : public QTreeView {
     Q_OBJECT
 
@@ -74,8 +74,13 @@ public:
     ChannelFilterModel& filterModel() { return m_filter; }
     int topLevelItemCount() const { return m_model.groupSetCount(); }
     const ChannelNode* topLevelItem(int row) const { return m_model.groupSet(row); }
-    QModelIndex indexOfItem(const ChannelNode* item) const { return m_filter.indexOf(item); }
-    const ChannelNode* itemOf(const QModelIndex& index) const { return m_filter.nodeOf(index); }
+    QModelIndex indexOfItem(const ChannelNode* item) const;
+    const ChannelNode* itemOf(const QModelIndex& index) const;
+    // Shows the rows through the search's filter, or the list's own rows. Without a search the
+    // view reads the list directly, which lays a long list out in half the time; a change of
+    // side starts the view afresh, so the search's caller keeps what it must restore.
+    void showFiltered(bool filtered);
+    bool filtered() const { return model() == &m_filter; }
     const ChannelNode* currentItem() const { return itemOf(currentIndex()); }
     void setCurrentItem(const ChannelNode* item);
     const ChannelNode* itemAt(const QPoint& point) const { return itemOf(indexAt(point)); }

@@ -13,6 +13,7 @@ void ChannelTreeFilter::Index(const ChannelList& lists,
     m_expanded.clear();
     m_closedCollections.clear();
     m_current = nullptr;
+    m_tree.showFiltered(false);
     m_tree.filterModel().ShowAll();
     m_search = ready != nullptr ? std::move(ready) : std::make_shared<const ChannelSearch>(lists);
 }
@@ -46,6 +47,7 @@ int ChannelTreeFilter::Apply(const QString& query) {
     const std::vector<const ChannelInfo*> found = m_search->FindChannels(query);
     const QSet<const ChannelInfo*> matches(found.begin(), found.end());
     m_tree.filterModel().Show(matches);
+    m_tree.showFiltered(true);
     // What shows opens: the sets and groups the search left.
     for (int s = 0; s < m_tree.topLevelItemCount(); ++s) {
         const ChannelNode* set = m_tree.topLevelItem(s);
@@ -63,9 +65,11 @@ void ChannelTreeFilter::Clear() {
         return;
     }
     m_active = false;
+    m_tree.showFiltered(false);
     m_tree.filterModel().ShowAll();
-    // The chosen row may have gone meanwhile (the recent group is rebuilt as channels play), so
-    // it is looked for before it is used.
+    // The view starts afresh on the list's own rows: every set and group opens or stays closed as
+    // it was, and the chosen row comes back, if it is still there (the recent group is rebuilt
+    // as channels play).
     bool currentStays = false;
     for (int s = 0; s < m_tree.topLevelItemCount(); ++s) {
         const ChannelNode* set = m_tree.topLevelItem(s);
