@@ -133,8 +133,8 @@ void CChannelNavigator::listFilled(const ChannelList& lists) {
     }
     m_firstList = false;
     if (const ChannelNode* last = m_tree->itemForChannel(channelById(m_state.lastChannelId))) {
+        // Chosen, where the user left off, but not marked: the mark shows only what plays.
         m_tree->setCurrentItem(last);
-        m_tree->markPlaying(last);
         m_tree->scrollToItem(last);
         m_lastChannelPending = m_state.playLastOnStart;
     }
