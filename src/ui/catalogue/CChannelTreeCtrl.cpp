@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 CChannelTreeCtrl::CChannelTreeCtrl(NowPlaying& nowPlaying, Clock& clock, QWidget* owner,
@@ -213,12 +214,35 @@ const ChannelNode* CChannelTreeCtrl::itemForChannel(const ChannelInfo* channel) 
 void CChannelTreeCtrl::playItem(const ChannelNode* item) {
     if (item != nullptr && item->childCount() == 0 && itemChannel(item) != nullptr) {
         setCurrentItem(item);
+        revealItem(item);
         requestPlay(item, false);
     }
 }
 
-void CChannelTreeCtrl::markPlaying(const ChannelNode* item) {
-    setPlaying(item);
+void CChannelTreeCtrl::revealItem(const ChannelNode* item) {
+    const QModelIndex index = indexOfItem(item);
+    if (!index.isValid()) {
+        return;
+    }
+    // A channel zapped to in a closed group shows its group opened, as a click would open it.
+    bool opened = false;
+    for (const ChannelNode* up = item->parent(); up != nullptr; up = up->parent()) {
+        if (!isItemExpanded(up)) {
+            setItemExpanded(up, true);
+            opened = true;
+        }
+    }
+    if (opened) {
+        emit groupToggled();
+    }
+    scrollTo(index, EnsureVisible);
+    // The list scrolls a row at a time, and its last row may show only in part: one row further,
+    // so that the row is seen whole.
+    QScrollBar* bar = verticalScrollBar();
+    while (visualRect(index).bottom() >= viewport()->height() && bar->value() < bar->maximum() &&
+           visualRect(index).top() > 0) {
+        bar->setValue(bar->value() + 1);
+    }
 }
 
 void CChannelTreeCtrl::SetExpandImages(int collapsed, int expanded, QRgb mask) {

@@ -125,9 +125,10 @@ public:
     QList<const ChannelNode*> channelItems() const;
     // The item of the list itself that shows CHANNEL, or none.
     const ChannelNode* itemForChannel(const ChannelInfo* channel) const;
-    // Plays ITEM as a double-click on it does; marks ITEM as playing without playing it.
+    // Plays ITEM as a double-click on it does, scrolled wholly into view.
     void playItem(const ChannelNode* item);
-    void markPlaying(const ChannelNode* item);
+    // Scrolls the list so that ITEM is seen whole, its closed groups opened.
+    void revealItem(const ChannelNode* item);
     // Asked for a channel's menu entry; without it the menu offers no favourites.
     std::function<bool(const ChannelInfo*)> isFavourite;
 

@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <numeric>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -207,4 +209,27 @@ TEST_F(CChannelTreeCtrlTest, TheKeyboardMovesOpensClosesAndPlays) {
     QTest::keyClick(&m_tree, Qt::Key_Enter);
     EXPECT_FALSE(m_tree.isItemExpanded(m_group)) << "Enter on a group opens or closes it";
     EXPECT_EQ(m_owner.count, 1);
+}
+
+TEST_F(CChannelTreeCtrlTest, APlayedChannelIsScrolledWhollyIntoView) {
+    // As zapping plays them, one after another, down the list and back up.
+    m_tree.resize(207, 110);  // not a whole number of rows
+    const QRect view = m_tree.viewport()->rect();
+    std::vector<int> order(12);
+    std::iota(order.begin(), order.end(), 0);
+    order.insert(order.end(), order.rbegin(), order.rend());
+    for (int row = 0; row < m_group->childCount(); ++row) {
+        m_tree.setItemChannel(m_group->child(row), &m_channel);
+    }
+    for (const int row : order) {
+        m_tree.playItem(m_group->child(row));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(view.contains(m_tree.visualItemRect(m_group->child(row)))) << "row " << row;
+    }
+    // A channel in a closed group: the group opens to show it.
+    m_tree.clickItem(m_group);
+    m_tree.playItem(m_group->child(7));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_tree.isItemExpanded(m_group));
+    EXPECT_TRUE(view.contains(m_tree.visualItemRect(m_group->child(7))));
 }
