@@ -78,6 +78,10 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     m_shownSinceFill = false;
 }
 
+QString CChannelTreeCtrl::emptyNote() const {
+    return filtered() && m_filter.rowCount() == 0 ? kNoMatchText : QString();
+}
+
 QModelIndex CChannelTreeCtrl::indexOfItem(const ChannelNode* item) const {
     return filtered() ? m_filter.indexOf(item) : m_model.indexOf(item);
 }
@@ -264,6 +268,16 @@ void CChannelTreeCtrl::paintEvent(QPaintEvent* event) {
         }
     }
     QTreeView::paintEvent(event);
+    const QString note = emptyNote();
+    if (!note.isEmpty()) {
+        QPainter p(viewport());
+        QFont font;
+        font.setPixelSize(12);
+        p.setFont(font);
+        p.setPen(kTextColour);
+        p.drawText(viewport()->rect().adjusted(4, 8, -4, 0),
+                   Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, note);
+    }
     placeMarks();
     if (!m_shownSinceFill) {
         m_shownSinceFill = true;

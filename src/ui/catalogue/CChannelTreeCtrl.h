@@ -39,6 +39,7 @@ public:
     inline static const QString kRemoveFavouriteText = QStringLiteral("お気に入りから削除");
     inline static const QString kFavouritesGroupName = QStringLiteral("お気に入り");
     inline static const QString kRecentGroupName = QStringLiteral("最近見たチャンネル");
+    inline static const QString kNoMatchText = QStringLiteral("該当するチャンネルがありません");
     inline static const QString kPlayText = QStringLiteral("放送(&P)");
     inline static const QString kRefreshText = QStringLiteral("チャンネルを更新する(&L) ");
     inline static const QColor kTextColour{255, 255, 255};
@@ -81,6 +82,8 @@ public:
     // side starts the view afresh, so the search's caller keeps what it must restore.
     void showFiltered(bool filtered);
     bool filtered() const { return model() == &m_filter; }
+    // What the list says in place of rows: that a search found nothing, or nothing.
+    QString emptyNote() const;
     const ChannelNode* currentItem() const { return itemOf(currentIndex()); }
     void setCurrentItem(const ChannelNode* item);
     const ChannelNode* itemAt(const QPoint& point) const { return itemOf(indexAt(point)); }

@@ -431,6 +431,11 @@ void CMainDlg::reject() {
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event) {
+    // Escape that the list or a button of the side panel passed on ends a search there.
+    if (event->key() == Qt::Key_Escape && m_side.endSearchFrom(QApplication::focusWidget())) {
+        event->accept();
+        return;
+    }
     // Neither key ends the main window.
     if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
         event->key() == Qt::Key_Enter) {

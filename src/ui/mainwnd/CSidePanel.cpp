@@ -63,6 +63,23 @@ CSidePanel::CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& fold
     });
 }
 
+bool CSidePanel::endSearchFrom(const QWidget* focus) {
+    if (!m_filter.active() || focus == nullptr) {
+        return false;
+    }
+    const QWidget* parts[] = {m_tree, m_search, m_hide, m_show, m_status, m_signIn, m_ad};
+    const bool inPanel =
+        std::any_of(std::begin(parts), std::end(parts), [focus](const QWidget* part) {
+            return part != nullptr && (part == focus || part->isAncestorOf(focus));
+        });
+    if (!inPanel) {
+        return false;
+    }
+    m_search->ShowCue();
+    m_filter.Clear();
+    return true;
+}
+
 void CSidePanel::listFilled(const ChannelList& lists, std::shared_ptr<const ChannelSearch> search) {
     m_filter.Index(lists, std::move(search));
     if (!m_search->cueShowing()) {

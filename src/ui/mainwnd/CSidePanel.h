@@ -37,6 +37,9 @@ public:
     ChannelTreeFilter& filter() { return m_filter; }
     // A newly filled list: indexed for the search, and any search ended.
     void listFilled(const ChannelList& lists, std::shared_ptr<const ChannelSearch> search = {});
+    // Escape pressed with FOCUS in the panel ends a search as it does in the search field;
+    // returns whether it did.
+    bool endSearchFrom(const QWidget* focus);
     CSkinButton* hideButton() const { return m_hide; }
     CSkinButton* showButton() const { return m_show; }
     QLabel* statusLine() const { return m_status; }

@@ -13,6 +13,7 @@
 #include "support/UiFixture.h"
 #include "widgets/CSearchEdit.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -153,6 +154,36 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
                            QStringLiteral("クラシック音楽館"), QStringLiteral("ライブ・コンサート"),
                            QStringLiteral("演歌・歌謡曲")}));
     EXPECT_TRUE(dialog->navigator()->zapper().typedDigits().isEmpty());
+}
+
+TEST_F(CChannelNavigatorTest, ASearchThatFindsNothingSaysSoAndEscapeInTheListEndsIt) {
+    auto dialog = startWindow();
+    QApplication::setActiveWindow(dialog.get());
+    CChannelTreeCtrl* tree = dialog->tree();
+    CSearchEdit* search = dialog->sidePanel().searchEdit();
+    const auto everything = visibleChannels(tree).size();
+    EXPECT_TRUE(tree->emptyNote().isEmpty());
+
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("zzqx"));
+    EXPECT_TRUE(visibleChannels(tree).isEmpty());
+    EXPECT_EQ(tree->emptyNote(), CChannelTreeCtrl::kNoMatchText);
+    // The note is drawn where the rows would be, in the rows' white.
+    const QImage shot = tree->viewport()->grab().toImage();
+    int lit = 0;
+    for (int y = 0; y < 2 * CChannelTreeCtrl::kRowHeight; ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            lit += qGray(shot.pixel(x, y)) > 200 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(lit, 40);
+
+    tree->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), tree);
+    QTest::keyClick(tree, Qt::Key_Escape);
+    EXPECT_EQ(search->text(), CSearchEdit::kCue);
+    EXPECT_EQ(visibleChannels(tree).size(), everything);
+    EXPECT_TRUE(tree->emptyNote().isEmpty());
 }
 
 TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARestartAndANewList) {
