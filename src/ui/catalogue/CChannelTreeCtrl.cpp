@@ -78,6 +78,10 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     m_shownSinceFill = false;
 }
 
+QString CChannelTreeCtrl::shownText(const ChannelNode* item) const {
+    return item != nullptr ? m_rows->shownText(*item, viewport()->width()) : QString();
+}
+
 QString CChannelTreeCtrl::emptyNote() const {
     return filtered() && m_filter.rowCount() == 0 ? kNoMatchText : QString();
 }

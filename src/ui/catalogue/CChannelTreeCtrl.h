@@ -84,6 +84,9 @@ public:
     bool filtered() const { return model() == &m_filter; }
     // What the list says in place of rows: that a search found nothing, or nothing.
     QString emptyNote() const;
+    // The text ITEM shows: its label, cut with an ellipsis where the list is too narrow for it
+    // (its tip then tells the whole name).
+    QString shownText(const ChannelNode* item) const;
     const ChannelNode* currentItem() const { return itemOf(currentIndex()); }
     void setCurrentItem(const ChannelNode* item);
     const ChannelNode* itemAt(const QPoint& point) const { return itemOf(indexAt(point)); }

@@ -1,10 +1,14 @@
 #include "catalogue/ChannelRowDelegate.h"
 
 #include "catalogue/CChannelTreeCtrl.h"
+#include "catalogue/ChannelList.h"
 
+#include <QAbstractItemView>
 #include <QBitmap>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 namespace {
 
@@ -58,6 +62,44 @@ const QPixmap& ChannelRowDelegate::pixmap(int id) const {
     return found.value();
 }
 
+QString ChannelRowDelegate::fitted(const QString& text, const QFont& font, int width) {
+    // A few pixels short of the list's edge, so that no character is cut there.
+    return QFontMetrics(font).elidedText(text, Qt::ElideRight, width - kEdgeGap);
+}
+
+int ChannelRowDelegate::textStart(const ChannelNode& row) const {
+    const int left = textLeft(row);
+    if (row.childCount() > 0 || row.parent() == nullptr) {
+        return left + 20;
+    }
+    if (&row == m_tree.playingItem()) {
+        return left + 14;
+    }
+    return left + 5 + (row.firstBitmap() != 0 ? pixmap(row.firstBitmap()).width() : 0);
+}
+
+QString ChannelRowDelegate::shownText(const ChannelNode& row, int rowWidth) const {
+    const QFont& font = &row == m_tree.playingItem() ? m_normal : fontOf(row);
+    return fitted(row.text(), font, rowWidth - textStart(row));
+}
+
+bool ChannelRowDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                   const QStyleOptionViewItem& option, const QModelIndex& index) {
+    const auto* row = static_cast<const ChannelNode*>(
+        index.data(ChannelTreeModel::kNodeRole).value<const void*>());
+    if (event == nullptr || event->type() != QEvent::ToolTip || row == nullptr) {
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+    // A row cut short at the list's edge tells its whole name.
+    if (shownText(*row, view->viewport()->width()) != row->text()) {
+        QToolTip::showText(event->globalPos(),
+                           row->channel() != nullptr ? row->channel()->name : row->text(), view);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
+}
+
 QSize ChannelRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                    const QModelIndex& /*index*/) const {
     return {option.rect.width(), CChannelTreeCtrl::kRowHeight};
@@ -88,8 +130,10 @@ void ChannelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         }
         painter->setFont(fontOf(*item));
         painter->setPen(CChannelTreeCtrl::kTextColour);
-        painter->drawText(QRect(textLeft + 20, row.top(), contentWidth, row.height()),
-                          Qt::AlignLeft | Qt::AlignVCenter, text);
+        const int x = textLeft + 20;
+        painter->drawText(QRect(x, row.top(), contentWidth, row.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter,
+                          fitted(text, fontOf(*item), contentLeft + contentWidth - x));
         painter->restore();
         return;
     }
@@ -105,7 +149,8 @@ void ChannelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->setFont(font);
         painter->setPen(colour);
         painter->drawText(QRect(x, textTop, contentWidth - x, textHeight),
-                          Qt::AlignLeft | Qt::AlignVCenter, text);
+                          Qt::AlignLeft | Qt::AlignVCenter,
+                          fitted(text, font, contentLeft + contentWidth - x));
     };
     const QColor textColour =
         selected ? CChannelTreeCtrl::kSelectedText : CChannelTreeCtrl::kTextColour;

@@ -27,8 +27,18 @@ public:
     const QFont& fontOf(const ChannelNode& row) const;
     // Where the text of ROW begins, from the left of the row.
     static int textLeft(const ChannelNode& row);
+    // The text ROW shows in a list ROW_WIDTH wide: cut with an ellipsis where it would not fit.
+    QString shownText(const ChannelNode& row, int rowWidth) const;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 private:
+    static constexpr int kEdgeGap = 2;
+
+    static QString fitted(const QString& text, const QFont& font, int width);
+    // Where the text of ROW is drawn, from the left of the row.
+    int textStart(const ChannelNode& row) const;
     const QPixmap& pixmap(int id) const;
 
     const CChannelTreeCtrl& m_tree;

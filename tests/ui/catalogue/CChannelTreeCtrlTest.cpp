@@ -7,9 +7,11 @@
 #include "widgets/Messages.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 #include <numeric>
 
@@ -232,4 +234,24 @@ TEST_F(CChannelTreeCtrlTest, APlayedChannelIsScrolledWhollyIntoView) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_tree.isItemExpanded(m_group));
     EXPECT_TRUE(view.contains(m_tree.visualItemRect(m_group->child(7))));
+}
+
+TEST_F(CChannelTreeCtrlTest, ALongNameIsCutWithAnEllipsisAndToldWholeInItsTip) {
+    const ChannelNode* plain = m_group->child(1);
+    EXPECT_EQ(m_tree.shownText(plain), plain->text()) << "a name that fits is drawn as it is";
+
+    ChannelInfo wide;
+    wide.name = QStringLiteral("とても長い名前のチャンネル");
+    const ChannelNode* row = m_tree.InsertChannelItem(m_group, wide.name, 177, 176);
+    m_tree.setItemChannel(row, &wide);
+    const QString shown = m_tree.shownText(row);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(wide.name.startsWith(shown.chopped(1)));
+
+    m_tree.scrollToItem(row);
+    QCoreApplication::processEvents();
+    const QPoint at = m_tree.visualItemRect(row).center();
+    QHelpEvent tip(QEvent::ToolTip, at, m_tree.viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(m_tree.viewport(), &tip);
+    EXPECT_EQ(QToolTip::text(), wide.name);
 }
