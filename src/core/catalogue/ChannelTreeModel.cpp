@@ -140,24 +140,20 @@ void ChannelTreeModel::SetChannel(const ChannelNode* row, const ChannelInfo* cha
 const ChannelNode* ChannelTreeModel::ReplaceGroup(const ChannelNode* group, const QString& name,
                                                   int index,
                                                   const std::vector<const ChannelInfo*>& channels) {
-    if (m_sets.empty()) {
-        return nullptr;
-    }
-    ChannelNode* set = m_sets.front().get();
-    auto& groups = set->rows();
-    const QModelIndex setIndex = indexOf(set);
-    if (group != nullptr && group->m_parent == set) {
+    auto& groups = m_sets;
+    if (group != nullptr && group->m_parent == nullptr && group->isCollection()) {
         const int row = group->m_row;
-        beginRemoveRows(setIndex, row, row);
+        beginRemoveRows({}, row, row);
         groups.erase(groups.begin() + row);
         renumber(groups, static_cast<size_t>(row));
         endRemoveRows();
     }
-    if (channels.empty()) {
+    const bool listShown = std::any_of(groups.begin(), groups.end(),
+                                       [](const auto& set) { return !set->isCollection(); });
+    if (channels.empty() || !listShown) {
         return nullptr;
     }
     auto node = std::make_unique<ChannelNode>();
-    node->m_parent = set;
     node->setText(name);
     node->extra().collection = true;
     node->rows().reserve(channels.size());
@@ -172,7 +168,7 @@ const ChannelNode* ChannelTreeModel::ReplaceGroup(const ChannelNode* group, cons
     }
     const int at = std::clamp(index, 0, static_cast<int>(groups.size()));
     const ChannelNode* added = node.get();
-    beginInsertRows(setIndex, at, at);
+    beginInsertRows({}, at, at);
     groups.insert(groups.begin() + at, std::move(node));
     renumber(groups, static_cast<size_t>(at));
     endInsertRows();

@@ -63,7 +63,7 @@ private:
 };
 
 // The channel list as a tree of group sets, groups and channels, in the list's order, with the
-// user's favourites and recently watched channels as groups at the head of the first group set.
+// user's favourites and recently watched channels as groups at the top, above every group set.
 // One column; the display role is the row's text.
 class ChannelTreeModel : public QAbstractItemModel {
     Q_OBJECT
@@ -89,9 +89,9 @@ public:
                               int secondBitmap);
     // Ties ROW to the channel it plays, so playing it never depends on its label.
     void SetChannel(const ChannelNode* row, const ChannelInfo* channel);
-    // Puts a group named NAME holding CHANNELS at place INDEX of the first group set in place of
-    // GROUP (which may be none); with no channel, or no group set, there is no group. Returns the
-    // new group or none.
+    // Puts a group named NAME holding CHANNELS at place INDEX of the top of the list, above every
+    // group set, in place of GROUP (which may be none); with no channel, or no group set, there
+    // is no group. Returns the new group or none.
     const ChannelNode* ReplaceGroup(const ChannelNode* group, const QString& name, int index,
                                     const std::vector<const ChannelInfo*>& channels);
 

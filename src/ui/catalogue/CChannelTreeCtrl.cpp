@@ -57,6 +57,7 @@ void CChannelTreeCtrl::setItemChannel(const ChannelNode* item, const ChannelInfo
 
 void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     m_hot = nullptr;
+    m_pressed = nullptr;
     m_playing = nullptr;
     m_favourites = nullptr;
     m_recents = nullptr;
@@ -192,11 +193,11 @@ QList<const ChannelNode*> CChannelTreeCtrl::channelItems() const {
     QList<const ChannelNode*> items;
     for (int s = 0; s < topLevelItemCount(); ++s) {
         const ChannelNode* set = topLevelItem(s);
+        if (set == m_favourites || set == m_recents) {
+            continue;
+        }
         for (int g = 0; g < set->childCount(); ++g) {
             const ChannelNode* group = set->child(g);
-            if (group == m_favourites || group == m_recents) {
-                continue;
-            }
             for (int c = 0; c < group->childCount(); ++c) {
                 if (itemChannel(group->child(c)) != nullptr) {
                     items.append(group->child(c));
@@ -420,14 +421,28 @@ void CChannelTreeCtrl::mouseMoveEvent(QMouseEvent* event) {
     QTreeView::mouseMoveEvent(event);
 }
 
+void CChannelTreeCtrl::mousePressEvent(QMouseEvent* event) {
+    m_pressed = event->button() == Qt::LeftButton ? itemAt(event->position().toPoint()) : nullptr;
+    QTreeView::mousePressEvent(event);
+}
+
 void CChannelTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        clickItem(itemAt(event->position().toPoint()));
+    if (event->button() != Qt::LeftButton) {
+        return;
     }
+    // A click is on the row it was pressed on. A channel played by the press of a double-click
+    // puts the recent group above it before the button comes up, and the row then under the
+    // pointer is another.
+    const ChannelNode* released = itemAt(event->position().toPoint());
+    if (released != nullptr && released == m_pressed) {
+        clickItem(released);
+    }
+    m_pressed = nullptr;
 }
 
 void CChannelTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_pressed = event->button() == Qt::LeftButton ? itemAt(event->position().toPoint()) : nullptr;
     playSelected();
     QTreeView::mouseDoubleClickEvent(event);
 }

@@ -118,8 +118,8 @@ public:
     int latestMarkGif() const { return m_latestGif; }
     CSkinScrollBar* skinScrollBar() const { return m_scrollBar; }
 
-    // The user's favourites and recently watched channels as groups at the head of the first
-    // group set, drawn and played like the others; a collection with no channel shows no group.
+    // The user's favourites and recently watched channels as groups at the top of the list, above
+    // every group set, played like the others; a collection with no channel shows no group.
     // The playing mark, the chosen item and the item under the pointer stay on their channels.
     void SetCollections(const std::vector<const ChannelInfo*>& favourites,
                         const std::vector<const ChannelInfo*>& recents);
@@ -161,6 +161,7 @@ protected:
                  const QModelIndex& index) const override;
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -187,6 +188,7 @@ private:
     bool m_shownSinceFill = true;  // the filled list has been painted (a timing line says when)
     QWidget* m_owner;
     const ChannelNode* m_hot = nullptr;
+    const ChannelNode* m_pressed = nullptr;  // compared, never followed: it may have gone
     const ChannelNode* m_playing = nullptr;
     const ChannelNode* m_popular = nullptr;
     const ChannelNode* m_latest = nullptr;

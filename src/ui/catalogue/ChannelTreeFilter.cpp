@@ -30,13 +30,13 @@ int ChannelTreeFilter::Apply(const QString& query) {
             const ChannelNode* set = m_tree.topLevelItem(s);
             if (m_tree.isItemExpanded(set)) {
                 m_expanded.insert(set);
+            } else if (m_tree.isCollectionItem(set)) {
+                m_closedCollections.insert(set->text());
             }
             for (int g = 0; g < set->childCount(); ++g) {
                 const ChannelNode* group = set->child(g);
                 if (m_tree.isItemExpanded(group)) {
                     m_expanded.insert(group);
-                } else if (m_tree.isCollectionItem(group)) {
-                    m_closedCollections.insert(group->text());
                 }
             }
         }
@@ -74,13 +74,14 @@ void ChannelTreeFilter::Clear() {
     for (int s = 0; s < m_tree.topLevelItemCount(); ++s) {
         const ChannelNode* set = m_tree.topLevelItem(s);
         currentStays = currentStays || set == m_current;
-        m_tree.setItemExpanded(set, m_expanded.contains(set));
+        // The search never opened the favourites or recent group: they stay as they were, even
+        // when they were made again meanwhile.
+        m_tree.setItemExpanded(set, m_tree.isCollectionItem(set)
+                                        ? !m_closedCollections.contains(set->text())
+                                        : m_expanded.contains(set));
         for (int g = 0; g < set->childCount(); ++g) {
             const ChannelNode* group = set->child(g);
-            // The search never opened the favourites or recent group: they stay as they were.
-            m_tree.setItemExpanded(group, m_tree.isCollectionItem(group)
-                                              ? !m_closedCollections.contains(group->text())
-                                              : m_expanded.contains(group));
+            m_tree.setItemExpanded(group, m_expanded.contains(group));
             currentStays = currentStays || group == m_current;
             for (int c = 0; c < group->childCount() && !currentStays; ++c) {
                 currentStays = group->child(c) == m_current;

@@ -100,23 +100,23 @@ TEST_F(ChannelTreeModelTest, FillsSetsGroupsAndChannelsInTheListsOrder) {
     EXPECT_EQ(m_model.rowCount(), 0);
 }
 
-TEST_F(ChannelTreeModelTest, CollectionsComeAndGoAtTheHeadOfTheFirstSet) {
+TEST_F(ChannelTreeModelTest, CollectionsComeAndGoAtTheTopAboveEverySet) {
     const ChannelNode* favourites =
         m_model.ReplaceGroup(nullptr, QStringLiteral("お気に入り"), 0, {channel(4), channel(1)});
     const ChannelNode* recents =
         m_model.ReplaceGroup(nullptr, QStringLiteral("最近見た"), 1, {channel(2)});
     ASSERT_NE(favourites, nullptr);
     EXPECT_TRUE(favourites->isCollection());
-    EXPECT_EQ(Outline(m_model).mid(0, 6),
-              (QStringList{"地上波", " お気に入り", "  シネマ2", "  ニュース24", " 最近見た",
-                           "  人気の一番"}));
-    EXPECT_EQ(m_model.groupSet(0)->child(2)->row(), 2) << "the list's groups move down";
+    EXPECT_EQ(Outline(m_model).mid(0, 7),
+              (QStringList{"お気に入り", " シネマ2", " ニュース24", "最近見た", " 人気の一番",
+                           "地上波", " ニュース"}));
+    EXPECT_EQ(m_model.groupSet(2)->row(), 2) << "the list's sets move down";
 
     // Replaced by a group with other channels, then by none: the group goes.
     favourites = m_model.ReplaceGroup(favourites, QStringLiteral("お気に入り"), 0, {channel(0)});
     EXPECT_EQ(favourites->child(0)->channel(), channel(0));
     EXPECT_EQ(m_model.ReplaceGroup(favourites, QStringLiteral("お気に入り"), 0, {}), nullptr);
-    EXPECT_EQ(m_model.groupSet(0)->child(0), recents);
+    EXPECT_EQ(m_model.groupSet(0), recents);
     EXPECT_EQ(recents->row(), 0);
 
     ChannelTreeModel empty;
@@ -142,9 +142,9 @@ TEST_F(ChannelTreeModelTest, TheFilterShowsOnlyWhatWasFoundUnderItsGroups) {
         EXPECT_EQ(Outline(m_filter), c.outline);
     }
     m_filter.Show({channel(4)});
-    const ChannelNode* news = m_model.groupSet(0)->child(1);
+    const ChannelNode* news = m_model.groupSet(1)->child(0);
     EXPECT_FALSE(m_filter.indexOf(news).isValid()) << "a hidden row has no place in the view";
-    const ChannelNode* cinema2 = m_model.groupSet(1)->child(0)->child(1);
+    const ChannelNode* cinema2 = m_model.groupSet(2)->child(0)->child(1);
     EXPECT_EQ(m_filter.nodeOf(m_filter.indexOf(cinema2)), cinema2);
 
     m_filter.ShowAll();

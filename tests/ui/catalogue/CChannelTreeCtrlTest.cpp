@@ -60,6 +60,11 @@ TEST_F(CChannelTreeCtrlTest, ClickOnAGroupOpensAndClosesIt) {
     // A channel is no group: clicking it changes nothing.
     QTest::mouseClick(m_tree.viewport(), Qt::LeftButton, {}, centreOf(m_group->child(0)));
     EXPECT_TRUE(m_tree.isItemExpanded(m_group));
+    // Pressed on a channel and released on the group (the rows moved under the pointer, as
+    // when a played channel's recent group comes above it): no click on either.
+    QTest::mousePress(m_tree.viewport(), Qt::LeftButton, {}, centreOf(m_group->child(0)));
+    QTest::mouseRelease(m_tree.viewport(), Qt::LeftButton, {}, centreOf(m_group));
+    EXPECT_TRUE(m_tree.isItemExpanded(m_group));
 }
 
 TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
