@@ -131,24 +131,27 @@ void LivePlayback::stop() {
     m_pendingLoad = false;
     m_tick.stop();
     m_watchdog.cancel();
-    // A play request begins with a stop: the stop reaches libmpv only if no channel follows in
-    // the same turn of the event loop, so a zap replaces the stream and keeps the video output.
-    if (m_player && !m_stopQueued) {
+    // A play request begins with a stop: the stop reaches libmpv, and the picture leaves full
+    // screen, only if no channel follows in the same turn of the event loop, so a zap replaces
+    // the stream, keeps the video output and keeps the picture full screen.
+    if (!m_stopQueued) {
         m_stopQueued = true;
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (m_stopQueued && m_player) {
-                    m_player->stop();
-                    // Nothing plays: what only drawing needed (a GL window) goes until the next
-                    // play.
-                    m_view.surface().release();
+                if (m_stopQueued) {
+                    // Nothing plays: no black window stays over the desktop, and what only
+                    // drawing needed (a GL window) goes until the next play.
+                    m_view.setFullScreen(false);
+                    if (m_player) {
+                        m_player->stop();
+                        m_view.surface().release();
+                    }
                 }
                 m_stopQueued = false;
             },
             Qt::QueuedConnection);
     }
-    m_view.setFullScreen(false);
     m_view.surface().clearPicture();
     m_view.showNotice(PlayerView::Notice::None);
 }

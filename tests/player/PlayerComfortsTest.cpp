@@ -154,10 +154,20 @@ TEST_F(PlayerComfortsTest, FullScreenComesAndGoesWhilePlayingAndEscapeOtherwiseR
     EXPECT_EQ(picture()->parentWidget()->objectName(), QStringLiteral("playerView"));
     EXPECT_TRUE(ZarFixture::waitFor([&] { return picture()->size() == QSize(320, 238); }));
 
-    // Stopping leaves full screen: no black window stays over the desktop.
+    // A channel change is a stop and a play at once: the picture stays full screen, its note
+    // announcing the new channel.
     key(Qt::Key_F11);
     m_zar.stop();
-    EXPECT_FALSE(fullScreen());
+    m_zar.play(m_zar.service().streamUrl(102), QStringLiteral("VELOスポーツ"));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fullScreen());
+    EXPECT_TRUE(picture()->isWindow());
+    EXPECT_EQ(note(), QStringLiteral("VELOスポーツ"));
+
+    // Stopping leaves full screen: no black window stays over the desktop.
+    m_zar.stop();
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return !fullScreen(); }, 2000));
     EXPECT_FALSE(picture()->isWindow());
 }
 

@@ -67,18 +67,23 @@ void CChannelZapper::zap(int step) {
     // Like a remote control, past the last channel comes the first again.
     const qsizetype next =
         at < 0 ? (step > 0 ? 0 : count - 1) : ((at + step) % count + count) % count;
-    const ChannelNode* item = items[next];
+    played(items[next]);
+}
+
+void CChannelZapper::played(const ChannelNode* item) {
     m_tree->playItem(item);
-    const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
-    showOverlay(channel->id.trimmed() + QLatin1Char(' ') + channel->name);
+    // The player announces the channel on its picture, wherever the picture is: one
+    // announcement, in its style; the typed number makes way for it.
+    if (m_overlay != nullptr) {
+        m_overlay->hide();
+    }
+    m_overlayTimer->stop();
 }
 
 void CChannelZapper::returnToPrevious() {
     const ChannelNode* item = m_tree->itemForChannel(channelIn(m_lists, m_nowPlaying.previousId()));
     if (item != nullptr) {
-        m_tree->playItem(item);
-        const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
-        showOverlay(channel->id.trimmed() + QLatin1Char(' ') + channel->name);
+        played(item);
     }
 }
 
@@ -103,9 +108,7 @@ void CChannelZapper::playTypedDigits() {
         showOverlay(kNoSuchChannel.arg(typed));
         return;
     }
-    m_tree->playItem(item);
-    const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
-    showOverlay(channel->id.trimmed() + QLatin1Char(' ') + channel->name);
+    played(item);
 }
 
 void CChannelZapper::showOverlay(const QString& text) {

@@ -8,6 +8,7 @@
 
 struct ChannelList;
 class CChannelTreeCtrl;
+class ChannelNode;
 class Clock;
 class ClockTimer;
 class NowPlaying;
@@ -49,6 +50,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void played(const ChannelNode* item);
     void showOverlay(const QString& text);
     bool belongsToWindow(const QObject* watched) const;
 
