@@ -1,6 +1,7 @@
 #include "PlayerView.h"
 
 #include "HostTrace.h"
+#include "OverlayNote.h"
 #include "VideoSurface.h"
 #include "ZarTexts.h"
 
@@ -231,18 +232,15 @@ void PlayerView::paintOverlay(QPainter& p, const QRect& area) {
             QFont noteFont = font();
             noteFont.setPixelSize(std::max(14, area.height() / 22));
             noteFont.setBold(true);
-            const QFontMetrics metrics(noteFont);
-            const QRect box(area.left() + 14, area.top() + 14,
-                            std::min(area.width() - 28, metrics.horizontalAdvance(m_note) + 24),
-                            metrics.height() + 12);
+            const OverlayNote note = OverlayNote::place(m_note, QFontMetrics(noteFont), area);
             p.setOpacity(opacity);
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(0, 0, 0, 160));
-            p.drawRoundedRect(box, 6, 6);
+            p.drawRoundedRect(note.box, 6, 6);
             p.setFont(noteFont);
             p.setPen(Qt::white);
-            p.drawText(box.adjusted(12, 0, -12, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                       metrics.elidedText(m_note, Qt::ElideRight, box.width() - 24));
+            p.drawText(note.box.adjusted(OverlayNote::kPadding, 0, 0, 0),
+                       Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, note.text);
             p.setOpacity(1);
         }
     }

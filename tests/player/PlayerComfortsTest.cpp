@@ -1,5 +1,6 @@
 #include "ZarFixture.h"
 
+#include "player/OverlayNote.h"
 #include "player/PlayerSettings.h"
 #include "player/ZarTexts.h"
 
@@ -189,5 +190,32 @@ TEST(PlayerSettings, HardwareDecodingIsOnUnlessTheStateFileTurnsItOff) {
         file.close();
         EXPECT_EQ(PlayerSettings(path).hardwareDecoding(), allowed)
             << (written ? written : "(none)");
+    }
+}
+
+TEST(OverlayNote, ANoteThatFitsThePictureIsNeverCutAndOneThatDoesNotEndsInAnEllipsis) {
+    QFont font;
+    font.setBold(true);
+    for (const int pixels : {14, 16, 21, 27}) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        for (const QString& note :
+             {ZarTexts::volume(75), ZarTexts::volume(100), ZarTexts::muted(), ZarTexts::unmuted(),
+              QStringLiteral("新番組チャンネル"), QStringLiteral("VELOニュース24")}) {
+            const QRect wide(0, 0, 1280, 720);
+            const OverlayNote placed = OverlayNote::place(note, metrics, wide);
+            EXPECT_EQ(placed.text, note) << pixels << " px";
+            // The box's inside is wide enough by the measure that cuts text.
+            EXPECT_EQ(metrics.elidedText(note, Qt::ElideRight,
+                                         placed.box.width() - 2 * OverlayNote::kPadding),
+                      note)
+                << pixels << " px";
+            // A picture too narrow for it: cut, in the box, with an ellipsis.
+            const QRect narrow(0, 0, 2 * OverlayNote::kMargin + 2 * OverlayNote::kPadding + 40,
+                               200);
+            const OverlayNote cut = OverlayNote::place(note, metrics, narrow);
+            EXPECT_TRUE(cut.text.endsWith(QChar(0x2026))) << cut.text.toStdString();
+            EXPECT_LE(cut.box.right(), narrow.right() - OverlayNote::kMargin + 1);
+        }
     }
 }
