@@ -20,6 +20,9 @@ PlayerView::PlayerView(QWidget* parent, const QString& preferredOutput) : QWidge
     picture->setFocusPolicy(Qt::ClickFocus);
     picture->setMouseTracking(true);
     picture->installEventFilter(this);
+    if (parent != nullptr) {
+        parent->installEventFilter(this);
+    }
     layout->addWidget(picture);
     setProperty("videoOutput", QString::fromLatin1(m_surface->kind()));
     // One line for whoever supports the program: which renderer this machine got.
@@ -144,6 +147,15 @@ void PlayerView::setFullScreen(bool on) {
 }
 
 bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
+    // The full-screen keys that the host hands the control's window from elsewhere in its own.
+    if (watched == parentWidget() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F11 || key == Qt::Key_F) {
+            setFullScreen(!m_fullScreen);
+            return true;
+        }
+        return false;
+    }
     if (watched != m_surface->widget()) {
         return QWidget::eventFilter(watched, event);
     }

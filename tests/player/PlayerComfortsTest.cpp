@@ -155,6 +155,13 @@ TEST_F(PlayerComfortsTest, FullScreenComesAndGoesWhilePlayingAndEscapeOtherwiseR
     EXPECT_EQ(picture()->parentWidget()->objectName(), QStringLiteral("playerView"));
     EXPECT_TRUE(ZarFixture::waitFor([&] { return picture()->size() == QSize(320, 238); }));
 
+    // The keys the host passes on from elsewhere in its window work as on the picture.
+    QKeyEvent passed(QEvent::KeyPress, Qt::Key_F11, Qt::NoModifier);
+    QApplication::sendEvent(m_zar.control()->widget(), &passed);
+    EXPECT_TRUE(fullScreen());
+    QApplication::sendEvent(m_zar.control()->widget(), &passed);
+    EXPECT_FALSE(fullScreen());
+
     // A channel change is a stop and a play at once: the picture stays full screen, its note
     // announcing the new channel.
     key(Qt::Key_F11);

@@ -7,6 +7,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -200,6 +201,18 @@ bool CChannelZapper::eventFilter(QObject* watched, QEvent* event) {
                 return false;
             }
             playTypedDigits();
+            return true;
+        case Qt::Key_F11:
+        case Qt::Key_F:
+            // Full screen from anywhere in the window, as the picture itself takes it; F stays a
+            // letter in a field.
+            if ((key->key() == Qt::Key_F && typing) || modifiers != Qt::NoModifier ||
+                m_picture == nullptr || watched == m_picture.data() ||
+                m_picture->isAncestorOf(static_cast<QWidget*>(watched)) ||
+                static_cast<QWidget*>(watched)->window() != m_window) {
+                return false;
+            }
+            QCoreApplication::sendEvent(m_picture, event);
             return true;
         case Qt::Key_Escape:
             if (m_digits.isEmpty()) {

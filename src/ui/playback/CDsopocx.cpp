@@ -2,6 +2,8 @@
 
 #include "platform/ControlRegistry.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -59,6 +61,17 @@ void CDsopocx::DestroyControl() {
 
 QWidget* CDsopocx::window() const {
     return m_control ? m_control->widget() : nullptr;
+}
+
+void CDsopocx::passKey(QKeyEvent* event) {
+    // A key the control leaves comes back up through the host's windows: it is passed once.
+    QWidget* control = window();
+    if (control == nullptr || m_passingKey) {
+        return;
+    }
+    m_passingKey = true;
+    QCoreApplication::sendEvent(control, event);
+    m_passingKey = false;
 }
 
 QVariant CDsopocx::call(int dispatchId, const QVariantList& arguments) {

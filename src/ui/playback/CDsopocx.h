@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QKeyEvent;
 class QWidget;
 
 // The host of one playback control. The control is made from its class identifier through the
@@ -31,6 +32,8 @@ public:
     void DestroyControl();
     bool hasControl() const { return m_control != nullptr; }
     QWidget* window() const;
+    // Hands EVENT, a key the control takes from anywhere in the host's window, to the control.
+    void passKey(QKeyEvent* event);
 
     void SetPlayAddress(const QString& address);
     void SetChannelName(const QString& name);
@@ -60,4 +63,5 @@ private:
 
     QLibrary m_module;
     std::unique_ptr<PlaybackControl, ModuleDeleter> m_control;
+    bool m_passingKey = false;
 };

@@ -178,6 +178,13 @@ void CVozorPlayerDlg::mousePressEvent(QMouseEvent* event) {
 }
 
 void CVozorPlayerDlg::keyPressEvent(QKeyEvent* event) {
+    // Full screen is the picture's: the keys go to the control, wherever in the window they were
+    // pressed.
+    if (event->key() == Qt::Key_F11 || event->key() == Qt::Key_F) {
+        m_control->passKey(event);
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
         event->key() == Qt::Key_Enter) {
         event->accept();

@@ -4,6 +4,7 @@
 #include "catalogue/ChannelList.h"
 #include "mainwnd/CChannelZapper.h"
 #include "mainwnd/CMainDlg.h"
+#include "playback/CDsopocx.h"
 #include "playback/CVozorPlayerDlg.h"
 #include "session/AppContext.h"
 #include "session/ClientSession.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
@@ -23,7 +25,26 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+// Tells the keys pressed on the object it watches.
+class KeyWatch : public QObject {
+public:
+    explicit KeyWatch(std::function<void(int)> seen) : m_seen(std::move(seen)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            m_seen(static_cast<QKeyEvent*>(event)->key());
+        }
+        return false;
+    }
+
+private:
+    std::function<void(int)> m_seen;
+};
 
 // The main window against the reference service's demo list, signed in as its demo user, with
 // a state file of the test's own.
@@ -314,6 +335,18 @@ TEST_F(CChannelNavigatorTest, ZappingStepsThroughTheListAndDigitsChooseById) {
     EXPECT_EQ(playing(), QStringLiteral("701"));
     EXPECT_EQ(dialog->navigator()->zapper().digitsOverlay()->text(),
               CChannelZapper::kNoSuchChannel.arg(QStringLiteral("99")));
+
+    // The full-screen keys reach the player's control from the list too; in the search field F
+    // is a letter.
+    QWidget* control = dialog->player()->control().window();
+    ASSERT_NE(control, nullptr);
+    QList<int> reached;
+    KeyWatch watch([&reached](int key) { reached << key; });
+    control->installEventFilter(&watch);
+    QTest::keyClick(tree, Qt::Key_F11);
+    QTest::keyClick(tree, Qt::Key_F);
+    QTest::keyClick(dialog->sidePanel().searchEdit(), Qt::Key_F);
+    EXPECT_EQ(reached, (QList<int>{Qt::Key_F11, Qt::Key_F}));
 }
 
 TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack) {
