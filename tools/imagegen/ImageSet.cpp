@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QLinearGradient>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -49,7 +50,15 @@ void buttonFace(QImage& image, const QString& text, int state, int width) {
     p.setBrush(gradient);
     p.drawRoundedRect(rect, 4, 4);
     p.setPen(textColour);
-    p.setFont(uiFont(11, true));
+    // A few pixels clear of the border on each side: a long label is set smaller, not squeezed
+    // against the edges.
+    constexpr int kClear = 4;
+    int pixels = 11;
+    while (pixels > 8 &&
+           QFontMetrics(uiFont(pixels, true)).horizontalAdvance(text) > width - 2 * kClear) {
+        --pixels;
+    }
+    p.setFont(uiFont(pixels, true));
     p.drawText(QRectF(0, state == 2 ? 1 : 0, width, image.height()), Qt::AlignCenter, text);
 }
 
