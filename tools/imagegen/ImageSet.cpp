@@ -3,8 +3,8 @@
 #include "Painting.h"
 
 #include <QFont>
-#include <QLinearGradient>
 #include <QFontMetrics>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
