@@ -1,8 +1,13 @@
 #include "mainwnd/CAboutDlg.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
 
 QString CAboutDlg::description() {
     return QStringList{QStringLiteral("VELOは世界在外邦人向け、ライブテレビ共有のクラ"),
@@ -36,10 +41,28 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_description->setReadOnly(true);
     m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_description->setPlainText(description().left(512));
-    QFont text = m_description->font();
-    text.setPixelSize(10);
-    m_description->setFont(text);
     m_description->setGeometry(16, 66, 258, 60);
+    // Each line of the description ends where the text breaks it; set a size smaller when
+    // needed, so that no line breaks again and leaves a character or two on a line of its own.
+    const int room = m_description->width() - 2 * m_description->frameWidth() -
+                     m_description->verticalScrollBar()->sizeHint().width() -
+                     2 * static_cast<int>(std::ceil(m_description->document()->documentMargin())) -
+                     2;
+    QFont text = m_description->font();
+    int pixels = 10;
+    const auto widest = [&text, &pixels] {
+        text.setPixelSize(pixels);
+        int width = 0;
+        for (const QString& line : description().split(QStringLiteral("\r\n"))) {
+            width = std::max(width, QFontMetrics(text).horizontalAdvance(line));
+        }
+        return width;
+    };
+    while (pixels > 7 && widest() > room) {
+        --pixels;
+    }
+    text.setPixelSize(pixels);
+    m_description->setFont(text);
     auto* copyright = new QLabel(kCopyright, this);
     copyright->setGeometry(15, 136, 225, 16);
     QFont small = copyright->font();
