@@ -5,6 +5,7 @@
 #include "widgets/Messages.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -64,6 +65,24 @@ void CTVProgramDlg::setFace(int id) {
     update(buttonRect());
 }
 
+void CTVProgramDlg::fitText(QLabel* label) {
+    constexpr int kUsualPixels = 11;
+    constexpr int kSmallestPixels = 7;
+    QFont font = label->font();
+    int pixels = kUsualPixels;
+    const auto fits = [&] {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        return metrics.horizontalAdvance(label->text()) <= label->width() - 4 &&
+               metrics.height() <= label->height();
+    };
+    while (pixels > kSmallestPixels && !fits()) {
+        --pixels;
+    }
+    font.setPixelSize(pixels);
+    label->setFont(font);
+}
+
 QRect CTVProgramDlg::buttonRect() const {
     const QRect area = rect();
     const int w = m_face.width();
@@ -82,6 +101,7 @@ void CTVProgramDlg::startCountdown() {
     m_line->show();
     m_loading->hide();
     m_line->setText(kCountdown.arg(kSeconds));
+    fitText(m_line);
     update();
     show();
     raise();
@@ -99,6 +119,7 @@ void CTVProgramDlg::tick() {
     --m_countdown;
     if (m_countdown >= 1) {
         m_line->setText(kCountdown.arg(m_countdown));
+        fitText(m_line);
         update();
     } else {
         requestRetry();
@@ -133,8 +154,13 @@ void CTVProgramDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int w = width();
     const int buttonTop = buttonRect().top();
-    m_headline->setGeometry(0, 4, w, std::max(16, buttonTop / 2));
-    m_line->setGeometry(0, 4 + std::max(16, buttonTop / 2), w, std::max(14, buttonTop / 2 - 4));
+    // The two lines share what is above the button; a short notice sets them smaller rather
+    // than under the button.
+    const int lineHeight = std::max(0, buttonTop - 4) / 2;
+    m_headline->setGeometry(0, 2, w, lineHeight);
+    m_line->setGeometry(0, 2 + lineHeight, w, lineHeight);
+    fitText(m_headline);
+    fitText(m_line);
     const QSize gif = m_loading->GetSize();
     m_loading->move((w - gif.width()) / 2, std::max(0, (buttonTop - gif.height()) / 2));
 }

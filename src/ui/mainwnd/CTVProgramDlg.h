@@ -34,6 +34,9 @@ public:
     QString countdownText() const;
     int face() const { return m_faceId; }
     QRect buttonRect() const;
+    // The two lines above the button: what happened, and the countdown.
+    QLabel* headlineLabel() const { return m_headline; }
+    QLabel* countdownLabel() const { return m_line; }
     CGifPlayer* loading() const { return m_loading; }
 
 protected:
@@ -44,6 +47,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Sets LABEL's text as large as its place lets it be, up to its usual size.
+    static void fitText(QLabel* label);
     // One second of the countdown.
     void tick();
     void requestRetry();

@@ -7,6 +7,9 @@
 
 #include <QTest>
 
+#include <QFontMetrics>
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -77,4 +80,21 @@ TEST_F(CTVProgramDlgTest, ButtonActsOnlyWhenReleasedOnIt) {
     // Once asked, the pointer changes nothing.
     QTest::mouseMove(&m_notice, button.center());
     EXPECT_EQ(m_notice.face(), CTVProgramDlg::kUsed);
+}
+
+TEST_F(CTVProgramDlgTest, ItsLinesFitAboveTheButtonHoweverShortTheNoticeIs) {
+    m_notice.startCountdown();
+    for (const int height : {30, 50, 64, 80, 120}) {
+        m_notice.resize(205, height);
+        for (QLabel* label : {m_notice.headlineLabel(), m_notice.countdownLabel()}) {
+            const QFontMetrics metrics(label->font());
+            EXPECT_LE(label->geometry().bottom(), m_notice.buttonRect().top()) << height;
+            EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width()) << height;
+            // Lower than two lines of the smallest text and the button, the text is cut, never
+            // covered.
+            if (height >= 50) {
+                EXPECT_LE(metrics.height(), label->height()) << height;
+            }
+        }
+    }
 }
