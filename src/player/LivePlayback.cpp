@@ -68,6 +68,11 @@ void LivePlayback::initialise() {
         });
         connect(m_player.get(), &MpvPlayer::ended, this,
                 [this](MpvPlayer::End how, int) { ended(how); });
+        connect(m_player.get(), &MpvPlayer::soundOutputMissing, this, [this] {
+            // Said once; the sound keys then say it again instead of changing what none hears.
+            m_noSound = true;
+            m_view.showNote(ZarTexts::noSoundOutput());
+        });
         if (auto waiting = std::exchange(m_waiting, std::nullopt)) {
             play(waiting->address, waiting->channel);
         }
@@ -207,6 +212,10 @@ void LivePlayback::showState() {
 }
 
 void LivePlayback::stepVolume(int delta) {
+    if (m_noSound) {
+        m_view.showNote(ZarTexts::noSoundOutput());
+        return;
+    }
     m_volume = std::clamp(m_volume + delta, 0, 100);
     if (m_player) {
         m_player->setVolume(m_volume);
@@ -218,6 +227,10 @@ void LivePlayback::stepVolume(int delta) {
 }
 
 void LivePlayback::toggleMute() {
+    if (m_noSound) {
+        m_view.showNote(ZarTexts::noSoundOutput());
+        return;
+    }
     m_muted = !m_muted;
     if (m_player) {
         m_player->setMuted(m_muted);

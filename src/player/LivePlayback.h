@@ -63,6 +63,7 @@ private:
     PlayerSettings m_settings;
     int m_volume;
     bool m_muted;
+    bool m_noSound = false;  // sound has no device to go to
     QString m_id;
     QString m_password;
     QString m_authUrl;

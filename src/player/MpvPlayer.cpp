@@ -14,7 +14,7 @@
 
 namespace {
 
-enum : quint64 { kTimePos = 1 };
+enum : quint64 { kTimePos = 1, kCurrentAudioOutput };
 
 // Options the player is made with. Sound goes to the first device that works and to nothing on
 // a machine without one, so playback never waits for a missing device.
@@ -145,6 +145,7 @@ void MpvPlayer::initialise(std::function<void(bool)> done) {
     std::setlocale(LC_NUMERIC, "C");
     const QByteArray audio =
         qEnvironmentVariable("VELO_AUDIO_OUTPUT", QStringLiteral("pulse,alsa,null")).toUtf8();
+    m_audioOutputs = audio;
     auto start = std::make_shared<Start>();
     m_start = start;
     // The first player of a run is made as the window comes up, when Qt loads libraries of its
@@ -198,6 +199,7 @@ void MpvPlayer::finishInitialise() {
         // The HTTP status of a refused stream shows only in libavformat's messages.
         m_api->request_log_messages(m_handle, "warn");
         m_api->observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+        m_api->observe_property(m_handle, kCurrentAudioOutput, "current-ao", MPV_FORMAT_STRING);
         m_api->set_wakeup_callback(m_handle, &MpvPlayer::onWakeup, this);
     }
     if (auto done = std::exchange(m_started, {})) {
@@ -361,6 +363,21 @@ void MpvPlayer::handle(const mpv_event& event) {
             return;
         }
         case MPV_EVENT_PROPERTY_CHANGE:
+            if (event.reply_userdata == kCurrentAudioOutput) {
+                const auto* property = static_cast<const mpv_event_property*>(event.data);
+                if (property->format == MPV_FORMAT_STRING && property->data != nullptr &&
+                    qstrcmp(*static_cast<const char* const*>(property->data), "null") == 0) {
+                    // The silent output by choice is no missing device; after others it is.
+                    bool others = false;
+                    for (const QByteArray& name : m_audioOutputs.split(',')) {
+                        others = others || (!name.trimmed().isEmpty() && name.trimmed() != "null");
+                    }
+                    if (others && !std::exchange(m_soundMissingSaid, true)) {
+                        emit soundOutputMissing();
+                    }
+                }
+                return;
+            }
             if (event.reply_userdata == kTimePos && m_entryStarted) {
                 const auto* property = static_cast<const mpv_event_property*>(event.data);
                 if (property->format == MPV_FORMAT_DOUBLE) {

@@ -55,6 +55,9 @@ signals:
     // The current entry ended by itself or could not be opened; HTTPSTATUS is the last HTTP
     // error status seen for it (0 when none).
     void ended(MpvPlayer::End how, int httpStatus);
+    // Sound found no device and goes to nothing: every output asked for before the silent one
+    // failed to open.
+    void soundOutputMissing();
 
 private:
     struct Start;
@@ -77,4 +80,6 @@ private:
     int m_lastHttpStatus = 0;
     enum class PendingEnd { None, Eof, Error };
     PendingEnd m_pendingEnd = PendingEnd::None;  // the current entry ended in this drain
+    QByteArray m_audioOutputs;                   // the outputs asked for, in order
+    bool m_soundMissingSaid = false;
 };

@@ -24,5 +24,8 @@ inline QString muted() {
 inline QString unmuted() {
     return QStringLiteral("ミュート解除");
 }
+inline QString noSoundOutput() {
+    return QStringLiteral("音声出力がありません");
+}
 
 }  // namespace ZarTexts

@@ -226,3 +226,24 @@ TEST(OverlayNote, ANoteThatFitsThePictureIsNeverCutAndOneThatDoesNotEndsInAnElli
         }
     }
 }
+
+TEST_F(PlayerComfortsTest, WithoutASoundDeviceThePaneSaysSoAndTheSoundKeysSayItAgain) {
+    // ALSA with a configuration that has no device, as on a machine with no sound card; the
+    // silent output behind it takes the sound.
+    QTemporaryDir folder;
+    const QString config = folder.filePath(QStringLiteral("asound.conf"));
+    QFile empty(config);
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    qputenv("ALSA_CONFIG_PATH", config.toUtf8());
+    qputenv("VELO_AUDIO_OUTPUT", "alsa,null");
+    startPlaying();
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return note() == ZarTexts::noSoundOutput(); }, 10000))
+        << note().toStdString();
+    key(Qt::Key_M);
+    EXPECT_EQ(note(), ZarTexts::noSoundOutput()) << "no muting what nobody hears";
+    wheel(120);
+    EXPECT_EQ(note(), ZarTexts::noSoundOutput());
+    qunsetenv("ALSA_CONFIG_PATH");
+    qputenv("VELO_AUDIO_OUTPUT", "null");
+}
