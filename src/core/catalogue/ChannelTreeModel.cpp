@@ -69,16 +69,7 @@ void ChannelTreeModel::Fill(const ChannelList& lists) {
             groupNode->setText(group->name);
             const auto found = channelsOf.constFind(group->groupIndex);
             if (group->hasChannels && found != channelsOf.constEnd()) {
-                groupNode->rows().reserve(found->size());
-                for (const ChannelInfo* channel : *found) {
-                    auto row = std::make_unique<ChannelNode>();
-                    row->m_parent = groupNode.get();
-                    row->m_row = static_cast<int>(groupNode->rows().size());
-                    row->m_firstBitmap = kChannelMark;
-                    row->m_secondBitmap = kChannelMarkSelected;
-                    row->m_channel = channel;
-                    groupNode->rows().push_back(std::move(row));
-                }
+                addChannels(*groupNode, *found);
             } else if (!group->hasChannels) {
                 auto note = std::make_unique<ChannelNode>();
                 note->m_parent = groupNode.get();
@@ -92,6 +83,21 @@ void ChannelTreeModel::Fill(const ChannelList& lists) {
         m_sets.push_back(std::move(setNode));
     }
     endResetModel();
+}
+
+void ChannelTreeModel::addChannels(ChannelNode& group,
+                                   const std::vector<const ChannelInfo*>& channels) {
+    ChannelNode::Rows& rows = group.rows();
+    rows.reserve(rows.size() + channels.size());
+    for (const ChannelInfo* channel : channels) {
+        auto row = std::make_unique<ChannelNode>();
+        row->m_parent = &group;
+        row->m_row = static_cast<int>(rows.size());
+        row->m_firstBitmap = kChannelMark;
+        row->m_secondBitmap = kChannelMarkSelected;
+        row->m_channel = channel;
+        rows.push_back(std::move(row));
+    }
 }
 
 void ChannelTreeModel::Clear() {
@@ -156,16 +162,7 @@ const ChannelNode* ChannelTreeModel::ReplaceGroup(const ChannelNode* group, cons
     auto node = std::make_unique<ChannelNode>();
     node->setText(name);
     node->extra().collection = true;
-    node->rows().reserve(channels.size());
-    for (const ChannelInfo* channel : channels) {
-        auto row = std::make_unique<ChannelNode>();
-        row->m_parent = node.get();
-        row->m_row = static_cast<int>(node->rows().size());
-        row->m_firstBitmap = kChannelMark;
-        row->m_secondBitmap = kChannelMarkSelected;
-        row->m_channel = channel;
-        node->rows().push_back(std::move(row));
-    }
+    addChannels(*node, channels);
     const int at = std::clamp(index, 0, static_cast<int>(groups.size()));
     const ChannelNode* added = node.get();
     beginInsertRows({}, at, at);

@@ -115,6 +115,8 @@ public:
 
 private:
     ChannelNode::Rows& childrenOf(ChannelNode* parent);
+    // Appends a row for each of CHANNELS to GROUP.
+    static void addChannels(ChannelNode& group, const std::vector<const ChannelInfo*>& channels);
     static void renumber(ChannelNode::Rows& rows, size_t from);
 
     ChannelNode::Rows m_sets;
