@@ -25,11 +25,10 @@ const ChannelList& channels(int count) {
                             QStringLiteral("ＢＳ"),         QStringLiteral("しょっぴんぐ"),
                             QStringLiteral("旅チャンネル"), QStringLiteral("ファミリー劇場")};
     for (int i = 0; i < count; ++i) {
-        auto channel = std::make_unique<ChannelInfo>();
-        channel->id = QString::number(1000 + i);
-        channel->name = words[i % words.size()] + QLatin1Char(' ') + words[(i / 7) % words.size()] +
-                        QString::number(i % 97);
-        lists.channels.push_back(std::move(channel));
+        const QString name = words[i % words.size()] + QLatin1Char(' ') +
+                             words[(i / 7) % words.size()] + QString::number(i % 97);
+        lists.channels.push_back(std::make_unique<ChannelInfo>(0, QString::number(1000 + i), name,
+                                                               QString(), QString()));
     }
     return lists;
 }

@@ -41,8 +41,8 @@ int CliCommands::channels(const Call&) {
             }
             for (const auto& channel : lists.channels) {
                 if (channel->groupIndex == group->groupIndex) {
-                    m_out << "    " << channel->id << "  " << ChannelLabel(*channel) << "  "
-                          << channel->address << Qt::endl;
+                    m_out << "    " << channel->id() << "  " << ChannelLabel(*channel) << "  "
+                          << channel->address() << Qt::endl;
                 }
             }
         }
@@ -64,7 +64,7 @@ int CliCommands::search(const Call& call) {
     const ChannelSearch search(lists);
     const std::vector<const ChannelInfo*> found = search.FindChannels(query);
     for (const ChannelInfo* channel : found) {
-        m_out << channel->id << '\t' << channel->name << Qt::endl;
+        m_out << channel->id() << '\t' << channel->name() << Qt::endl;
     }
     if (found.empty()) {
         return failed(QStringLiteral("no channel matches \"%1\" (searched as \"%2\")")

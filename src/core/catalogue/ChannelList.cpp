@@ -3,11 +3,13 @@
 #include "common/CXmlDoc.h"
 #include "common/Cipher.h"
 
+#include <limits>
+
 namespace {
 
 // The same id whether it is typed with or without leading zeros.
-bool sameId(const QString& typed, const QString& id) {
-    const QString trimmed = id.trimmed();
+bool sameId(const QString& typed, QStringView id) {
+    const QStringView trimmed = id.trimmed();
     if (typed == trimmed) {
         return true;
     }
@@ -16,17 +18,6 @@ bool sameId(const QString& typed, const QString& id) {
     const qlonglong a = typed.toLongLong(&typedNumber);
     const qlonglong b = trimmed.toLongLong(&idNumber);
     return typedNumber && idNumber && a == b;
-}
-
-// Nearly every channel's VIP flag is "0" or "1": those share one string instead of holding one
-// each, which a list of a hundred thousand channels feels.
-QString SharedVip(const QString& vip) {
-    static const QString kNo = QStringLiteral("0");
-    static const QString kYes = QStringLiteral("1");
-    if (vip == kNo) {
-        return kNo;
-    }
-    return vip == kYes ? kYes : vip;
 }
 
 int readChannels(CXmlDoc& doc, ChannelList& lists) {
@@ -48,31 +39,35 @@ int readChannels(CXmlDoc& doc, ChannelList& lists) {
             lists.groups.push_back(std::move(owned));
             doc.Enter();
             while (doc.FindChild("channel")) {
-                auto channel = std::make_unique<ChannelInfo>();
-                channel->id = doc.GetChildAttrUtf8("id");
+                const QString id = doc.GetChildAttrUtf8("id");
+                int groupIndex = 0;
+                QString name;
+                QString vip;
+                QString address;
                 if (doc.Enter()) {
-                    channel->groupIndex = groupCounter;
+                    groupIndex = groupCounter;
                     group.hasChannels = true;
                     // Each search goes on after the previous one: name, vip, zar_address.
                     if (doc.FindChild("name")) {
-                        channel->name = doc.GetChildTextUtf8();
+                        name = doc.GetChildTextUtf8();
                     }
                     if (doc.FindChild("vip")) {
-                        channel->vip = SharedVip(doc.GetChildTextUtf8());
+                        vip = doc.GetChildTextUtf8();
                     }
                     if (doc.FindChild("zar_address")) {
                         doc.Enter();
                         if (doc.FindChild("item")) {
                             const QString item = doc.GetChildTextUtf8();
                             if (!item.isEmpty()) {
-                                channel->address = DecryptText(item);
+                                address = DecryptText(item);
                             }
                         }
                         doc.Leave();
                     }
                     doc.Leave();
                 }
-                lists.channels.push_back(std::move(channel));
+                lists.channels.push_back(
+                    std::make_unique<ChannelInfo>(groupIndex, id, name, vip, address));
             }
             doc.Leave();
             ++groupCounter;
@@ -84,6 +79,26 @@ int readChannels(CXmlDoc& doc, ChannelList& lists) {
 }
 
 }  // namespace
+
+ChannelInfo::ChannelInfo(int group, QStringView id, QStringView name, QStringView vip,
+                         QStringView address)
+    : groupIndex(group) {
+    // A document's texts are far below 2 GB; a record that would not fit its 32-bit ends keeps
+    // no text rather than wrong ones.
+    const qsizetype total = id.size() + name.size() + vip.size() + address.size();
+    if (total > std::numeric_limits<std::int32_t>::max()) {
+        return;
+    }
+    // Reserved to the exact size, so the one allocation holds no spare room.
+    m_text.reserve(total);
+    m_text.append(id);
+    m_idEnd = static_cast<std::int32_t>(m_text.size());
+    m_text.append(name);
+    m_nameEnd = static_cast<std::int32_t>(m_text.size());
+    m_text.append(vip);
+    m_vipEnd = static_cast<std::int32_t>(m_text.size());
+    m_text.append(address);
+}
 
 int LoadChannelFile(const QString& path, ChannelList& lists) {
     CXmlDoc doc;
@@ -100,7 +115,7 @@ int LoadChannelText(const QByteArray& text, ChannelList& lists) {
 
 const ChannelInfo* FindChannelByName(const ChannelList& lists, const QString& name) {
     for (const auto& channel : lists.channels) {
-        if (channel->name == name) {
+        if (channel->name() == name) {
             return channel.get();
         }
     }
@@ -125,7 +140,7 @@ const ChannelInfo* ChannelById(const ChannelList& lists, const QString& id) {
         return nullptr;
     }
     for (const auto& channel : lists.channels) {
-        if (sameId(typed, channel->id)) {
+        if (sameId(typed, channel->id())) {
             return channel.get();
         }
     }
@@ -133,12 +148,11 @@ const ChannelInfo* ChannelById(const ChannelList& lists, const QString& id) {
 }
 
 QString ChannelLabel(const ChannelInfo& channel) {
-    const bool vip = channel.vip != QLatin1String("0");
+    const bool vip = channel.vip() != QLatin1String("0");
     const qsizetype limit = vip ? 16 : 18;
-    QString label = channel.name;
-    if (label.size() > limit) {
-        label = label.left(limit) + QStringLiteral("..");
-    }
+    const QStringView name = channel.name();
+    QString label =
+        name.size() > limit ? name.first(limit).toString() + QStringLiteral("..") : name.toString();
     if (vip) {
         label += QStringLiteral("  VIP");
     }

@@ -160,8 +160,8 @@ void markRecords(const Text& haystack, const std::vector<int>& starts, const Tex
 
 }  // namespace
 
-QString ChannelSearch::Fold(const QString& text) {
-    const QString normal = text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+QString ChannelSearch::Fold(QStringView text) {
+    const QString normal = text.toString().normalized(QString::NormalizationForm_KC).toCaseFolded();
     QString out;
     out.reserve(normal.size());
     for (const QChar qc : normal) {
@@ -326,7 +326,7 @@ void ChannelSearch::Index(const ChannelList& lists) {
     m_foldedStarts.reserve(lists.channels.size());
     m_romajiStarts.reserve(lists.channels.size());
     for (const auto& channel : lists.channels) {
-        const QString folded = Fold(channel->name);
+        const QString folded = Fold(channel->name());
         m_channels.push_back(channel.get());
         m_foldedStarts.push_back(static_cast<int>(m_folded.size()));
         m_folded.append(reinterpret_cast<const char16_t*>(folded.utf16()),
@@ -363,7 +363,7 @@ std::vector<int> ChannelSearch::Find(const QString& query) const {
         std::all_of(folded.begin(), folded.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (digits) {
         for (size_t i = 0; i < m_channels.size(); ++i) {
-            if (QStringView(m_channels[i]->id).trimmed().startsWith(folded)) {
+            if (m_channels[i]->id().trimmed().startsWith(folded)) {
                 marks[i] = 1;
             }
         }

@@ -34,7 +34,7 @@ public:
 
     // Width and compatibility folding, case folding, hiragana as katakana, and no middle dots
     // or blanks: the form in which names and queries are compared.
-    static QString Fold(const QString& text);
+    static QString Fold(QStringView text);
     // The romaji a folded text reads as: kana spelt in Hepburn, long vowels and doubled vowels
     // written once, every other character kept. Both names and romaji queries pass through it.
     static std::string Romaji(const QString& folded);

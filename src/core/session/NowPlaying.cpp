@@ -13,8 +13,8 @@ void NowPlaying::choose(const QString& label, const ChannelInfo* record, bool ke
 }
 
 void NowPlaying::start(const ChannelInfo& channel) {
-    m_address = channel.address;
-    m_id = channel.id;
+    m_address = channel.address().toString();
+    m_id = channel.id().toString();
     emit started(channel);
 }
 

@@ -92,8 +92,9 @@ bool ChannelRowDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
     }
     // A row cut short at the list's edge tells its whole name.
     if (shownText(*row, view->viewport()->width()) != row->text()) {
-        QToolTip::showText(event->globalPos(),
-                           row->channel() != nullptr ? row->channel()->name : row->text(), view);
+        QToolTip::showText(
+            event->globalPos(),
+            row->channel() != nullptr ? row->channel()->name().toString() : row->text(), view);
     } else {
         QToolTip::hideText();
     }

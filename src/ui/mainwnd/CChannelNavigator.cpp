@@ -39,13 +39,13 @@ CChannelNavigator::CChannelNavigator(const SessionRecord& session, NowPlaying& n
     // What plays is the owner's to say; a started channel becomes the latest watched.
     connect(&m_nowPlaying, &NowPlaying::started, this, &CChannelNavigator::played);
     tree->isFavourite = [this](const ChannelInfo* channel) {
-        return m_state.favourites(serviceId()).contains(channel->id);
+        return m_state.favourites(serviceId()).contains(channel->id());
     };
     connect(tree, &CChannelTreeCtrl::favouriteToggled, this, [this](const ChannelInfo* channel) {
         if (channel == nullptr || serviceId().isEmpty()) {
             return;
         }
-        m_state.toggleFavourite(serviceId(), channel->id);
+        m_state.toggleFavourite(serviceId(), channel->id().toString());
         m_state.save();
         showCollections();
     });
@@ -174,9 +174,9 @@ void CChannelNavigator::showCollections() {
 void CChannelNavigator::played(const ChannelInfo& channel) {
     const QString user = serviceId();
     if (!user.isEmpty()) {
-        m_state.addRecent(user, channel.id);
+        m_state.addRecent(user, channel.id().toString());
     }
-    m_state.lastChannelId = channel.id;
+    m_state.lastChannelId = channel.id().toString();
     m_lastChannelPending = false;
     m_state.save();
     showCollections();

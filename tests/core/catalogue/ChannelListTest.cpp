@@ -50,12 +50,12 @@ TEST_F(ChannelListTest, GroupIndicesRunAcrossSetsAndChannelsKeepTheirGroup) {
     EXPECT_TRUE(m_lists.groups[3]->hasChannels) << "an empty channel element still counts";
 
     ASSERT_EQ(m_lists.channels.size(), 3u);
-    EXPECT_EQ(m_lists.channels[0]->address, QStringLiteral("zar://h/1"));
+    EXPECT_EQ(m_lists.channels[0]->address(), QStringLiteral("zar://h/1"));
     EXPECT_EQ(m_lists.channels[0]->groupIndex, 0);
-    EXPECT_EQ(m_lists.channels[1]->name, QStringLiteral("Cinema & Co"));
+    EXPECT_EQ(m_lists.channels[1]->name(), QStringLiteral("Cinema & Co"));
     EXPECT_EQ(m_lists.channels[1]->groupIndex, 2);
-    EXPECT_EQ(m_lists.channels[1]->address, QString());
-    EXPECT_EQ(m_lists.channels[2]->id, QStringLiteral("3"));
+    EXPECT_EQ(m_lists.channels[1]->address(), QString());
+    EXPECT_EQ(m_lists.channels[2]->id(), QStringLiteral("3"));
     EXPECT_EQ(m_lists.channels[2]->groupIndex, 3);
 
     EXPECT_EQ(FindChannelByName(m_lists, QStringLiteral("ニュース")), m_lists.channels[0].get());
@@ -67,8 +67,8 @@ TEST_F(ChannelListTest, ChildrenAreReadInTheirOrderOnly) {
     ASSERT_EQ(load("<l><groups name=\"s\"><group name=\"g\"><channel id=\"9\"><vip>0</vip>"
                    "<name>Late</name></channel></group></groups></l>"),
               1);
-    EXPECT_EQ(m_lists.channels[0]->name, QStringLiteral("Late"));
-    EXPECT_EQ(m_lists.channels[0]->vip, QString());
+    EXPECT_EQ(m_lists.channels[0]->name(), QStringLiteral("Late"));
+    EXPECT_EQ(m_lists.channels[0]->vip(), QString());
     EXPECT_EQ(ChannelLabel(*m_lists.channels[0]), QStringLiteral("Late  VIP"));
 }
 
@@ -81,26 +81,23 @@ TEST_F(ChannelListTest, MissingOrBrokenFilesGiveNothing) {
 }
 
 TEST(ChannelLabel, CutsLongNamesAndMarksVip) {
-    ChannelInfo channel;
-    channel.name = QStringLiteral("12345678901234567890");
-    channel.vip = QStringLiteral("0");
-    EXPECT_EQ(ChannelLabel(channel), QStringLiteral("123456789012345678.."));
-    channel.vip = QStringLiteral("1");
-    EXPECT_EQ(ChannelLabel(channel), QStringLiteral("1234567890123456..  VIP"));
-    channel.name = QStringLiteral("123456789012345678");
-    channel.vip = QStringLiteral("0");
-    EXPECT_EQ(ChannelLabel(channel), QStringLiteral("123456789012345678"));
-    channel.name = QStringLiteral("短い");
-    channel.vip = QStringLiteral("yes");
-    EXPECT_EQ(ChannelLabel(channel), QStringLiteral("短い  VIP"));
+    const auto label = [](const QString& name, const QString& vip) {
+        return ChannelLabel(ChannelInfo(0, {}, name, vip, {}));
+    };
+    EXPECT_EQ(label(QStringLiteral("12345678901234567890"), QStringLiteral("0")),
+              QStringLiteral("123456789012345678.."));
+    EXPECT_EQ(label(QStringLiteral("12345678901234567890"), QStringLiteral("1")),
+              QStringLiteral("1234567890123456..  VIP"));
+    EXPECT_EQ(label(QStringLiteral("123456789012345678"), QStringLiteral("0")),
+              QStringLiteral("123456789012345678"));
+    EXPECT_EQ(label(QStringLiteral("短い"), QStringLiteral("yes")), QStringLiteral("短い  VIP"));
 }
 
 TEST(ChannelById, MatchesTheIdAsTypedWithOrWithoutLeadingZeros) {
     ChannelList lists;
     for (const char* id : {"0101", " 502 ", "abc"}) {
-        auto channel = std::make_unique<ChannelInfo>();
-        channel->id = QString::fromLatin1(id);
-        lists.channels.push_back(std::move(channel));
+        lists.channels.push_back(std::make_unique<ChannelInfo>(0, QString::fromLatin1(id),
+                                                               QString(), QString(), QString()));
     }
     const struct {
         const char* typed;

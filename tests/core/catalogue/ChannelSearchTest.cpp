@@ -11,10 +11,7 @@ namespace {
 ChannelList listOf(const std::vector<std::pair<QString, QString>>& channels) {
     ChannelList lists;
     for (const auto& [id, name] : channels) {
-        auto channel = std::make_unique<ChannelInfo>();
-        channel->id = id;
-        channel->name = name;
-        lists.channels.push_back(std::move(channel));
+        lists.channels.push_back(std::make_unique<ChannelInfo>(0, id, name, QString(), QString()));
     }
     return lists;
 }
@@ -23,7 +20,7 @@ ChannelList listOf(const std::vector<std::pair<QString, QString>>& channels) {
 QStringList namesFound(const ChannelSearch& search, const QString& query) {
     QStringList names;
     for (const ChannelInfo* channel : search.FindChannels(query)) {
-        names << channel->name;
+        names << channel->name().toString();
     }
     return names;
 }

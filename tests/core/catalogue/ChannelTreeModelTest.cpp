@@ -27,12 +27,8 @@ ChannelList SampleList() {
         lists.groups.push_back(std::move(group));
     };
     const auto addChannel = [&lists](int group, const char* id, const char* name) {
-        auto channel = std::make_unique<ChannelInfo>();
-        channel->groupIndex = group;
-        channel->id = QString::fromUtf8(id);
-        channel->name = QString::fromUtf8(name);
-        channel->vip = QStringLiteral("0");
-        lists.channels.push_back(std::move(channel));
+        lists.channels.push_back(std::make_unique<ChannelInfo>(
+            group, QString::fromUtf8(id), QString::fromUtf8(name), QStringLiteral("0"), QString()));
     };
     addSet(1, "地上波");
     addSet(2, "BS");

@@ -59,8 +59,8 @@ TEST_F(ChannelListDownloadTest, StoresTheListByteForByteAndItLoads) {
     EXPECT_GT(lists.channels.size(), 20u);
     const ChannelInfo* first = lists.channels.front().get();
     // The demo addresses are the service's own live streams.
-    EXPECT_TRUE(first->address.startsWith(m_service.serverUrl() + QStringLiteral("/live/")))
-        << first->address.toStdString();
+    EXPECT_TRUE(first->address().startsWith(m_service.serverUrl() + QStringLiteral("/live/")))
+        << first->address().toString().toStdString();
 }
 
 TEST_F(ChannelListDownloadTest, FailureKeepsThePreviousListWhole) {

@@ -9,11 +9,8 @@
 namespace {
 
 ChannelInfo channel(const char* id, const char* name) {
-    ChannelInfo info;
-    info.id = QString::fromLatin1(id);
-    info.name = QString::fromUtf8(name);
-    info.address = QStringLiteral("zar://127.0.0.1/live/") + info.id;
-    return info;
+    return ChannelInfo(0, QString::fromLatin1(id), QString::fromUtf8(name), {},
+                       QStringLiteral("zar://127.0.0.1/live/") + QString::fromLatin1(id));
 }
 
 }  // namespace
@@ -29,7 +26,7 @@ TEST(NowPlayingTest, ChoosingStartingAndReturningMoveThePreviousChannelAsTheWind
     now.start(news);
     EXPECT_EQ(started.count(), 1);
     EXPECT_EQ(now.name(), QStringLiteral("ニュース*")) << "the player shows the list's label";
-    EXPECT_EQ(now.address(), news.address);
+    EXPECT_EQ(now.address(), news.address());
 
     now.choose(QStringLiteral("ドラマ"), &drama, false);
     now.start(drama);

@@ -28,7 +28,7 @@ protected:
             const ChannelNode* item =
                 m_tree.InsertChannelItem(m_group, QStringLiteral("チャンネル %1").arg(i), 177, 176);
             if (i == 0) {
-                m_channel.name = QStringLiteral("チャンネル 0 の本当の名前");
+                m_channel = ChannelInfo(0, {}, QStringLiteral("チャンネル 0 の本当の名前"), {}, {});
                 m_tree.setItemChannel(item, &m_channel);
             }
         }
@@ -68,8 +68,7 @@ TEST_F(CChannelTreeCtrlTest, ClickOnAGroupOpensAndClosesIt) {
 }
 
 TEST_F(CChannelTreeCtrlTest, DoubleClickOnAChannelAsksToPlayItAndMarksIt) {
-    ChannelInfo before;
-    before.id = QStringLiteral("7");
+    const ChannelInfo before(0, QStringLiteral("7"), {}, {}, {});
     m_context.nowPlaying.choose(QStringLiteral("before"), &before, false);
     m_context.nowPlaying.start(before);
     const ChannelNode* channel = m_group->child(0);
@@ -245,18 +244,17 @@ TEST_F(CChannelTreeCtrlTest, ALongNameIsCutWithAnEllipsisAndToldWholeInItsTip) {
     const ChannelNode* plain = m_group->child(1);
     EXPECT_EQ(m_tree.shownText(plain), plain->text()) << "a name that fits is drawn as it is";
 
-    ChannelInfo wide;
-    wide.name = QStringLiteral("とても長い名前のチャンネル");
-    const ChannelNode* row = m_tree.InsertChannelItem(m_group, wide.name, 177, 176);
+    const ChannelInfo wide(0, {}, QStringLiteral("とても長い名前のチャンネル"), {}, {});
+    const ChannelNode* row = m_tree.InsertChannelItem(m_group, wide.name().toString(), 177, 176);
     m_tree.setItemChannel(row, &wide);
     const QString shown = m_tree.shownText(row);
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
-    EXPECT_TRUE(wide.name.startsWith(shown.chopped(1)));
+    EXPECT_TRUE(wide.name().startsWith(shown.chopped(1)));
 
     m_tree.scrollToItem(row);
     QCoreApplication::processEvents();
     const QPoint at = m_tree.visualItemRect(row).center();
     QHelpEvent tip(QEvent::ToolTip, at, m_tree.viewport()->mapToGlobal(at));
     QCoreApplication::sendEvent(m_tree.viewport(), &tip);
-    EXPECT_EQ(QToolTip::text(), wide.name);
+    EXPECT_EQ(QToolTip::text(), wide.name());
 }

@@ -82,7 +82,7 @@ protected:
     static QStringList names(const QList<const ChannelNode*>& items) {
         QStringList texts;
         for (const ChannelNode* item : items) {
-            texts << CChannelTreeCtrl::itemChannel(item)->name;
+            texts << CChannelTreeCtrl::itemChannel(item)->name().toString();
         }
         return texts;
     }
@@ -103,7 +103,7 @@ protected:
     static QStringList ids(const ChannelNode* group) {
         QStringList list;
         for (int i = 0; group != nullptr && i < group->childCount(); ++i) {
-            list << CChannelTreeCtrl::itemChannel(group->child(i))->id;
+            list << CChannelTreeCtrl::itemChannel(group->child(i))->id().toString();
         }
         return list;
     }
@@ -165,7 +165,7 @@ TEST_F(CChannelNavigatorTest, SearchNarrowsTheListPlaysAMatchAndEscapePutsTheLis
     EXPECT_FALSE(tree->isItemExpanded(sports)) << "the closed group stays closed";
     EXPECT_TRUE(tree->isItemExpanded(groupNamed(tree, QStringLiteral("ニュース"))));
     EXPECT_EQ(tree->currentItem(), chosen);
-    EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("401"));
+    EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id(), QStringLiteral("401"));
 
     // Digits typed into the field search by id; they do not change the channel.
     search->setFocus();
@@ -216,7 +216,7 @@ TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARest
         ASSERT_TRUE(tree->isFavourite);
         const ChannelInfo* cinema =
             CChannelTreeCtrl::itemChannel(groupNamed(tree, QStringLiteral("映画"))->child(2));
-        ASSERT_EQ(cinema->id, QStringLiteral("303"));
+        ASSERT_EQ(cinema->id(), QStringLiteral("303"));
         emit tree->favouriteToggled(cinema);  // as the channel menu's entry does
         EXPECT_TRUE(tree->isFavourite(cinema));
         ASSERT_NE(tree->favouritesGroupItem(), nullptr);
@@ -233,7 +233,7 @@ TEST_F(CChannelNavigatorTest, FavouritesAndRecentsShowFirstAndComeBackAfterARest
         EXPECT_EQ(ids(tree->recentGroupItem()),
                   (QStringList{QStringLiteral("303"), QStringLiteral("202")}));
         // The playing mark stayed with the channel.
-        EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id, QStringLiteral("303"));
+        EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->playingItem())->id(), QStringLiteral("303"));
         // A favourite that is one no more leaves its group; the group goes with its last one.
         emit tree->favouriteToggled(cinema);
         EXPECT_EQ(tree->favouritesGroupItem(), nullptr);
@@ -285,7 +285,7 @@ TEST_F(CChannelNavigatorTest, ZappingStepsThroughTheListAndDigitsChooseById) {
     QTest::keyClick(tree, Qt::Key_PageDown);
     EXPECT_EQ(playing(), QStringLiteral("101"));
     QTest::keyClick(tree, Qt::Key_PageUp);
-    EXPECT_EQ(playing(), CChannelTreeCtrl::itemChannel(order.back())->id);
+    EXPECT_EQ(playing(), CChannelTreeCtrl::itemChannel(order.back())->id());
     QTest::keyClick(tree, Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(playing(), QStringLiteral("101"));
     QTest::keyClick(tree, Qt::Key_PageDown);
@@ -383,7 +383,7 @@ TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack)
         // The last channel is chosen, but plays only when the user asked for that; the playing
         // mark shows only what plays.
         ASSERT_NE(tree->currentItem(), nullptr);
-        EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->currentItem())->id, QStringLiteral("502"));
+        EXPECT_EQ(CChannelTreeCtrl::itemChannel(tree->currentItem())->id(), QStringLiteral("502"));
         EXPECT_EQ(tree->playingItem(), nullptr);
         EXPECT_TRUE(playing().isEmpty());
         dialog->showSidePanel();
@@ -395,7 +395,7 @@ TEST_F(CChannelNavigatorTest, TheWindowTheClosedGroupsAndTheLastChannelComeBack)
     EXPECT_EQ(dialog->size(), placed.size());
     EXPECT_EQ(playing(), QStringLiteral("502"));
     ASSERT_NE(dialog->tree()->playingItem(), nullptr);
-    EXPECT_EQ(CChannelTreeCtrl::itemChannel(dialog->tree()->playingItem())->id,
+    EXPECT_EQ(CChannelTreeCtrl::itemChannel(dialog->tree()->playingItem())->id(),
               QStringLiteral("502"));
 }
 

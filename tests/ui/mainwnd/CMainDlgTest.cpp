@@ -229,13 +229,14 @@ TEST_F(CMainDlgTest, ShortenedOrMarkedLabelsStillPlayTheirChannel) {
         });
         ASSERT_NE(item, nullptr) << ending.toStdString();
         const ChannelInfo* channel = CChannelTreeCtrl::itemChannel(item);
-        ASSERT_NE(item->text(0), channel->name);
+        ASSERT_NE(item->text(0), channel->name());
         m_ui.clearControlCalls();
         playItem(dialog, item);
-        EXPECT_EQ(playCalls(), (QStringList{QStringLiteral("11 QString:") + channel->address,
-                                            QStringLiteral("21 QString:") + item->text(0),
-                                            QStringLiteral("100")}));
-        EXPECT_EQ(m_context.nowPlaying.id(), channel->id);
+        EXPECT_EQ(
+            playCalls(),
+            (QStringList{QStringLiteral("11 QString:") + channel->address().toString(),
+                         QStringLiteral("21 QString:") + item->text(0), QStringLiteral("100")}));
+        EXPECT_EQ(m_context.nowPlaying.id(), channel->id());
         EXPECT_EQ(dialog.tree()->playingItem(), item);
     }
 }

@@ -25,8 +25,7 @@ protected:
     }
     // The channel the main window would hand the player: chosen in the list, then started.
     void choose(const QString& address, const QString& name) {
-        ChannelInfo channel;
-        channel.address = address;
+        const ChannelInfo channel(0, {}, {}, {}, address);
         m_context.nowPlaying.choose(name, nullptr, false);
         m_context.nowPlaying.start(channel);
     }
