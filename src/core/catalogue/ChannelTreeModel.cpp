@@ -185,6 +185,44 @@ const ChannelNode* ChannelTreeModel::groupNamed(const QString& name) const {
     return found;
 }
 
+QList<const ChannelNode*> ChannelTreeModel::channelRows() const {
+    QList<const ChannelNode*> rows;
+    for (const auto& set : m_sets) {
+        for (int g = 0; !set->isCollection() && g < set->childCount(); ++g) {
+            const ChannelNode* group = set->child(g);
+            for (int c = 0; c < group->childCount(); ++c) {
+                if (group->child(c)->channel() != nullptr) {
+                    rows.append(group->child(c));
+                }
+            }
+        }
+    }
+    return rows;
+}
+
+const ChannelNode* ChannelTreeModel::rowOf(const ChannelInfo* channel) const {
+    for (const auto& set : m_sets) {
+        for (int g = 0; channel != nullptr && !set->isCollection() && g < set->childCount(); ++g) {
+            const ChannelNode* group = set->child(g);
+            for (int c = 0; c < group->childCount(); ++c) {
+                if (group->child(c)->channel() == channel) {
+                    return group->child(c);
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool ChannelTreeModel::inCollection(const ChannelNode* row) {
+    if (row == nullptr) {
+        return false;
+    }
+    const ChannelNode* group =
+        row->parent() != nullptr && row->childCount() == 0 ? row->parent() : row;
+    return group != nullptr && group->isCollection();
+}
+
 QModelIndex ChannelTreeModel::indexOf(const ChannelNode* row) const {
     return row != nullptr ? createIndex(row->m_row, 0, const_cast<ChannelNode*>(row))
                           : QModelIndex();

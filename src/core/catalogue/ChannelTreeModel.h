@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -101,6 +102,12 @@ public:
     }
     // The group named NAME that has rows (the last when several have the name), or none.
     const ChannelNode* groupNamed(const QString& name) const;
+    // The rows of the list's own channels in list order, the user's groups left out.
+    QList<const ChannelNode*> channelRows() const;
+    // The list's own row of CHANNEL, or none.
+    const ChannelNode* rowOf(const ChannelInfo* channel) const;
+    // ROW is one of the user's groups or one of their rows.
+    static bool inCollection(const ChannelNode* row);
 
     QModelIndex indexOf(const ChannelNode* row) const;
     static const ChannelNode* nodeOf(const QModelIndex& index);

@@ -4,7 +4,6 @@
 #include "catalogue/ChannelList.h"
 #include "catalogue/ChannelRowDelegate.h"
 #include "session/NowPlaying.h"
-#include "widgets/CGifDlg.h"
 #include "widgets/CMenuEx.h"
 #include "widgets/Messages.h"
 
@@ -73,8 +72,8 @@ void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
             setItemExpanded(set->child(g), true);
         }
     }
-    m_popular = m_model.groupNamed(kPopularGroupName);
-    m_latest = m_model.groupNamed(kLatestGroupName);
+    m_popularMark.setGroup(m_model.groupNamed(kPopularGroupName));
+    m_latestMark.setGroup(m_model.groupNamed(kLatestGroupName));
     scrollToTop();
     m_shownSinceFill = false;
 }
@@ -181,43 +180,15 @@ void CChannelTreeCtrl::SetCollections(const std::vector<const ChannelInfo*>& fav
 }
 
 bool CChannelTreeCtrl::isCollectionItem(const ChannelNode* item) const {
-    if (item == nullptr) {
-        return false;
-    }
-    const ChannelNode* group =
-        item->parent() != nullptr && item->childCount() == 0 ? item->parent() : item;
-    return group != nullptr && (group == m_favourites || group == m_recents);
+    return ChannelTreeModel::inCollection(item);
 }
 
 QList<const ChannelNode*> CChannelTreeCtrl::channelItems() const {
-    QList<const ChannelNode*> items;
-    for (int s = 0; s < topLevelItemCount(); ++s) {
-        const ChannelNode* set = topLevelItem(s);
-        if (set == m_favourites || set == m_recents) {
-            continue;
-        }
-        for (int g = 0; g < set->childCount(); ++g) {
-            const ChannelNode* group = set->child(g);
-            for (int c = 0; c < group->childCount(); ++c) {
-                if (itemChannel(group->child(c)) != nullptr) {
-                    items.append(group->child(c));
-                }
-            }
-        }
-    }
-    return items;
+    return m_model.channelRows();
 }
 
 const ChannelNode* CChannelTreeCtrl::itemForChannel(const ChannelInfo* channel) const {
-    if (channel == nullptr) {
-        return nullptr;
-    }
-    for (const ChannelNode* item : channelItems()) {
-        if (itemChannel(item) == channel) {
-            return item;
-        }
-    }
-    return nullptr;
+    return m_model.rowOf(channel);
 }
 
 void CChannelTreeCtrl::playItem(const ChannelNode* item) {
@@ -306,47 +277,21 @@ QFont CChannelTreeCtrl::fontOf(const ChannelNode* item) const {
 }
 
 bool CChannelTreeCtrl::CreateGroupMarks() {
-    if (m_popularMark == nullptr) {
-        m_popularMark = new CGifDlg(m_clock, viewport());
-        m_popularMark->hide();
-        placeMark(m_popularMark, m_popular, 246, &m_popularGif);
-    }
-    if (m_latestMark == nullptr) {
-        m_latestMark = new CGifDlg(m_clock, viewport());
-        m_latestMark->hide();
-        placeMark(m_latestMark, m_latest, 248, &m_latestGif);
-    }
-    return m_popularMark != nullptr && m_latestMark != nullptr;
-}
-
-void CChannelTreeCtrl::placeMark(CGifDlg* mark, const ChannelNode* item, int gif, int* shown) {
-    if (mark == nullptr || item == nullptr) {
-        return;
-    }
-    if (gif != 0 && gif != *shown) {
-        if (mark->ShowGif(gif) == 1) {
-            *shown = gif;
-        }
-    }
-    const QRect row = visualItemRect(item);
-    if (row.isEmpty()) {
-        mark->hide();
-        return;
-    }
-    const QSize size = mark->GetGifSize();
-    // A hundred pixels in, or just after the group's name when that is longer.
-    const int textEnd = row.left() + ChannelRowDelegate::textLeft(*item) + 20 +
-                        QFontMetrics(fontOf(item)).horizontalAdvance(item->text());
-    const int x =
-        std::min(std::max(row.left() + 100, textEnd + 6), viewport()->width() - size.width() - 2);
-    mark->move(std::max(row.left() + 100, x), row.top() + (row.height() - size.height()) / 2);
-    mark->show();
+    m_popularMark.create(m_clock, *this);
+    m_latestMark.create(m_clock, *this);
+    return m_popularMark.widget() != nullptr && m_latestMark.widget() != nullptr;
 }
 
 void CChannelTreeCtrl::placeMarks() {
     // A group that came after the marks were made gets its mark at the first painting.
-    placeMark(m_popularMark, m_popular, m_popularGif == 0 ? 246 : 0, &m_popularGif);
-    placeMark(m_latestMark, m_latest, m_latestGif == 0 ? 248 : 0, &m_latestGif);
+    m_popularMark.place(*this, m_popularMark.shownGif() == 0 ? m_popularMark.idleGif : 0);
+    m_latestMark.place(*this, m_latestMark.shownGif() == 0 ? m_latestMark.idleGif : 0);
+}
+
+void CChannelTreeCtrl::showMarksChosen(const ChannelNode* chosen) {
+    for (GroupMark* mark : {&m_popularMark, &m_latestMark}) {
+        mark->place(*this, chosen == mark->group() ? mark->chosenGif : mark->idleGif);
+    }
 }
 
 void CChannelTreeCtrl::resizeEvent(QResizeEvent* event) {
@@ -405,10 +350,7 @@ void CChannelTreeCtrl::clickItem(const ChannelNode* item) {
     setItemExpanded(item, !isItemExpanded(item));
     emit groupToggled();
     // The clicked special group shows its mark in the selected form.
-    const bool popular = item == m_popular;
-    const bool latest = item == m_latest;
-    placeMark(m_popularMark, m_popular, popular ? 247 : 246, &m_popularGif);
-    placeMark(m_latestMark, m_latest, latest ? 249 : 248, &m_latestGif);
+    showMarksChosen(item);
 }
 
 void CChannelTreeCtrl::mouseMoveEvent(QMouseEvent* event) {
@@ -513,19 +455,17 @@ void CChannelTreeCtrl::keyPressEvent(QKeyEvent* event) {
 void CChannelTreeCtrl::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
     const ChannelNode* selected = currentItem();
-    if (selected != nullptr && selected == m_popular) {
-        placeMark(m_popularMark, m_popular, 247, &m_popularGif);
-    } else if (selected != nullptr && selected == m_latest) {
-        placeMark(m_latestMark, m_latest, 249, &m_latestGif);
+    if (selected != nullptr &&
+        (selected == m_popularMark.group() || selected == m_latestMark.group())) {
+        showMarksChosen(selected);
     }
 }
 
 void CChannelTreeCtrl::focusOutEvent(QFocusEvent* event) {
     QTreeView::focusOutEvent(event);
     const ChannelNode* selected = currentItem();
-    if (selected != nullptr && selected == m_popular) {
-        placeMark(m_popularMark, m_popular, 246, &m_popularGif);
-    } else if (selected != nullptr && selected == m_latest) {
-        placeMark(m_latestMark, m_latest, 248, &m_latestGif);
+    if (selected != nullptr &&
+        (selected == m_popularMark.group() || selected == m_latestMark.group())) {
+        showMarksChosen(nullptr);
     }
 }

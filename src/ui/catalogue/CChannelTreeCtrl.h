@@ -2,6 +2,7 @@
 
 #include "catalogue/ChannelFilterModel.h"
 #include "catalogue/ChannelTreeModel.h"
+#include "catalogue/GroupMark.h"
 
 #include <QTreeView>
 
@@ -108,14 +109,16 @@ public:
     const ChannelNode* hotItem() const { return m_hot; }
     const ChannelNode* playingItem() const { return m_playing; }
     void ClearPlayingItem();
-    const ChannelNode* popularGroupItem() const { return m_popular; }
-    const ChannelNode* latestGroupItem() const { return m_latest; }
-    void setPopularGroupItem(const ChannelNode* item) { m_popular = item; }
-    void setLatestGroupItem(const ChannelNode* item) { m_latest = item; }
-    CGifDlg* popularMark() const { return m_popularMark; }
-    CGifDlg* latestMark() const { return m_latestMark; }
-    int popularMarkGif() const { return m_popularGif; }
-    int latestMarkGif() const { return m_latestGif; }
+    // The font ITEM is drawn in.
+    QFont fontOf(const ChannelNode* item) const;
+    const ChannelNode* popularGroupItem() const { return m_popularMark.group(); }
+    const ChannelNode* latestGroupItem() const { return m_latestMark.group(); }
+    void setPopularGroupItem(const ChannelNode* item) { m_popularMark.setGroup(item); }
+    void setLatestGroupItem(const ChannelNode* item) { m_latestMark.setGroup(item); }
+    CGifDlg* popularMark() const { return m_popularMark.widget(); }
+    CGifDlg* latestMark() const { return m_latestMark.widget(); }
+    int popularMarkGif() const { return m_popularMark.shownGif(); }
+    int latestMarkGif() const { return m_latestMark.shownGif(); }
     CSkinScrollBar* skinScrollBar() const { return m_scrollBar; }
 
     // The user's favourites and recently watched channels as groups at the top of the list, above
@@ -177,11 +180,11 @@ protected:
 private:
     void setPlaying(const ChannelNode* item);
     void requestPlay(const ChannelNode* item, bool keepPrevious);
-    void placeMark(CGifDlg* mark, const ChannelNode* item, int gif, int* shown);
     void placeMarks();
+    // The marks in their chosen form on CHOSEN's group, in their idle one elsewhere.
+    void showMarksChosen(const ChannelNode* chosen);
     void replaceCollection(const ChannelNode*& group, const QString& name, int index,
                            const std::vector<const ChannelInfo*>& channels);
-    QFont fontOf(const ChannelNode* item) const;
 
     NowPlaying& m_nowPlaying;
     Clock& m_clock;
@@ -190,17 +193,13 @@ private:
     const ChannelNode* m_hot = nullptr;
     const ChannelNode* m_pressed = nullptr;  // compared, never followed: it may have gone
     const ChannelNode* m_playing = nullptr;
-    const ChannelNode* m_popular = nullptr;
-    const ChannelNode* m_latest = nullptr;
     const ChannelNode* m_favourites = nullptr;
     const ChannelNode* m_recents = nullptr;
     ChannelTreeModel m_model;
     ChannelFilterModel m_filter{m_model};
     ChannelRowDelegate* m_rows;
     QPixmap m_background;
-    CGifDlg* m_popularMark = nullptr;
-    CGifDlg* m_latestMark = nullptr;
-    int m_popularGif = 0;
-    int m_latestGif = 0;
+    GroupMark m_popularMark{246, 247};
+    GroupMark m_latestMark{248, 249};
     CSkinScrollBar* m_scrollBar = nullptr;
 };

@@ -107,6 +107,11 @@ TEST_F(ChannelTreeModelTest, CollectionsComeAndGoAtTheTopAboveEverySet) {
               (QStringList{"お気に入り", " シネマ2", " ニュース24", "最近見た", " 人気の一番",
                            "地上波", " ニュース"}));
     EXPECT_EQ(m_model.groupSet(2)->row(), 2) << "the list's sets move down";
+    // The list's own rows stay what zapping and finding walk: a collection's copy is not one.
+    EXPECT_EQ(m_model.channelRows().size(), 5);
+    EXPECT_EQ(m_model.rowOf(channel(4))->parent()->text(), QStringLiteral("映画"));
+    EXPECT_TRUE(ChannelTreeModel::inCollection(favourites->child(0)));
+    EXPECT_FALSE(ChannelTreeModel::inCollection(m_model.rowOf(channel(4))));
 
     // Replaced by a group with other channels, then by none: the group goes.
     favourites = m_model.ReplaceGroup(favourites, QStringLiteral("お気に入り"), 0, {channel(0)});
