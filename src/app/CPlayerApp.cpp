@@ -43,6 +43,7 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("VELO"));
     setQuitOnLastWindowClosed(false);
     m_context.m_strExeDir = ProgramFolder::path();
+    m_context.m_strDataDir = ProgramFolder::dataFolder(m_context.m_strExeDir);
     m_context.trace = EventTrace::fromEnvironment();
     if (m_context.trace) {
         installEventFilter(new FirstPaintWatch(m_context, this));

@@ -6,12 +6,11 @@
 #include "session/ConfigFile.h"
 
 int CliCommands::captcha(const Call& call) {
-    const QString folder = configFolder();
-    const QString file = call.args.isEmpty() ? CaptchaDownload::imagePath(folder) : call.args[0];
+    const QString file =
+        call.args.isEmpty() ? CaptchaDownload::imagePath(dataFolder()) : call.args[0];
     CaptchaDownload::Tickets tickets;
-    const CaptchaDownload::Result result =
-        CaptchaDownload::Download(ConfigFile(folder).serverUrl(ConfigFile::kServerUrlForCaptcha),
-                                  file, tickets, tickets.next());
+    const CaptchaDownload::Result result = CaptchaDownload::Download(
+        config().serverUrl(ConfigFile::kServerUrlForCaptcha), file, tickets, tickets.next());
     if (!result.ok) {
         return failed(QStringLiteral("no captcha could be fetched into %1").arg(file));
     }
@@ -53,9 +52,8 @@ int CliCommands::registerAccount(const Call& call) {
         m_out << *refusal << Qt::endl;
         return kFailed;
     }
-    return formReply(
-        AccountExchange::Register(ConfigFile(configFolder()), args[0], args[1], args[3]),
-        &AccountExchange::RegistrationText, QString());
+    return formReply(AccountExchange::Register(config(), args[0], args[1], args[3]),
+                     &AccountExchange::RegistrationText, QString());
 }
 
 int CliCommands::findPassword(const Call& call) {
@@ -65,6 +63,6 @@ int CliCommands::findPassword(const Call& call) {
         return kFailed;
     }
     // The recovery form reads a reply it cannot read as a time-out.
-    return formReply(AccountExchange::FindPassword(ConfigFile(configFolder()), args[0], args[1]),
+    return formReply(AccountExchange::FindPassword(config(), args[0], args[1]),
                      &AccountExchange::RecoveryText, AccountExchange::kRecoveryTimeout);
 }

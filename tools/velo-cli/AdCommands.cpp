@@ -28,10 +28,9 @@ int CliCommands::unzip(const Call& call) {
 }
 
 int CliCommands::ads(const Call& call) {
-    const QString folder = configFolder();
+    const QString folder = dataFolder();
     std::vector<AdDownload::Fetch> fetched;
-    AdDownload::FetchAll(folder, ConfigFile(folder).adServer(), call.option.value_or(QString()),
-                         &fetched);
+    AdDownload::FetchAll(folder, config().adServer(), call.option.value_or(QString()), &fetched);
     bool any = false;
     for (const AdDownload::Fetch& fetch : fetched) {
         m_out << "address: "

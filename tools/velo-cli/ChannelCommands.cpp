@@ -12,8 +12,8 @@
 #include <QFileInfo>
 
 int CliCommands::channels(const Call&) {
-    const QString folder = configFolder();
-    const ConfigFile config(folder);
+    const QString folder = dataFolder();
+    const ConfigFile config = this->config();
     ServiceState state;
     // As the client does: the list is asked for whatever the ticket request said.
     const bool granted = TicketRequest::RequestTicket(config, state);
@@ -51,8 +51,7 @@ int CliCommands::channels(const Call&) {
 }
 
 int CliCommands::search(const Call& call) {
-    const QString list =
-        call.option.value_or(QDir(configFolder()).filePath(ChannelListDownload::kFileName));
+    const QString list = call.option.value_or(ChannelListDownload::filePath(dataFolder()));
     const QString& query = call.args[0];
     if (!QFileInfo(list).isFile()) {
         return badInput(QStringLiteral("no channel list at %1").arg(list));

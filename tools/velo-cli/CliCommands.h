@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/ConfigFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,7 +11,6 @@
 #include <optional>
 #include <vector>
 
-class ConfigFile;
 class ServiceState;
 namespace AccountExchange {
 struct Reply;
@@ -80,6 +81,9 @@ private:
     std::optional<QString> encryptText(const QString& plain) const;
     QString decryptText(const QString& hex) const;
     QString configFolder() const;
+    // Where the client writes beside that folder, and confignew.ini as the client reads it.
+    QString dataFolder() const;
+    ConfigFile config() const;
     // Finds the server the datagram queries go to; when none answers, says so with the state.
     bool resolveServer(const ConfigFile& config, ServiceState& state);
     void printState(const ServiceState& state);

@@ -34,6 +34,14 @@ QString CliCommands::configFolder() const {
     return m_dir.isEmpty() ? ProgramFolder::path() : QDir(m_dir).absolutePath();
 }
 
+QString CliCommands::dataFolder() const {
+    return ProgramFolder::dataFolder(configFolder());
+}
+
+ConfigFile CliCommands::config() const {
+    return ConfigFile(dataFolder(), configFolder());
+}
+
 // Strict hex: an even number of digits and nothing else.
 std::optional<QByteArray> CliCommands::parseHex(const QString& text) {
     if (text.size() % 2 != 0) {

@@ -60,7 +60,7 @@ std::optional<QString> CliCommands::checkKey(const QString& name) {
 int CliCommands::configGet(const Call& call) {
     const KnownKey* key = findKey(call.args[0]);
     const QString keyName = QLatin1String(key->name);
-    const ConfigFile file(configFolder());
+    const ConfigFile file = config();
     const QString stored = IniFile::readString(file.filePath(), QStringLiteral("VELO"), keyName,
                                                QString(), key->buffer);
     QString value = decryptText(stored);
@@ -74,7 +74,7 @@ int CliCommands::configGet(const Call& call) {
 
 int CliCommands::configSet(const Call& call) {
     const QString keyName = QLatin1String(findKey(call.args[0])->name);
-    const ConfigFile file(configFolder());
+    const ConfigFile file = config();
     const std::optional<QString> hex = encryptText(call.args[1]);
     if (!hex) {
         return badInput(

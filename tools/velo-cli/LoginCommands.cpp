@@ -9,7 +9,7 @@
 int CliCommands::login(const Call& call) {
     const QString& id = call.args[0];
     const QString& password = call.args[1];
-    const ConfigFile config(configFolder());
+    const ConfigFile config = this->config();
     const LoginExchange::LoginResult result = LoginExchange::Login(config, id, password);
     if (!result.ok) {
         return failed(result.message);
@@ -33,7 +33,7 @@ int CliCommands::login(const Call& call) {
 }
 
 int CliCommands::logout(const Call& call) {
-    if (!LoginExchange::Logout(ConfigFile(configFolder()), call.args[0], call.args[1])) {
+    if (!LoginExchange::Logout(config(), call.args[0], call.args[1])) {
         return failed(QStringLiteral("logout failed: the server could not be reached or refused"));
     }
     m_out << "signed out" << Qt::endl;

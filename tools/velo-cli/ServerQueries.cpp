@@ -13,7 +13,7 @@
 #include "update/UpdateCheck.h"
 
 int CliCommands::ticket(const Call&) {
-    const ConfigFile config(configFolder());
+    const ConfigFile config = this->config();
     ServiceState state;
     const bool granted = TicketRequest::RequestTicket(config, state);
     printState(state);
@@ -25,7 +25,7 @@ int CliCommands::ticket(const Call&) {
 }
 
 int CliCommands::pulse(const Call&) {
-    const ConfigFile config(configFolder());
+    const ConfigFile config = this->config();
     ServiceState state;
     state.setServerUrl(config.serverUrl(ConfigFile::kServerUrlForTicket));
     const KeepAlive::PulseResult result =
@@ -50,7 +50,7 @@ int CliCommands::balance(const Call& call) {
         return badInput(QStringLiteral("ID and password are too long for a balance request"));
     }
     ServiceState state;
-    if (!resolveServer(ConfigFile(configFolder()), state)) {
+    if (!resolveServer(config(), state)) {
         return kFailed;
     }
     const BalanceQuery::Answer answer = BalanceQuery::QueryBalance(state, id, password);
@@ -76,7 +76,7 @@ int CliCommands::updateCheck(const Call& call) {
         return badInput(QStringLiteral("SECONDS must be a number from 1 to 120"));
     }
     ServiceState state;
-    if (!resolveServer(ConfigFile(configFolder()), state)) {
+    if (!resolveServer(config(), state)) {
         return kFailed;
     }
     const QString reply = UpdateCheck::askOnce(state, seconds * 1000);

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace ProgramFolder {
 
@@ -33,6 +35,28 @@ QString file(const QString& folder, const QString& name) {
         return folder + relative;
     }
     return folder + QLatin1Char('/') + relative;
+}
+
+QString dataFolder(const QString& installed) {
+    if (isWritable(installed)) {
+        return installed;
+    }
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString own = QDir(base).filePath(QStringLiteral("velo/program"));
+    return !base.isEmpty() && QDir().mkpath(own) ? own : installed;
+}
+
+bool isWritable(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        return false;
+    }
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".velo-write-XXXXXX")));
+    return probe.open();
+}
+
+QString readable(const QString& data, const QString& installed, const QString& name) {
+    const QString own = file(data, name);
+    return data == installed || QFileInfo::exists(own) ? own : file(installed, name);
 }
 
 }  // namespace ProgramFolder

@@ -5,6 +5,7 @@
 #include "service/CaptchaDownload.h"
 #include "service/ServiceState.h"
 #include "service/SessionRecord.h"
+#include "session/ConfigFile.h"
 #include "session/NowPlaying.h"
 
 #include <QString>
@@ -24,8 +25,15 @@ struct AppContext {
     AppContext& operator=(const AppContext&) = delete;
 
     QString m_strExeDir;  // program folder, no trailing separator
-    QString statePath;    // the per-user state file: what the client remembers between runs
-    Clock* clock;         // never null
+    // Where the client writes what it keeps beside the program (the channel list, confignew.ini's
+    // remembered login, the advertisements, the captcha): the program folder itself, unless the
+    // user may not write there. Empty: the program folder.
+    QString m_strDataDir;
+    QString dataDir() const { return m_strDataDir.isEmpty() ? m_strExeDir : m_strDataDir; }
+    // confignew.ini as this run reads and writes it.
+    ConfigFile config() const { return ConfigFile(dataDir(), m_strExeDir); }
+    QString statePath;  // the per-user state file: what the client remembers between runs
+    Clock* clock;       // never null
 
     SessionRecord session;  // GUI thread only; workers get copies of what they need
     // Server address, session identity, server IPv4 address; guarded, shared with the workers

@@ -56,14 +56,15 @@ void ClientSession::applyLogin(const QString& id, const QString& password,
 }
 
 void ClientSession::startAdDownload() {
-    const QString folder = m_context.m_strExeDir;
+    const QString folder = m_context.dataDir();
+    const ConfigFile config = m_context.config();
     // The session identity as it stands now: usually none yet, which the server accepts.
     const QString uuid = m_context.service->uuid();
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, uuid] {
+        [folder, config, uuid] {
             std::vector<AdDownload::Fetch> fetched;
-            AdDownload::FetchAll(folder, ConfigFile(folder).adServer(), uuid, &fetched);
+            AdDownload::FetchAll(folder, config.adServer(), uuid, &fetched);
             return std::any_of(fetched.begin(), fetched.end(),
                                [](const AdDownload::Fetch& fetch) { return fetch.unpacked; });
         },
@@ -81,13 +82,12 @@ void ClientSession::startAutoSignIn() {
         QString password;
         LoginResult login;
     };
-    const QString folder = m_context.m_strExeDir;
+    const ConfigFile config = m_context.config();
     const QDateTime now = m_context.clock->now();
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, now] {
+        [config, now] {
             Outcome outcome;
-            const ConfigFile config(folder);
             outcome.remembered =
                 SavedLogin::LoadSavedLogin(config, outcome.id, outcome.password, now) == 1;
             if (outcome.remembered) {
@@ -108,16 +108,16 @@ void ClientSession::startAutoSignIn() {
 
 void ClientSession::signIn(const QString& id, const QString& password, QObject* receiver,
                            std::function<void(const LoginResult&)> done) {
-    const QString folder = m_context.m_strExeDir;
+    const ConfigFile config = m_context.config();
     QPointer<QObject> asker(receiver);
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, id, password] { return LoginExchange::Login(ConfigFile(folder), id, password); },
-        [this, asker, folder, id, password, done = std::move(done)](const LoginResult& result) {
+        [config, id, password] { return LoginExchange::Login(config, id, password); },
+        [this, asker, config, id, password, done = std::move(done)](const LoginResult& result) {
             if (!asker) {
                 if (result.ok) {
-                    AsyncTask::run(m_context.workers.pool(), [folder, id, password] {
-                        LoginExchange::Logout(ConfigFile(folder), id, password);
+                    AsyncTask::run(m_context.workers.pool(), [config, id, password] {
+                        LoginExchange::Logout(config, id, password);
                     });
                 }
                 return;
@@ -131,11 +131,11 @@ void ClientSession::signIn(const QString& id, const QString& password, QObject* 
 
 void ClientSession::confirmRegistration(const QString& id, const QString& password,
                                         QObject* receiver, std::function<void()> done) {
-    const QString folder = m_context.m_strExeDir;
+    const ConfigFile config = m_context.config();
     QPointer<QObject> asker(receiver);
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, id, password] { return LoginExchange::Login(ConfigFile(folder), id, password); },
+        [config, id, password] { return LoginExchange::Login(config, id, password); },
         [this, asker, id, done = std::move(done)](const LoginResult& result) {
             // Only the viewing time counts, and only while that account is still the one signed in.
             SessionRecord& session = record();
@@ -153,12 +153,12 @@ void ClientSession::signOut() {
         return;
     }
     m_signOutPending = true;
-    const QString folder = m_context.m_strExeDir;
+    const ConfigFile config = m_context.config();
     const QString id = record().GetUserId();
     const QString password = record().GetPassword();
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, id, password] { return LoginExchange::Logout(ConfigFile(folder), id, password); },
+        [config, id, password] { return LoginExchange::Logout(config, id, password); },
         [this](bool signedOut) {
             m_signOutPending = false;
             if (signedOut) {
@@ -177,12 +177,12 @@ void ClientSession::signOutForClose(std::function<void()> then) {
         return;
     }
     stopUseTimeTimer();
-    const QString folder = m_context.m_strExeDir;
+    const ConfigFile config = m_context.config();
     const QString id = record().GetUserId();
     const QString password = record().GetPassword();
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, id, password] { return LoginExchange::Logout(ConfigFile(folder), id, password); },
+        [config, id, password] { return LoginExchange::Logout(config, id, password); },
         [this, then = std::move(then)](bool) {
             // Signed out whatever the server said.
             record().SetSignedIn(0);
@@ -212,20 +212,20 @@ void ClientSession::closeDown(std::function<void()> then) {
 
 void ClientSession::finishCloseDown(bool firstClose, std::function<void()> then) {
     if (firstClose) {
-        QFile::remove(ChannelListDownload::filePath(m_context.m_strExeDir));
+        QFile::remove(ChannelListDownload::filePath(m_context.dataDir()));
     }
     signOutForClose(std::move(then));
 }
 
 void ClientSession::fetchChannelList(bool retry) {
-    const QString folder = m_context.m_strExeDir;
+    const QString folder = m_context.dataDir();
+    const ConfigFile config = m_context.config();
     const std::shared_ptr<ServiceState> service = m_context.service;
     // The worker also reads the downloaded file, so a long list never stalls the window.
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, service] {
+        [folder, config, service] {
             ChannelListResult result;
-            const ConfigFile config(folder);
             TicketRequest::RequestTicket(config, *service);
             result.downloaded = ChannelListDownload::DownloadChannelList(config, *service, folder);
             if (result.downloaded) {

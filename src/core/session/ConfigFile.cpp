@@ -14,12 +14,30 @@ const QString kSection = QStringLiteral("VELO");
 
 ConfigFile::ConfigFile(QString programFolder) : m_programFolder(std::move(programFolder)) {}
 
+ConfigFile::ConfigFile(QString folder, QString installed)
+    : m_programFolder(std::move(folder)), m_installed(std::move(installed)) {
+    if (m_installed == m_programFolder) {
+        m_installed.clear();
+    }
+}
+
 QString ConfigFile::filePath() const {
     return ProgramFolder::file(m_programFolder, QStringLiteral("confignew.ini"));
 }
 
 QString ConfigFile::read(const QString& key, int bufferChars) const {
-    return DecryptText(IniFile::readString(filePath(), kSection, key, QString(), bufferChars));
+    if (m_installed.isEmpty()) {
+        return DecryptText(IniFile::readString(filePath(), kSection, key, QString(), bufferChars));
+    }
+    // A key the user's file holds, even empty (a forgotten login), is its own; only one it does
+    // not hold comes from the installed file. No cipher text holds this character.
+    const QString absent(QChar(u'\u0001'));
+    const QString own = IniFile::readString(filePath(), kSection, key, absent, bufferChars);
+    if (own != absent) {
+        return DecryptText(own);
+    }
+    const QString installed = ProgramFolder::file(m_installed, QStringLiteral("confignew.ini"));
+    return DecryptText(IniFile::readString(installed, kSection, key, QString(), bufferChars));
 }
 
 ConfigFile::WriteResult ConfigFile::write(const QString& key, const QString& plain) const {

@@ -13,6 +13,9 @@ public:
     enum class WriteResult { Written, TooLong, Failed };
 
     explicit ConfigFile(QString programFolder);
+    // The file in FOLDER, with the values it does not hold read from the one in INSTALLED: the
+    // user's own copy beside an installation the user may not write.
+    ConfigFile(QString folder, QString installed);
 
     QString filePath() const;
 
@@ -42,4 +45,5 @@ private:
     QString readOr(const QString& key, const QString& fallback) const;
 
     QString m_programFolder;
+    QString m_installed;  // empty, or the same folder: no second file
 };

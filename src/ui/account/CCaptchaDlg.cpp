@@ -89,11 +89,12 @@ void CCaptchaDlg::FetchCaptcha() {
     const quint64 ticket = tickets->next();
     m_latestFetch = ticket;
     ++m_fetchesRunning;
-    const QString folder = m_context.m_strExeDir;
+    const QString folder = m_context.dataDir();
+    const ConfigFile config = m_context.config();
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, tickets, ticket] {
-            const QString server = ConfigFile(folder).serverUrl(ConfigFile::kServerUrlForCaptcha);
+        [folder, config, tickets, ticket] {
+            const QString server = config.serverUrl(ConfigFile::kServerUrlForCaptcha);
             return CaptchaDownload::Download(server, CaptchaDownload::imagePath(folder), *tickets,
                                              ticket);
         },
@@ -166,10 +167,10 @@ void CCaptchaDlg::makeButtons(const QRect& submit, const std::array<int, 4>& bit
 
 void CCaptchaDlg::send(std::function<AccountExchange::Reply(const ConfigFile&)> exchange) {
     setBusy(true);
-    const QString folder = m_context.m_strExeDir;
+    const ConfigFile config = m_context.config();
     AsyncTask::runThenCallback(
         m_context.workers.pool(), this,
-        [folder, exchange = std::move(exchange)] { return exchange(ConfigFile(folder)); },
+        [config, exchange = std::move(exchange)] { return exchange(config); },
         [this](const AccountExchange::Reply& reply) {
             setBusy(false);
             onReply(reply);

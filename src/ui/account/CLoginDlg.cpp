@@ -101,8 +101,7 @@ CLoginDlg::CLoginDlg(ClientSession& session, QWidget* notify)
     QString id;
     QString password;
     const AppContext& context = m_session.context();
-    if (SavedLogin::LoadSavedLogin(ConfigFile(context.m_strExeDir), id, password,
-                                   context.clock->now()) == 1) {
+    if (SavedLogin::LoadSavedLogin(context.config(), id, password, context.clock->now()) == 1) {
         m_id->SetText(id);
         m_password->setText(password);
         m_remember->setChecked(true);
@@ -195,7 +194,7 @@ void CLoginDlg::announceSignIn(const QString& id, const QString& password) {
 
 void CLoginDlg::rememberLogin(const QString& id, const QString& password) {
     const AppContext& context = m_session.context();
-    const ConfigFile config(context.m_strExeDir);
+    const ConfigFile config = context.config();
     if (!m_remember->isChecked()) {
         config.writeUserInfo(QString());
         return;

@@ -6,7 +6,8 @@ class CMaHtmlView;
 
 // The banner under the channel list: the program folder's "Advertise/Fix/index.html", shown in a
 // view of its own and looked at again whenever the banner repaints. Without a page it stays an
-// empty dark strip.
+// empty dark strip. Beside an installation the user may not write, the banners are downloaded to
+// the user's own folder, and the installed page shows until one is there.
 class CAdvertiseDlg : public QWidget {
     Q_OBJECT
 
@@ -14,7 +15,7 @@ public:
     static constexpr int kWidth = 208;
     static constexpr int kHeight = 70;
 
-    CAdvertiseDlg(const QString& programFolder, QWidget* parent);
+    CAdvertiseDlg(const QString& dataFolder, const QString& programFolder, QWidget* parent);
 
     CMaHtmlView* view() const { return m_view; }
     QString pagePath() const;
@@ -26,6 +27,7 @@ protected:
 private:
     void showBanner();
 
+    QString m_dataFolder;
     QString m_programFolder;
     CMaHtmlView* m_view = nullptr;
 };

@@ -42,8 +42,8 @@ CMainDlg::CMainDlg(ClientSession& session, SingleInstance* instance, QWidget* pa
       m_session(session),
       m_context(session.context()),
       m_instance(instance),
-      m_side(session.context().nowPlaying, *session.context().clock, session.context().m_strExeDir,
-             this, clientArea()),
+      m_side(session.context().nowPlaying, *session.context().clock, session.context().dataDir(),
+             session.context().m_strExeDir, this, clientArea()),
       m_tray(*this),
       m_update(this, session.context().m_strExeDir, *session.context().clock) {
     setAboutItem(kAboutItem);
@@ -189,7 +189,7 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
 
 int CMainDlg::FillChannelTree() {
     auto lists = std::make_unique<ChannelList>();
-    const int sets = LoadChannelFile(ChannelListDownload::filePath(m_context.m_strExeDir), *lists);
+    const int sets = LoadChannelFile(ChannelListDownload::filePath(m_context.dataDir()), *lists);
     return fillTree(std::move(lists), sets);
 }
 

@@ -19,8 +19,8 @@ const QColor kStatusColour(255, 188, 0);
 
 }  // namespace
 
-CSidePanel::CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& folder, QWidget* owner,
-                       QWidget* client)
+CSidePanel::CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& dataFolder,
+                       const QString& folder, QWidget* owner, QWidget* client)
     : m_client(client),
       m_clock(clock),
       m_tree(new CChannelTreeCtrl(nowPlaying, clock, owner, client)),
@@ -30,7 +30,7 @@ CSidePanel::CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& fold
       m_show(new CSkinButton(client)),
       m_status(new QLabel(client)),
       m_signIn(new CSkinButton(client)),
-      m_ad(new CAdvertiseDlg(folder, client)) {
+      m_ad(new CAdvertiseDlg(dataFolder, folder, client)) {
     QPalette orange = m_status->palette();
     orange.setColor(QPalette::WindowText, kStatusColour);
     m_status->setPalette(orange);

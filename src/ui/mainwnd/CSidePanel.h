@@ -28,9 +28,9 @@ public:
     inline static const QString kShowTip = QStringLiteral("側面を表示します");
 
     // OWNER receives the list's play requests; CLIENT is the area the parts live on; the
-    // advertisements come from the program folder FOLDER.
-    CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& folder, QWidget* owner,
-               QWidget* client);
+    // advertisements come from DATAFOLDER, where the client writes, or the program folder FOLDER.
+    CSidePanel(NowPlaying& nowPlaying, Clock& clock, const QString& dataFolder,
+               const QString& folder, QWidget* owner, QWidget* client);
 
     CChannelTreeCtrl* tree() const { return m_tree; }
     CSearchEdit* searchEdit() const { return m_search; }

@@ -63,7 +63,7 @@ void CVozorPlayerDlg::ResetPlayer(bool withSignIn, std::function<void(bool)> rea
     m_control->SetLogoPage(ProgramFolder::file(m_context.m_strExeDir, QStringLiteral("logo.html")));
     m_control->SetLanguage(kLanguage);
     if (withSignIn) {
-        m_control->SetAuthUrl(KeepAlive::ForceAuthAddress(ConfigFile(m_context.m_strExeDir)));
+        m_control->SetAuthUrl(KeepAlive::ForceAuthAddress(m_context.config()));
         m_control->SetLoginId(m_context.session.GetUserId());
         m_control->SetLoginPassword(m_context.session.GetPassword());
     }
@@ -130,11 +130,10 @@ void CVozorPlayerDlg::startChannel() {
 void CVozorPlayerDlg::sendPulse() {
     // The pulse is an exchange with the server: it runs beside the window, never in it.
     const std::shared_ptr<ServiceState> service = m_context.service;
-    const QString folder = m_context.m_strExeDir;
+    const ConfigFile config = m_context.config();
     const std::uint32_t tick = m_context.clock->tickCount();
-    AsyncTask::run(m_context.workers.pool(), [service, folder, tick] {
-        KeepAlive::SendPulse(ConfigFile(folder), *service, tick);
-    });
+    AsyncTask::run(m_context.workers.pool(),
+                   [service, config, tick] { KeepAlive::SendPulse(config, *service, tick); });
 }
 
 bool CVozorPlayerDlg::event(QEvent* event) {

@@ -3,6 +3,7 @@
 #include "common/Cipher.h"
 #include "platform/IniFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -101,4 +102,20 @@ TEST_F(ConfigFileTest, DeploymentValuesFallBackToBuiltInOnes) {
     EXPECT_EQ(m_config.fallbackUrl(2), QStringLiteral("http://127.0.0.3:7006"));
     EXPECT_EQ(m_config.adServer(), QStringLiteral("127.0.0.2"));
     EXPECT_EQ(m_config.probeHost(1), ConfigFile::defaultProbeHost(1));
+}
+
+TEST_F(ConfigFileTest, BesideAnInstalledFileTheUsersOwnHoldsWhatItWritesAndWhatItForgot) {
+    storeRaw(QStringLiteral("ServerUrl"), *EncryptText(QStringLiteral("http://installed")));
+    storeRaw(QStringLiteral("UserInfo"), *EncryptText(QStringLiteral("old<EOF>pw<EOF>")));
+    const QByteArray installedBefore = fileText();
+    QTemporaryDir own;
+    const ConfigFile config(own.path(), m_dir.path());
+
+    EXPECT_EQ(config.serverUrl(ConfigFile::kServerUrlForLogin), QStringLiteral("http://installed"));
+    EXPECT_EQ(config.userInfo(), QStringLiteral("old<EOF>pw<EOF>"));
+    ASSERT_EQ(config.writeUserInfo(QString()), ConfigFile::WriteResult::Written);
+    EXPECT_EQ(config.userInfo(), QString()) << "a forgotten login stays forgotten";
+    EXPECT_EQ(config.serverUrl(ConfigFile::kServerUrlForLogin), QStringLiteral("http://installed"));
+    EXPECT_EQ(fileText(), installedBefore) << "the installed file is never written";
+    EXPECT_EQ(config.filePath(), QDir(own.path()).filePath(QStringLiteral("confignew.ini")));
 }

@@ -41,7 +41,7 @@ protected:
 }  // namespace
 
 TEST_F(CAdvertiseDlgTest, WithoutAPageTheBannerIsAnEmptyDarkStrip) {
-    CAdvertiseDlg banner(m_folder.path(), nullptr);
+    CAdvertiseDlg banner(m_folder.path(), m_folder.path(), nullptr);
     banner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
     EXPECT_EQ(banner.size(), QSize(208, 70));
@@ -57,7 +57,7 @@ TEST_F(CAdvertiseDlgTest, ThePageShowsWithItsImageAndARewrittenPageOnTheNextRepa
     writePage(
         "<html><body bgcolor=\"#0000c0\"><img src=\"img/red.png\"/>"
         "<p>新番組スタート</p></body></html>");
-    CAdvertiseDlg banner(m_folder.path(), nullptr);
+    CAdvertiseDlg banner(m_folder.path(), m_folder.path(), nullptr);
     banner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
     EXPECT_TRUE(banner.view()->toPlainText().contains(QStringLiteral("新番組スタート")));
@@ -86,7 +86,7 @@ TEST_F(CAdvertiseDlgTest, APictureReplacedBesideAnUnchangedPageShowsOnTheNextRep
     };
     savePicture(qRgb(220, 0, 0));
     writePage("<html><body><img src=\"img/ad.png\"/></body></html>");
-    CAdvertiseDlg banner(m_folder.path(), nullptr);
+    CAdvertiseDlg banner(m_folder.path(), m_folder.path(), nullptr);
     banner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
     ASSERT_EQ(banner.grab().toImage().pixel(20, 20), qRgb(220, 0, 0));
@@ -94,4 +94,22 @@ TEST_F(CAdvertiseDlgTest, APictureReplacedBesideAnUnchangedPageShowsOnTheNextRep
     savePicture(qRgb(0, 200, 0));
     banner.update();
     EXPECT_EQ_SOON(banner.grab().toImage().pixel(20, 20), qRgb(0, 200, 0), 5000);
+}
+
+TEST_F(CAdvertiseDlgTest, TheInstalledPageShowsUntilTheUsersOwnBannerArrives) {
+    writePage("<html><body><p>インストール済み</p></body></html>");
+    QTemporaryDir own;
+    CAdvertiseDlg banner(own.path(), m_folder.path(), nullptr);
+    banner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
+    EXPECT_TRUE(banner.view()->toPlainText().contains(QStringLiteral("インストール済み")));
+
+    const QString page = QDir(own.path()).filePath(QStringLiteral("Advertise/Fix/index.html"));
+    QDir().mkpath(QFileInfo(page).absolutePath());
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html><body><p>新しいバナー</p></body></html>");
+    file.close();
+    banner.update();
+    ASSERT_SOON(banner.view()->toPlainText().contains(QStringLiteral("新しいバナー")), 5000);
 }
