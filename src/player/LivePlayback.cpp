@@ -159,6 +159,7 @@ void LivePlayback::stop() {
     }
     m_view.surface().clearPicture();
     m_view.showNotice(PlayerView::Notice::None);
+    m_view.setAccessibleDescription(QString());
 }
 
 void LivePlayback::progress() {

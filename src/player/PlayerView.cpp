@@ -13,6 +13,7 @@
 
 PlayerView::PlayerView(QWidget* parent, const QString& preferredOutput) : QWidget(parent) {
     setObjectName(QStringLiteral("playerView"));
+    setAccessibleName(ZarTexts::pictureName());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_surface = VideoSurfaces::create(this, preferredOutput);
@@ -64,6 +65,7 @@ PlayerView::~PlayerView() = default;
 
 void PlayerView::setChannel(const QString& name) {
     m_channel = name;
+    setAccessibleDescription(name.isEmpty() ? QString() : ZarTexts::playing(name));
 }
 
 void PlayerView::showNotice(Notice notice, int attempt) {

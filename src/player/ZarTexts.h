@@ -27,5 +27,12 @@ inline QString unmuted() {
 inline QString noSoundOutput() {
     return QStringLiteral("音声出力がありません");
 }
+// What a screen reader calls the picture, and what it says plays there.
+inline QString pictureName() {
+    return QStringLiteral("映像");
+}
+inline QString playing(const QString& channel) {
+    return QStringLiteral("再生中: %1").arg(channel);
+}
 
 }  // namespace ZarTexts

@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -47,6 +48,7 @@ ChannelTreeModel::~ChannelTreeModel() = default;
 void ChannelTreeModel::Fill(const ChannelList& lists) {
     beginResetModel();
     m_sets.clear();
+    m_playing = nullptr;
     // One pass sorts the channels by group and the groups by set, so filling costs as much as
     // the list is long.
     QHash<int, std::vector<const ChannelInfo*>> channelsOf;
@@ -103,6 +105,7 @@ void ChannelTreeModel::addChannels(ChannelNode& group,
 void ChannelTreeModel::Clear() {
     beginResetModel();
     m_sets.clear();
+    m_playing = nullptr;
     endResetModel();
 }
 
@@ -149,6 +152,10 @@ const ChannelNode* ChannelTreeModel::ReplaceGroup(const ChannelNode* group, cons
     auto& groups = m_sets;
     if (group != nullptr && group->m_parent == nullptr && group->isCollection()) {
         const int row = group->m_row;
+        // A mark on a row that goes would point at nothing; the caller puts it where it belongs.
+        if (m_playing != nullptr && (m_playing == group || m_playing->parent() == group)) {
+            m_playing = nullptr;
+        }
         beginRemoveRows({}, row, row);
         groups.erase(groups.begin() + row);
         renumber(groups, static_cast<size_t>(row));
@@ -223,6 +230,19 @@ bool ChannelTreeModel::inCollection(const ChannelNode* row) {
     return group != nullptr && group->isCollection();
 }
 
+void ChannelTreeModel::setPlayingRow(const ChannelNode* row) {
+    const ChannelNode* before = std::exchange(m_playing, row);
+    if (before == row) {
+        return;
+    }
+    for (const ChannelNode* changed : {before, row}) {
+        if (changed != nullptr) {
+            const QModelIndex at = indexOf(changed);
+            emit dataChanged(at, at, {Qt::AccessibleTextRole});
+        }
+    }
+}
+
 QModelIndex ChannelTreeModel::indexOf(const ChannelNode* row) const {
     return row != nullptr ? createIndex(row->m_row, 0, const_cast<ChannelNode*>(row))
                           : QModelIndex();
@@ -270,6 +290,8 @@ QVariant ChannelTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return row->text();
+        case Qt::AccessibleTextRole:
+            return row == m_playing ? row->text() + kPlayingMark : row->text();
         case kChannelRole:
             return QVariant::fromValue(static_cast<const void*>(row->m_channel));
         case kNodeRole:

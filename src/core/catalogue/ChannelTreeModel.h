@@ -109,6 +109,12 @@ public:
     // ROW is one of the user's groups or one of their rows.
     static bool inCollection(const ChannelNode* row);
 
+    // The row marked as playing (none: nothing plays). A screen reader hears the mark with the
+    // row's text, as a viewer sees it beside the row.
+    const ChannelNode* playingRow() const { return m_playing; }
+    void setPlayingRow(const ChannelNode* row);
+    inline static const QString kPlayingMark = QStringLiteral("、再生中");
+
     QModelIndex indexOf(const ChannelNode* row) const;
     static const ChannelNode* nodeOf(const QModelIndex& index);
 
@@ -127,4 +133,5 @@ private:
     static void renumber(ChannelNode::Rows& rows, size_t from);
 
     ChannelNode::Rows m_sets;
+    const ChannelNode* m_playing = nullptr;  // compared, never followed
 };

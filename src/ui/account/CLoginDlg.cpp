@@ -86,6 +86,14 @@ CLoginDlg::CLoginDlg(ClientSession& session, QWidget* notify)
     m_login->setGeometry(200, 130, 57, 22);
     m_login->SetBitmaps(273, 272, 274, 272);
 
+    // The labels are part of the painted card; a screen reader hears them as the names.
+    m_close->setAccessibleName(QStringLiteral("閉じる"));
+    m_id->setAccessibleName(QStringLiteral("VELO ID"));
+    m_password->setAccessibleName(QStringLiteral("パスワード"));
+    m_remember->setAccessibleName(QStringLiteral("自動ログイン"));
+    m_login->setAccessibleName(QStringLiteral("ログイン"));
+    m_register->setAccessibleName(QStringLiteral("新規登録はこちら"));
+    m_forgot->setAccessibleName(QStringLiteral("パスワードを忘れた"));
     connect(m_close, &QAbstractButton::clicked, this, [this] { done(0); });
     connect(m_login, &QAbstractButton::clicked, this, &CLoginDlg::onLogin);
     connect(m_register, &QAbstractButton::clicked, this, &CLoginDlg::onRegister);

@@ -57,7 +57,7 @@ void CChannelTreeCtrl::setItemChannel(const ChannelNode* item, const ChannelInfo
 void CChannelTreeCtrl::FillChannelTree(const ChannelList& lists) {
     m_hot = nullptr;
     m_pressed = nullptr;
-    m_playing = nullptr;
+    m_model.setPlayingRow(nullptr);
     m_favourites = nullptr;
     m_recents = nullptr;
     showFiltered(false);
@@ -144,8 +144,8 @@ void CChannelTreeCtrl::replaceCollection(const ChannelNode*& group, const QStrin
     };
     // The playing mark and the chosen item stay on their channels: in the new group when it
     // shows them, otherwise in the list itself.
-    const bool movePlaying = inOld(m_playing);
-    const ChannelInfo* playing = movePlaying ? itemChannel(m_playing) : nullptr;
+    const bool movePlaying = inOld(m_model.playingRow());
+    const ChannelInfo* playing = movePlaying ? itemChannel(m_model.playingRow()) : nullptr;
     const bool moveCurrent = inOld(currentItem());
     const ChannelInfo* current = moveCurrent ? itemChannel(currentItem()) : nullptr;
     if (inOld(m_hot)) {
@@ -163,7 +163,7 @@ void CChannelTreeCtrl::replaceCollection(const ChannelNode*& group, const QStrin
         return itemForChannel(channel);
     };
     if (movePlaying) {
-        m_playing = playing != nullptr ? find(playing) : nullptr;
+        m_model.setPlayingRow(playing != nullptr ? find(playing) : nullptr);
     }
     if (moveCurrent) {
         const ChannelNode* moved = current != nullptr ? find(current) : nullptr;
@@ -318,7 +318,7 @@ void CChannelTreeCtrl::ClearPlayingItem() {
 }
 
 void CChannelTreeCtrl::setPlaying(const ChannelNode* item) {
-    m_playing = item;
+    m_model.setPlayingRow(item);
     viewport()->update();
 }
 

@@ -107,7 +107,7 @@ public:
     bool CreateGroupMarks();
 
     const ChannelNode* hotItem() const { return m_hot; }
-    const ChannelNode* playingItem() const { return m_playing; }
+    const ChannelNode* playingItem() const { return m_model.playingRow(); }
     void ClearPlayingItem();
     // The font ITEM is drawn in.
     QFont fontOf(const ChannelNode* item) const;
@@ -192,7 +192,6 @@ private:
     QWidget* m_owner;
     const ChannelNode* m_hot = nullptr;
     const ChannelNode* m_pressed = nullptr;  // compared, never followed: it may have gone
-    const ChannelNode* m_playing = nullptr;
     const ChannelNode* m_favourites = nullptr;
     const ChannelNode* m_recents = nullptr;
     ChannelTreeModel m_model;

@@ -91,6 +91,10 @@ void CSidePanel::listFilled(const ChannelList& lists, std::shared_ptr<const Chan
 void CSidePanel::placeControls() {
     m_hide->setToolTip(kHideTip);
     m_show->setToolTip(kShowTip);
+    m_hide->setAccessibleName(kHideTip);
+    m_show->setAccessibleName(kShowTip);
+    m_tree->setAccessibleName(kTreeName);
+    m_ad->setAccessibleName(kAdName);
     m_hide->setGeometry(580, 198, 6, 9);
     m_hide->SetBitmaps(156, 155, 157, 157);
     m_show->setGeometry(580, 198, 6, 9);
@@ -161,9 +165,11 @@ void CSidePanel::refreshStatus(const SessionRecord& record) {
     if (record.IsSignedIn() != 0) {
         m_status->setText(shortenedStatus(kWelcome + record.GetDisplayName()));
         m_signIn->SetBitmaps(276, 275, 277, 275);
+        m_signIn->setAccessibleName(kSignOutName);
     } else {
         m_status->setText(kPleaseSignIn);
         m_signIn->SetBitmaps(273, 272, 274, 272);
+        m_signIn->setAccessibleName(kSignInName);
     }
     m_client->update(m_status->geometry());
 }

@@ -26,6 +26,11 @@ public:
     inline static const QString kPleaseSignIn = QStringLiteral("ログインしてください!");
     inline static const QString kHideTip = QStringLiteral("側面を隠されます");
     inline static const QString kShowTip = QStringLiteral("側面を表示します");
+    // What a screen reader calls the parts that show no text of their own.
+    inline static const QString kTreeName = QStringLiteral("チャンネル一覧");
+    inline static const QString kSignInName = QStringLiteral("ログイン");
+    inline static const QString kSignOutName = QStringLiteral("ログアウト");
+    inline static const QString kAdName = QStringLiteral("広告");
 
     // OWNER receives the list's play requests; CLIENT is the area the parts live on; the
     // advertisements come from DATAFOLDER, where the client writes, or the program folder FOLDER.

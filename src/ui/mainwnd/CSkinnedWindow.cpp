@@ -1,5 +1,6 @@
 #include "mainwnd/CSkinnedWindow.h"
 
+#include "mainwnd/CCaptionKey.h"
 #include "mainwnd/CClientArea.h"
 
 #include <QHelpEvent>
@@ -23,6 +24,21 @@ CSkinnedWindow::CSkinnedWindow(const QString& programFolder, QWidget* parent)
     m_client->onPaint = [this](QPainter& p) { paintClient(p); };
     m_client->onResize = [this] { layoutClient(); };
     m_client->setMouseTracking(true);
+
+    for (const SkinFrame::Button button :
+         {SkinFrame::kNoButton, SkinFrame::kTopMost, SkinFrame::kMinimise, SkinFrame::kMaximise,
+          SkinFrame::kClose}) {
+        auto* key = new CCaptionKey(this);
+        m_keys[button] = key;
+        connect(key, &QAbstractButton::clicked, this, [this, button] {
+            if (button == SkinFrame::kNoButton) {
+                showWindowMenu();
+            } else {
+                pressCaptionButton(button);
+            }
+        });
+    }
+    placeCaptionKeys();
 
     m_dragTimer.setInterval(kDragTickMs);
     connect(&m_dragTimer, &QTimer::timeout, this, [this] { dragTick(m_dragging, QCursor::pos()); });
@@ -49,6 +65,52 @@ void CSkinnedWindow::paintEvent(QPaintEvent*) {
     m_frameState.topMost = m_topMost;
     m_frameState.maximised = isMaximized();
     m_frame->paint(p, size(), m_frameState, windowIcon().pixmap(64, 64));
+    placeCaptionKeys();
+}
+
+void CSkinnedWindow::placeCaptionKeys() {
+    const QString names[5] = {kMenuName, (m_topMost ? kCancelTopMostTip : kTopMostTip).trimmed(),
+                              kMinimiseName, isMaximized() ? kRestoreName : kMaximiseName,
+                              kCloseName};
+    for (int b = 0; b < 5; ++b) {
+        const auto button = static_cast<SkinFrame::Button>(b);
+        const QRect at =
+            button == SkinFrame::kNoButton ? m_frame->iconRect() : m_frame->buttonRect(button);
+        if (m_keys[b]->geometry() != at) {
+            m_keys[b]->setGeometry(at);
+        }
+        if (m_keys[b]->accessibleName() != names[b]) {
+            m_keys[b]->setAccessibleName(names[b]);
+        }
+    }
+}
+
+void CSkinnedWindow::pressCaptionButton(SkinFrame::Button button) {
+    switch (button) {
+        case SkinFrame::kTopMost:
+            if (m_topMost) {
+                cancelTopMost();
+            } else {
+                makeTopMost();
+            }
+            update(captionArea());
+            break;
+        case SkinFrame::kClose:
+            closeFromCaption();
+            break;
+        case SkinFrame::kMinimise:
+            showMinimized();
+            break;
+        case SkinFrame::kMaximise:
+            if (isMaximized()) {
+                showNormal();
+            } else {
+                showMaximized();
+            }
+            break;
+        default:
+            break;
+    }
 }
 
 void CSkinnedWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -102,11 +164,7 @@ void CSkinnedWindow::mousePressEvent(QMouseEvent* event) {
         if (button == SkinFrame::kTopMost) {
             // This button acts on the press; until it is released it shows the pressed face of
             // the state the press brought.
-            if (m_topMost) {
-                cancelTopMost();
-            } else {
-                makeTopMost();
-            }
+            pressCaptionButton(button);
             m_frameState.pressed = button;
             update(captionArea());
             return;
@@ -136,22 +194,8 @@ void CSkinnedWindow::mouseReleaseEvent(QMouseEvent* event) {
         m_frame->buttonAt(at) != pressed) {
         return;
     }
-    switch (pressed) {
-        case SkinFrame::kClose:
-            closeFromCaption();
-            break;
-        case SkinFrame::kMinimise:
-            showMinimized();
-            break;
-        case SkinFrame::kMaximise:
-            if (isMaximized()) {
-                showNormal();
-            } else {
-                showMaximized();
-            }
-            break;
-        default:
-            break;
+    if (pressed != SkinFrame::kTopMost) {
+        pressCaptionButton(pressed);
     }
 }
 
@@ -195,6 +239,7 @@ QString CSkinnedWindow::captionTip(QPoint point) const {
 
 void CSkinnedWindow::setTopMostFlag(bool on) {
     m_topMost = on;
+    placeCaptionKeys();
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible) {
@@ -216,6 +261,9 @@ void CSkinnedWindow::cancelTopMost() {
 }
 
 void CSkinnedWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        placeCaptionKeys();  // maximise or restore
+    }
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
         m_maximisedBeforeMinimise = (change->oldState() & Qt::WindowMaximized) != 0 ||

@@ -10,6 +10,7 @@ class QMenu;
 #include <memory>
 
 class CClientArea;
+class QAbstractButton;
 class QPainter;
 
 // A top-level window with the program's painted frame: the caption with its icon and buttons
@@ -23,6 +24,12 @@ public:
     inline static const QString kTopMostTip = QStringLiteral("トップ ");
     inline static const QString kCancelTopMostTip = QStringLiteral("キャンセルトップ ");
     inline static const QString kCloseItem = QStringLiteral("閉じる(&C)");
+    // What the caption's buttons are called for the keyboard and a screen reader.
+    inline static const QString kMenuName = QStringLiteral("メニュー");
+    inline static const QString kMinimiseName = QStringLiteral("最小化");
+    inline static const QString kMaximiseName = QStringLiteral("最大化");
+    inline static const QString kRestoreName = QStringLiteral("元に戻す");
+    inline static const QString kCloseName = QStringLiteral("閉じる");
     static constexpr int kDragTickMs = 20;
 
     // PROGRAMFOLDER holds the skin folder the frame is painted from.
@@ -42,6 +49,10 @@ public:
     QString captionTip(QPoint point) const;
     // Brings a minimised window back as it was before, maximised or not.
     void restoreFromMinimised();
+    // What a click on one of the caption's buttons does.
+    void pressCaptionButton(SkinFrame::Button button);
+    // The keyboard's stand-in for a caption button (the window menu's icon for kNoButton).
+    QAbstractButton* captionKey(SkinFrame::Button button) const { return m_keys[button]; }
 
 protected:
     // The window menu's first item, opened from the caption's icon; none when empty.
@@ -69,8 +80,10 @@ private:
     void stopDrag();
     void showWindowMenu();
     QRect captionArea() const;
+    void placeCaptionKeys();
 
     std::unique_ptr<SkinFrame> m_frame;
+    QAbstractButton* m_keys[5] = {};
     CClientArea* m_client = nullptr;
     SkinFrame::State m_frameState;
     bool m_topMost = false;

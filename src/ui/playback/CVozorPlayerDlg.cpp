@@ -18,6 +18,7 @@ CVozorPlayerDlg::CVozorPlayerDlg(AppContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_control(std::make_unique<CDsopocx>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_topStrip.load(QStringLiteral(":/bitmap/145"));
+    setAccessibleName(kPaneName);
     m_static1017 = new QLabel(this);
     m_static1017->setGeometry(0, 0, 585, 452);
     m_static1017->hide();

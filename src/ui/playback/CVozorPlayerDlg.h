@@ -18,6 +18,8 @@ class CVozorPlayerDlg : public QWidget {
     Q_OBJECT
 
 public:
+    // What a screen reader calls the pane the picture plays in.
+    inline static const QString kPaneName = QStringLiteral("再生画面");
     static constexpr int kPulsePeriodMs = 600000;
     static constexpr int kReadyWaitMs = 5000;
     static constexpr int kReadyPollMs = 10;

@@ -4,6 +4,7 @@
 
 CSearchEdit::CSearchEdit(QWidget* parent) : CCueEdit(parent) {
     SetCueText(kCue);
+    setAccessibleName(kCue);
     setNormalTextColour(Qt::white);
     setFrame(false);
     setStyleSheet(

@@ -1,5 +1,6 @@
 #include "widgets/CSkinButton.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 namespace {
@@ -34,6 +35,34 @@ void CSkinButton::paintEvent(QPaintEvent*) {
     if (isDown() && !m_pressed.isNull()) {
         p.drawPixmap(0, 0, m_pressed);
     }
+    if (m_keyboardFocus && hasFocus()) {
+        PaintKeyboardFocus(p, rect());
+    }
+}
+
+void CSkinButton::focusInEvent(QFocusEvent* event) {
+    m_keyboardFocus = IsKeyboardFocus(event->reason());
+    update();
+    QAbstractButton::focusInEvent(event);
+}
+
+void CSkinButton::focusOutEvent(QFocusEvent* event) {
+    m_keyboardFocus = false;
+    update();
+    QAbstractButton::focusOutEvent(event);
+}
+
+void PaintKeyboardFocus(QPainter& painter, const QRect& area) {
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(120, 200, 255), 1, Qt::DotLine));
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+    painter.restore();
+}
+
+bool IsKeyboardFocus(Qt::FocusReason reason) {
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+           reason == Qt::ShortcutFocusReason;
 }
 
 void CSkinButton::enterEvent(QEnterEvent* event) {

@@ -4,7 +4,8 @@
 #include <QPixmap>
 
 // A push button drawn only from bitmaps: a normal face, a face while the pointer is over it, and
-// a pressed face drawn over either. No text, border or focus mark of its own; Tab reaches it.
+// a pressed face drawn over either. No text or border of its own; Tab reaches it, and while the
+// keyboard brought the focus there a dotted outline says so (a click leaves no mark).
 class CSkinButton : public QAbstractButton {
     Q_OBJECT
 
@@ -20,6 +21,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QPixmap m_normal;
@@ -27,4 +30,10 @@ private:
     QPixmap m_spare;  // kept, never drawn
     QPixmap m_hoverFace;
     bool m_hover = false;
+    bool m_keyboardFocus = false;
 };
+
+// The outline a skinned control shows while the keyboard has brought the focus to it.
+void PaintKeyboardFocus(QPainter& painter, const QRect& area);
+// The focus came from the keyboard (Tab, Backtab, a shortcut), not from a click.
+bool IsKeyboardFocus(Qt::FocusReason reason);

@@ -112,6 +112,12 @@ TEST_F(ChannelTreeModelTest, CollectionsComeAndGoAtTheTopAboveEverySet) {
     EXPECT_EQ(m_model.rowOf(channel(4))->parent()->text(), QStringLiteral("映画"));
     EXPECT_TRUE(ChannelTreeModel::inCollection(favourites->child(0)));
     EXPECT_FALSE(ChannelTreeModel::inCollection(m_model.rowOf(channel(4))));
+    // A screen reader hears the playing mark; the row that goes takes its mark with it.
+    m_model.setPlayingRow(favourites->child(0));
+    EXPECT_EQ(m_model.indexOf(favourites->child(0)).data(Qt::AccessibleTextRole).toString(),
+              QStringLiteral("シネマ2、再生中"));
+    favourites = m_model.ReplaceGroup(favourites, QStringLiteral("お気に入り"), 0, {channel(0)});
+    EXPECT_EQ(m_model.playingRow(), nullptr);
 
     // Replaced by a group with other channels, then by none: the group goes.
     favourites = m_model.ReplaceGroup(favourites, QStringLiteral("お気に入り"), 0, {channel(0)});
