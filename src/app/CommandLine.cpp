@@ -17,15 +17,15 @@ struct QtOption {
 // value after '=' or as the next argument). Anything else is a mistake of the caller's, which
 // Qt would pass over without a word.
 constexpr std::array kQtOptions{
-    QtOption{"platform", true},   QtOption{"platformpluginpath", true},
+    QtOption{"platform", true},      QtOption{"platformpluginpath", true},
     QtOption{"platformtheme", true}, QtOption{"plugin", true},
     QtOption{"qmljsdebugger", true}, QtOption{"qwindowgeometry", true},
-    QtOption{"qwindowicon", true}, QtOption{"qwindowtitle", true},
-    QtOption{"session", true},    QtOption{"display", true},
-    QtOption{"geometry", true},   QtOption{"name", true},
-    QtOption{"style", true},      QtOption{"stylesheet", true},
-    QtOption{"reverse", false},   QtOption{"widgetcount", false},
-    QtOption{"nograb", false},    QtOption{"dograb", false},
+    QtOption{"qwindowicon", true},   QtOption{"qwindowtitle", true},
+    QtOption{"session", true},       QtOption{"display", true},
+    QtOption{"geometry", true},      QtOption{"name", true},
+    QtOption{"style", true},         QtOption{"stylesheet", true},
+    QtOption{"reverse", false},      QtOption{"widgetcount", false},
+    QtOption{"nograb", false},       QtOption{"dograb", false},
     QtOption{"sync", false},
 };
 
@@ -72,8 +72,9 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args) {
 }
 
 std::string CommandLine::helpText() {
-    return std::string("usage: velo [OPTION]...\n"
-                       "VELO ") +
+    return std::string(
+               "usage: velo [OPTION]...\n"
+               "VELO ") +
            kProgramVersion +
            ", a client for a subscription live-television service.\n"
            "It reads its program folder (confignew.ini, codec/, skin/) beside its executable.\n"

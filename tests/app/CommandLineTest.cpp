@@ -23,7 +23,8 @@ TEST(CommandLine, HelpVersionAndRefusalsWithoutADisplay) {
     const QString cli = QStringLiteral(VELO_CLI_PATH);
     const QString version = QRegularExpression::escape(QLatin1String(kProgramVersion));
     const QString help = QStringLiteral(
-        "usage: velo \\[OPTION\\]\\.\\.\\.\\n(.*\\n)*  -h, --help .+\\n  -V, --version .+\\n(.*\\n)*");
+        "usage: velo \\[OPTION\\]\\.\\.\\.\\n(.*\\n)*  -h, --help .+\\n  -V, --version "
+        ".+\\n(.*\\n)*");
     const Case cases[] = {
         {"velo", {"--version"}, 0, "velo " + version + "\\n", ""},
         {"velo", {"-V"}, 0, "velo " + version + "\\n", ""},
@@ -52,13 +53,11 @@ TEST(CommandLine, HelpVersionAndRefusalsWithoutADisplay) {
         EXPECT_EQ(process.exitCode(), c.exitCode);
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         const QString err = QString::fromUtf8(process.readAllStandardError());
-        EXPECT_TRUE(QRegularExpression(QRegularExpression::anchoredPattern(c.out))
-                        .match(out)
-                        .hasMatch())
+        EXPECT_TRUE(
+            QRegularExpression(QRegularExpression::anchoredPattern(c.out)).match(out).hasMatch())
             << out.toStdString();
-        EXPECT_TRUE(QRegularExpression(QRegularExpression::anchoredPattern(c.err))
-                        .match(err)
-                        .hasMatch())
+        EXPECT_TRUE(
+            QRegularExpression(QRegularExpression::anchoredPattern(c.err)).match(err).hasMatch())
             << err.toStdString();
     }
 }
