@@ -13,7 +13,8 @@ out=$(mkdir -p "${1:-$build}" && cd "${1:-$build}" && pwd)
 jobs=$(nproc)
 
 echo "== Build"
-# Debian's own build flags, which harden the binaries (lintian looks for them).
+# Debian's own build flags, all of its hardening included (lintian looks for them).
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELO_TESTS=OFF \
@@ -42,5 +43,9 @@ desktop-file-validate "$root/usr/share/applications/velo.desktop"
 echo "-- appstreamcli validate --no-net"
 appstreamcli validate --no-net --no-color "$root"/usr/share/metainfo/*.metainfo.xml
 echo "-- lintian"
-lintian --fail-on error --show-overrides "$deb"
+# Errors fail the package; warnings and notes are shown. The tags the package overrides, with
+# the reason, are in dist/lintian-overrides; here only their count.
+lintian --fail-on error --display-info "$deb" || { echo "package.sh: lintian found errors" >&2; exit 1; }
+overridden=$(lintian --show-overrides "$deb" 2>/dev/null | grep -c '^O: ' || true)
+echo "lintian: no errors; $overridden tags overridden (dist/lintian-overrides says why)"
 echo "== $deb"
