@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh package
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
-build=build-package
+build="build-package"
 out=$(mkdir -p "${1:-$build}" && cd "${1:-$build}" && pwd)
 jobs=$(nproc)
 
