@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, and nothing when they are all there already.
-# usage: scripts/deps.sh run|test
+# usage: scripts/deps.sh run|test|package
 set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
@@ -8,11 +8,14 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-to
        xvfb xauth x11-utils imagemagick xdotool libmpv-dev ffmpeg libxcb1-dev)
 test=(libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev nettle-dev clang
       libclang-rt-14-dev clang-format-14 ccache mpv dbus-daemon trayer openbox)
+# Building the Debian package and checking it.
+package=(dpkg-dev fakeroot file lintian appstream desktop-file-utils man-db ccache)
 
 case "${1:-run}" in
     run) wanted=("${build[@]}") ;;
     test) wanted=("${build[@]}" "${test[@]}") ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    package) wanted=("${build[@]}" "${package[@]}") ;;
+    *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -41,6 +41,8 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Numbers in files and libraries are read the C way, whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     setApplicationName(QStringLiteral("VELO"));
+    // Desktops match the window to the installed velo.desktop, its name and its icon, by this.
+    setDesktopFileName(QStringLiteral("velo"));
     setQuitOnLastWindowClosed(false);
     m_context.m_strExeDir = ProgramFolder::path();
     m_context.m_strDataDir = ProgramFolder::dataFolder(m_context.m_strExeDir);

@@ -328,6 +328,9 @@ ImageSet::ImageSet() {
     const QColor loginCard(18, 27, 36);
 
     add(Kind::Icon, 128, 48, 48, appIcon);
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        add(Kind::ThemeIcon, size, size, size, appIcon);
+    }
     addBitmap(129, 11, 11, [](QImage& i) { expandMark(i, false); });
     addBitmap(130, 11, 11, [](QImage& i) { expandMark(i, true); });
     addBitmap(131, 10, 20, [](QImage& i) {

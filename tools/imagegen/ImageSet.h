@@ -9,11 +9,12 @@
 // Every numbered image of the program: its kind, size and how to draw it.
 class ImageSet {
 public:
-    enum class Kind { Bitmap, Icon, Gif, Skin };
+    // ThemeIcon: the program's icon for the desktop's icon theme, one square size an entry.
+    enum class Kind { Bitmap, Icon, Gif, Skin, ThemeIcon };
 
     struct Entry {
         Kind kind;
-        int id;  // resource number; 0 for skin files
+        int id;  // resource number; 0 for skin files, the size for theme icons
         int width;
         int height;
         std::function<void(QImage&)> draw;

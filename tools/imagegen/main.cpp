@@ -41,12 +41,19 @@ int main(int argc, char* argv[]) {
             ++written;
             continue;
         }
-        const bool icon = entry.kind == ImageSet::Kind::Icon;
+        const bool theme = entry.kind == ImageSet::Kind::ThemeIcon;
+        const bool icon = entry.kind == ImageSet::Kind::Icon || theme;
         QImage image(entry.width, entry.height,
                      icon ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
         image.fill(Qt::black);
         entry.draw(image);
-        const QString path = icon ? res.filePath(QStringLiteral("icon/%1.png").arg(entry.id))
+        // Theme icons lie as the hicolor theme has them, so the folder installs as it is.
+        const QString themeFolder = QStringLiteral("hicolor/%1x%1/apps").arg(entry.id);
+        if (theme) {
+            res.mkpath(themeFolder);
+        }
+        const QString path = theme  ? res.filePath(themeFolder + QStringLiteral("/velo.png"))
+                             : icon ? res.filePath(QStringLiteral("icon/%1.png").arg(entry.id))
                              : entry.kind == ImageSet::Kind::Skin
                                  ? res.filePath(QStringLiteral("skin/%1.bmp").arg(entry.name))
                                  : res.filePath(QStringLiteral("bitmap/%1.bmp").arg(entry.id));

@@ -1,12 +1,16 @@
 #include "CliCommands.h"
 
+#include "ProgramVersion.h"
+
 #include <algorithm>
 #include <utility>
 
 namespace {
 
 // Options before the command, and what the help says after the commands.
-const char* const kHeader = "usage: velo-cli [--key HEX] [--dir DIR] COMMAND ...\n";
+const char* const kHeader =
+    "usage: velo-cli [--key HEX] [--dir DIR] COMMAND ...\n"
+    "       velo-cli --help | --version\n";
 const char* const kFooter =
     "--key HEX uses a key of 1 to 16 bytes instead of the program's (1 to 8 bytes: single mode).\n"
     "DIR defaults to the folder of the client executable.\n"
@@ -157,6 +161,10 @@ int CliCommands::run(QStringList args) {
         const QString option = args.takeFirst();
         if (option == QLatin1String("--help")) {
             return help({});
+        }
+        if (option == QLatin1String("--version")) {
+            m_out << "velo-cli " << kProgramVersion << '\n';
+            return kOk;
         }
         if (option != QLatin1String("--key") && option != QLatin1String("--dir")) {
             return badInput(QStringLiteral("unknown option: %1").arg(option));
