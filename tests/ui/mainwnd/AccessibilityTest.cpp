@@ -8,8 +8,8 @@
 #include "support/RefService.h"
 #include "support/UiFixture.h"
 
-#include <QAccessible>
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 
