@@ -5,6 +5,11 @@
 #include "VideoSurface.h"
 #include "ZarTexts.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
 #include <algorithm>
 
 LivePlayback::LivePlayback(PlayerView& view, ReconnectWatchdog::Timings timings, QObject* parent)
@@ -33,6 +38,11 @@ LivePlayback::LivePlayback(PlayerView& view, ReconnectWatchdog::Timings timings,
     });
     connect(&m_view, &PlayerView::volumeStepped, this, &LivePlayback::stepVolume);
     connect(&m_view, &PlayerView::muteToggled, this, &LivePlayback::toggleMute);
+    connect(&m_view, &PlayerView::pauseToggled, this, &LivePlayback::togglePause);
+    connect(&m_view, &PlayerView::seekStepped, this, &LivePlayback::seekBy);
+    connect(&m_view, &PlayerView::liveRequested, this, &LivePlayback::goLive);
+    connect(&m_view, &PlayerView::recordToggled, this, &LivePlayback::toggleRecording);
+    connect(&m_view, &PlayerView::stillRequested, this, &LivePlayback::saveStill);
 }
 
 LivePlayback::~LivePlayback() {
@@ -68,6 +78,10 @@ void LivePlayback::initialise() {
         });
         connect(m_player.get(), &MpvPlayer::ended, this,
                 [this](MpvPlayer::End how, int) { ended(how); });
+        connect(m_player.get(), &MpvPlayer::stillSaved, this, [this](bool saved) {
+            m_view.showNote(saved ? ZarTexts::stillSaved(QFileInfo(m_stillFile).fileName())
+                                  : ZarTexts::cannotSaveStill());
+        });
         connect(m_player.get(), &MpvPlayer::soundOutputMissing, this, [this] {
             // Said once; the sound keys then say it again instead of changing what none hears.
             m_noSound = true;
@@ -95,6 +109,10 @@ void LivePlayback::play(const QString& address, const QString& channel) {
         }
         return;
     }
+    // A recording and a held picture belong to the channel they were made on.
+    endRecording();
+    m_paused = false;
+    m_channel = channel;
     m_address = address;
     m_stopQueued = false;
     m_wanted = true;
@@ -131,6 +149,9 @@ void LivePlayback::load() {
 }
 
 void LivePlayback::stop() {
+    endRecording();
+    m_paused = false;
+    m_view.setMarks({});
     m_waiting.reset();
     m_wanted = false;
     m_pendingLoad = false;
@@ -191,6 +212,11 @@ void LivePlayback::tick() {
     if (!m_wanted) {
         return;
     }
+    showMarks();
+    // A held picture stands still on purpose: no reload takes it back to live.
+    if (m_paused) {
+        return;
+    }
     if (m_watchdog.reloadDue(now())) {
         load();
     }
@@ -244,4 +270,118 @@ void LivePlayback::save() {
     m_saveDelay.stop();
     m_settings.setVolume(m_volume);
     m_settings.setMuted(m_muted);
+}
+
+void LivePlayback::togglePause() {
+    if (!m_player || (!m_paused && !m_watchdog.playing())) {
+        return;
+    }
+    m_paused = !m_paused;
+    m_player->setPaused(m_paused);
+    if (!m_paused) {
+        // Held on purpose, not stalled: the watchdog counts from now.
+        m_watchdog.progress(now());
+    }
+    m_view.showNote(m_paused ? ZarTexts::paused() : ZarTexts::resumed());
+    showMarks();
+}
+
+void LivePlayback::seekBy(int seconds) {
+    if (!m_player || !m_watchdog.playing()) {
+        return;
+    }
+    m_player->seekBy(seconds);
+    m_view.showNote(seconds < 0 ? ZarTexts::back(-seconds) : ZarTexts::forth(seconds));
+}
+
+void LivePlayback::goLive() {
+    if (!m_player || !m_watchdog.playing()) {
+        return;
+    }
+    if (m_paused) {
+        togglePause();
+    }
+    m_player->seekToLive();
+    m_view.showNote(ZarTexts::live());
+}
+
+void LivePlayback::toggleRecording() {
+    if (!m_recording.isEmpty()) {
+        endRecording();
+        m_view.showNote(ZarTexts::recordingStopped());
+        return;
+    }
+    if (!m_player || !m_watchdog.playing()) {
+        return;
+    }
+    const QString file = fileFor(m_settings.recordFolder(), QStringLiteral(".ts"));
+    if (file.isEmpty()) {
+        m_view.showNote(ZarTexts::cannotRecord());
+        return;
+    }
+    m_recording = file;
+    m_player->setRecordFile(file);
+    m_view.showNote(ZarTexts::recordingTo(QFileInfo(file).fileName()));
+    showMarks();
+}
+
+void LivePlayback::endRecording() {
+    if (m_recording.isEmpty()) {
+        return;
+    }
+    m_recording.clear();
+    if (m_player) {
+        m_player->setRecordFile(QString());
+    }
+    showMarks();
+}
+
+void LivePlayback::saveStill() {
+    if (!m_player || !m_watchdog.playing()) {
+        return;
+    }
+    m_stillFile = fileFor(m_settings.stillFolder(), QStringLiteral(".png"));
+    if (m_stillFile.isEmpty()) {
+        m_view.showNote(ZarTexts::cannotSaveStill());
+        return;
+    }
+    m_player->saveStill(m_stillFile);
+}
+
+void LivePlayback::showMarks() {
+    QStringList marks;
+    if (!m_recording.isEmpty()) {
+        marks << ZarTexts::recording();
+    }
+    if (m_paused) {
+        marks << ZarTexts::paused();
+    }
+    const int behind = m_player ? static_cast<int>(m_player->behindLive()) : 0;
+    if (behind > 0) {
+        marks << ZarTexts::behind(behind);
+    }
+    m_view.setMarks(marks);
+}
+
+QString LivePlayback::fileFor(const QString& folder, const QString& suffix) const {
+    if (!QDir().mkpath(folder)) {
+        return {};
+    }
+    // The channel's name as the file's, without what a file name cannot hold.
+    QString name = m_channel;
+    static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    name.replace(unsafe, QStringLiteral("_"));
+    name = name.trimmed();
+    if (name.isEmpty()) {
+        name = QStringLiteral("VELO");
+    }
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+    QString path = QDir(folder).filePath(QStringLiteral("%1 %2%3").arg(name, stamp, suffix));
+    // Two in the same second get a number, so none is written over.
+    for (int n = 2; QFileInfo::exists(path); ++n) {
+        path = QDir(folder).filePath(
+            QStringLiteral("%1 %2 (%3)%4").arg(name, stamp).arg(n).arg(suffix));
+    }
+    return path;
 }

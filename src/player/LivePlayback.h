@@ -34,6 +34,8 @@ public:
     void setCredentials(const QString& id, const QString& password, const QString& authUrl);
     void play(const QString& address, const QString& channel);
     void stop();
+    bool paused() const { return m_paused; }
+    const QString& recordingFile() const { return m_recording; }
     // True while frames of the chosen channel are being shown.
     bool showingFrames() const { return m_watchdog.playing(); }
 
@@ -47,6 +49,15 @@ private:
     void stepVolume(int delta);
     void toggleMute();
     void save();
+    void togglePause();
+    void seekBy(int seconds);
+    void goLive();
+    void toggleRecording();
+    void endRecording();
+    void saveStill();
+    void showMarks();
+    // A file in FOLDER named after the channel and the moment, ending in SUFFIX.
+    QString fileFor(const QString& folder, const QString& suffix) const;
 
     PlayerView& m_view;
     std::unique_ptr<MpvPlayer> m_player;
@@ -73,4 +84,8 @@ private:
     bool m_pendingLoad = false;  // asked for before the picture had anywhere to go
     bool m_everPlayed = false;   // this channel has shown frames since it was chosen
     bool m_refused = false;      // the last failure was a refusal
+    bool m_paused = false;       // the picture is held while the stream goes on arriving
+    QString m_recording;         // the file the stream is being recorded to, or none
+    QString m_channel;
+    QString m_stillFile;  // the still being saved
 };

@@ -2,6 +2,7 @@
 
 #include "MpvLibrary.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -14,7 +15,12 @@
 
 namespace {
 
-enum : quint64 { kTimePos = 1, kCurrentAudioOutput };
+enum : quint64 { kTimePos = 1, kCurrentAudioOutput, kCacheTime };
+// Reply ids of commands that are no load: far above any load's serial.
+constexpr quint64 kSeekReply = quint64(1) << 62;
+constexpr quint64 kStillReply = kSeekReply + 1;
+// Seeking to the very newest moment would leave nothing to play; a second short of it plays on.
+constexpr double kLiveMargin = 1.0;
 
 // Options the player is made with. Sound goes to the first device that works and to nothing on
 // a machine without one, so playback never waits for a missing device.
@@ -33,6 +39,9 @@ const char* const kOptions[][2] = {
     {"volume-max", "100"},
     {"audio-client-name", "VELO"},
     {"network-timeout", "10"},
+    // What has arrived of a live stream stays in memory to be moved through: pause, back, forth.
+    {"cache", "yes"},
+    {"demuxer-seekable-cache", "yes"},
     // Short drops of an HTTP stream heal inside libavformat, without a reload.
     {"stream-lavf-o",
      "reconnect=1,reconnect_streamed=1,reconnect_on_network_error=1,"
@@ -200,6 +209,7 @@ void MpvPlayer::finishInitialise() {
         m_api->request_log_messages(m_handle, "warn");
         m_api->observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
         m_api->observe_property(m_handle, kCurrentAudioOutput, "current-ao", MPV_FORMAT_STRING);
+        m_api->observe_property(m_handle, kCacheTime, "demuxer-cache-time", MPV_FORMAT_DOUBLE);
         m_api->set_wakeup_callback(m_handle, &MpvPlayer::onWakeup, this);
     }
     if (auto done = std::exchange(m_started, {})) {
@@ -233,6 +243,9 @@ void MpvPlayer::load(const QString& address, const QStringList& headers) {
     m_entryStarted = false;
     m_entryPlaying = false;
     m_lastHttpStatus = 0;
+    m_timePos = 0;
+    m_cacheEnd = 0;
+    setPaused(false);
     const QByteArray url = address.toUtf8();
     const char* command[] = {"loadfile", url.constData(), "replace", nullptr};
     m_api->command_async(m_handle, m_loadSerial, command);
@@ -267,6 +280,57 @@ void MpvPlayer::setMuted(bool muted) {
     }
 }
 
+void MpvPlayer::setPaused(bool paused) {
+    if (m_handle != nullptr) {
+        int flag = paused ? 1 : 0;
+        m_api->set_property_async(m_handle, 0, "pause", MPV_FORMAT_FLAG, &flag);
+    }
+}
+
+void MpvPlayer::seekBy(double seconds) {
+    if (m_handle == nullptr || !m_entryPlaying) {
+        return;
+    }
+    // Forward no further than what has arrived; back as far as libmpv has kept.
+    const double target =
+        seconds > 0 ? std::min(m_timePos + seconds, m_cacheEnd - kLiveMargin) : m_timePos + seconds;
+    if (seconds > 0 && target <= m_timePos) {
+        return;
+    }
+    const QByteArray to = QByteArray::number(std::max(0.0, target), 'f', 3);
+    const char* command[] = {"seek", to.constData(), "absolute", nullptr};
+    m_api->command_async(m_handle, kSeekReply, command);
+}
+
+void MpvPlayer::seekToLive() {
+    if (behindLive() > 0) {
+        seekBy(m_cacheEnd - m_timePos);
+    }
+}
+
+double MpvPlayer::behindLive() const {
+    const double behind = m_cacheEnd - m_timePos;
+    return m_entryPlaying && behind > 2 * kLiveMargin ? behind : 0.0;
+}
+
+void MpvPlayer::setRecordFile(const QString& path) {
+    if (m_handle != nullptr) {
+        const QByteArray file = QFile::encodeName(path);
+        const char* value = file.constData();
+        m_api->set_property_async(m_handle, 0, "stream-record", MPV_FORMAT_STRING, &value);
+    }
+}
+
+void MpvPlayer::saveStill(const QString& path) {
+    if (m_handle == nullptr || !m_entryPlaying) {
+        emit stillSaved(false);
+        return;
+    }
+    const QByteArray file = QFile::encodeName(path);
+    const char* command[] = {"screenshot-to-file", file.constData(), "video", nullptr};
+    m_api->command_async(m_handle, kStillReply, command);
+}
+
 // Called on one of libmpv's threads: only queue the reading to the GUI thread, once.
 void MpvPlayer::onWakeup(void* self) {
     auto* player = static_cast<MpvPlayer*>(self);
@@ -297,6 +361,10 @@ void MpvPlayer::drain() {
 void MpvPlayer::handle(const mpv_event& event) {
     switch (event.event_id) {
         case MPV_EVENT_COMMAND_REPLY: {
+            if (event.reply_userdata == kStillReply) {
+                emit stillSaved(event.error >= 0);
+                return;
+            }
             // The reply to the latest load names its playlist entry.
             if (event.reply_userdata != m_loadSerial || event.data == nullptr) {
                 return;
@@ -378,9 +446,17 @@ void MpvPlayer::handle(const mpv_event& event) {
                 }
                 return;
             }
+            if (event.reply_userdata == kCacheTime) {
+                const auto* property = static_cast<const mpv_event_property*>(event.data);
+                if (property->format == MPV_FORMAT_DOUBLE) {
+                    m_cacheEnd = *static_cast<const double*>(property->data);
+                }
+                return;
+            }
             if (event.reply_userdata == kTimePos && m_entryStarted) {
                 const auto* property = static_cast<const mpv_event_property*>(event.data);
                 if (property->format == MPV_FORMAT_DOUBLE) {
+                    m_timePos = *static_cast<const double*>(property->data);
                     emit positionMoved();
                 }
             }

@@ -44,6 +44,19 @@ public:
     void setVolume(int volume);
     void setMuted(bool muted);
 
+    // Live television held and moved through within what libmpv has kept of the stream: the
+    // picture pauses while the stream goes on arriving, moves SECONDS back or forth (never past
+    // what has arrived), and goes back to the newest picture. A load always starts unpaused.
+    void setPaused(bool paused);
+    void seekBy(double seconds);
+    void seekToLive();
+    // How far the picture is behind the newest that has arrived, in seconds (0 when live).
+    double behindLive() const;
+    // The stream as it arrives is written to PATH as well, until the empty path ends it.
+    void setRecordFile(const QString& path);
+    // The picture now shown is saved to PATH; stillSaved says whether it was.
+    void saveStill(const QString& path);
+
     // The entry of the latest load, once libmpv has named it (0 before).
     qint64 currentEntry() const { return m_entry; }
     // True once the current entry has started playing (its first frame is ready), until it ends.
@@ -58,6 +71,7 @@ signals:
     // Sound found no device and goes to nothing: every output asked for before the silent one
     // failed to open.
     void soundOutputMissing();
+    void stillSaved(bool saved);
 
 private:
     struct Start;
@@ -82,4 +96,6 @@ private:
     PendingEnd m_pendingEnd = PendingEnd::None;  // the current entry ended in this drain
     QByteArray m_audioOutputs;                   // the outputs asked for, in order
     bool m_soundMissingSaid = false;
+    double m_timePos = 0;   // where the picture is in the stream
+    double m_cacheEnd = 0;  // the newest moment of the stream that has arrived
 };

@@ -48,6 +48,22 @@ bool PlayerSettings::hardwareDecoding() const {
            value != QLatin1String("off");
 }
 
+QString PlayerSettings::recordFolder() const {
+    const QString chosen = read(QStringLiteral("RecordFolder"));
+    return !chosen.isEmpty()
+               ? chosen
+               : QDir(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation))
+                     .filePath(QStringLiteral("VELO"));
+}
+
+QString PlayerSettings::stillFolder() const {
+    const QString chosen = read(QStringLiteral("StillFolder"));
+    return !chosen.isEmpty()
+               ? chosen
+               : QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
+                     .filePath(QStringLiteral("VELO"));
+}
+
 bool PlayerSettings::setVolume(int volume) const {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     return IniFile::writeString(m_path, kSection, QStringLiteral("Volume"),

@@ -21,6 +21,10 @@ public:
     // Whether libmpv may decode on the graphics hardware where it can (it falls back to the
     // processor by itself where it cannot): yes unless HardwareDecoding=no.
     bool hardwareDecoding() const;
+    // Where recordings and stills go: RecordFolder= and StillFolder=, otherwise "VELO" in the
+    // user's videos and pictures folders.
+    QString recordFolder() const;
+    QString stillFolder() const;
 
     bool setVolume(int volume) const;
     bool setMuted(bool muted) const;

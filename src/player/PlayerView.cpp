@@ -47,7 +47,10 @@ PlayerView::PlayerView(QWidget* parent, const QString& preferredOutput) : QWidge
             emit surfaceReady();
         },
         [this](QPainter& p, const QRect& area) { paintOverlay(p, area); },
-        [this] { return m_notice != Notice::None || !m_note.isEmpty(); },
+        [this] {
+            return m_notice != Notice::None || !m_note.isEmpty() || !m_marks.isEmpty() ||
+                   m_helpShown;
+        },
     });
 
     m_fade.setInterval(40);
@@ -117,6 +120,21 @@ void PlayerView::showNote(const QString& text) {
     m_surface->refreshOverlay();
 }
 
+void PlayerView::setMarks(const QStringList& marks) {
+    if (marks == m_marks) {
+        return;
+    }
+    m_marks = marks;
+    setProperty("marks", marks.join(QLatin1Char(' ')));
+    m_surface->refreshOverlay();
+}
+
+void PlayerView::setHelpShown(bool shown) {
+    m_helpShown = shown;
+    setProperty("helpShown", shown);
+    m_surface->refreshOverlay();
+}
+
 void PlayerView::fadeStep() {
     if (!m_noteAge.isValid() || m_noteAge.elapsed() > kNoteShownMs + kNoteFadeMs) {
         m_fade.stop();
@@ -181,11 +199,37 @@ bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
                 case Qt::Key_M:
                     emit muteToggled();
                     return true;
+                case Qt::Key_Space:
+                    emit pauseToggled();
+                    return true;
+                case Qt::Key_Left:
+                    emit seekStepped(-kSeekStep);
+                    return true;
+                case Qt::Key_Right:
+                    emit seekStepped(kSeekStep);
+                    return true;
+                case Qt::Key_End:
+                    emit liveRequested();
+                    return true;
+                case Qt::Key_R:
+                    emit recordToggled();
+                    return true;
+                case Qt::Key_S:
+                    emit stillRequested();
+                    return true;
+                case Qt::Key_H:
+                case Qt::Key_F1:
+                    setHelpShown(!m_helpShown);
+                    return true;
                 case Qt::Key_F11:
                 case Qt::Key_F:
                     setFullScreen(!m_fullScreen);
                     return true;
                 case Qt::Key_Escape:
+                    if (m_helpShown) {
+                        setHelpShown(false);
+                        return true;
+                    }
                     if (m_fullScreen) {
                         setFullScreen(false);
                         return true;
@@ -237,6 +281,7 @@ void PlayerView::paintOverlay(QPainter& p, const QRect& area) {
         p.drawText(QRect(area.left() + 16, top + titleHeight + 10, area.width() - 32, bodyHeight),
                    Qt::AlignCenter | Qt::TextSingleLine, notice);
     }
+    paintMarksAndHelp(p, area);
     if (!m_note.isEmpty() && m_noteAge.isValid()) {
         const qint64 age = m_noteAge.elapsed();
         const double opacity = age <= kNoteShownMs
@@ -257,5 +302,73 @@ void PlayerView::paintOverlay(QPainter& p, const QRect& area) {
                        Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, note.text);
             p.setOpacity(1);
         }
+    }
+}
+
+void PlayerView::paintMarksAndHelp(QPainter& p, const QRect& area) {
+    if (!m_marks.isEmpty()) {
+        QFont markFont = font();
+        markFont.setPixelSize(std::max(12, area.height() / 28));
+        markFont.setBold(true);
+        const QFontMetrics metrics(markFont);
+        const int gap = metrics.horizontalAdvance(QStringLiteral("　"));
+        int width = 0;
+        for (const QString& mark : m_marks) {
+            width += metrics.horizontalAdvance(mark) + (width > 0 ? gap : 0);
+        }
+        // A little room to spare: the picture's painter may set the text a pixel wider.
+        const QRect box(area.left() + 10, area.top() + 10, std::min(width + 20, area.width() - 20),
+                        metrics.height() + 8);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 170));
+        p.drawRoundedRect(box, 4, 4);
+        p.setFont(markFont);
+        p.save();
+        p.setClipRect(box);
+        int x = box.left() + 10;
+        for (const QString& mark : m_marks) {
+            // Red while the stream is being recorded, as a recorder's lamp is.
+            p.setPen(mark == ZarTexts::recording() ? QColor(255, 80, 80) : Qt::white);
+            const int advance = metrics.horizontalAdvance(mark);
+            p.drawText(QRect(x, box.top(), advance + 4, box.height()),
+                       Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, mark);
+            x += advance + gap;
+        }
+        p.restore();
+    }
+    if (!m_helpShown) {
+        return;
+    }
+    QFont title = font();
+    title.setPixelSize(std::max(14, area.height() / 24));
+    title.setBold(true);
+    QFont body = font();
+    body.setPixelSize(std::max(13, area.height() / 26));
+    const QStringList lines = ZarTexts::keyHelp();
+    const QFontMetrics titleMetrics(title);
+    const QFontMetrics bodyMetrics(body);
+    int width = titleMetrics.horizontalAdvance(ZarTexts::keyHelpTitle());
+    for (const QString& line : lines) {
+        width = std::max(width, bodyMetrics.horizontalAdvance(line));
+    }
+    const int height = titleMetrics.height() + 8 + int(lines.size()) * bodyMetrics.height();
+    QRect box(0, 0, std::min(width + 32, area.width() - 16),
+              std::min(height + 24, area.height() - 16));
+    box.moveCenter(area.center());
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(8, 14, 20, 232));
+    p.drawRoundedRect(box, 8, 8);
+    p.setPen(Qt::white);
+    p.setFont(title);
+    int y = box.top() + 12;
+    p.drawText(QRect(box.left() + 16, y, box.width() - 32, titleMetrics.height()), Qt::AlignLeft,
+               ZarTexts::keyHelpTitle());
+    y += titleMetrics.height() + 8;
+    p.setFont(body);
+    p.setPen(QColor(214, 226, 236));
+    for (const QString& line : lines) {
+        p.drawText(QRect(box.left() + 16, y, box.width() - 32, bodyMetrics.height()), Qt::AlignLeft,
+                   line);
+        y += bodyMetrics.height();
     }
 }

@@ -19,6 +19,7 @@ public:
     enum class Notice { None, Reconnecting, CannotPlay, Refused };
 
     static constexpr int kVolumeStep = 5;
+    static constexpr int kSeekStep = 10;
     static constexpr int kNoteShownMs = 1500;
     static constexpr int kNoteFadeMs = 600;
     static constexpr int kPointerRestMs = 3000;
@@ -31,6 +32,11 @@ public:
     void setChannel(const QString& name);
     void showNotice(Notice notice, int attempt = 0);
     void showNote(const QString& text);
+    // What stays in the picture's corner while it holds: recording, behind live (empty: none).
+    void setMarks(const QStringList& marks);
+    // The box that lists the pane's keys.
+    void setHelpShown(bool shown);
+    bool helpShown() const { return m_helpShown; }
 
     bool fullScreen() const { return m_fullScreen; }
     void setFullScreen(bool on);
@@ -40,12 +46,18 @@ signals:
     void surfaceReady();
     void volumeStepped(int delta);
     void muteToggled();
+    void pauseToggled();
+    void seekStepped(int seconds);
+    void liveRequested();
+    void recordToggled();
+    void stillRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void paintOverlay(QPainter& p, const QRect& area);
+    void paintMarksAndHelp(QPainter& p, const QRect& area);
     QString noticeText() const;
     void fadeStep();
 
@@ -54,6 +66,8 @@ private:
     Notice m_notice = Notice::None;
     int m_attempt = 0;
     QString m_note;
+    QStringList m_marks;
+    bool m_helpShown = false;
     QElapsedTimer m_noteAge;
     QTimer m_fade;
     QTimer m_pointerRest;

@@ -1,5 +1,6 @@
 #include "ZarFixture.h"
 
+#include "platform/IniFile.h"
 #include "player/OverlayNote.h"
 #include "player/PlayerSettings.h"
 #include "player/ZarTexts.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -246,4 +248,64 @@ TEST_F(PlayerComfortsTest, WithoutASoundDeviceThePaneSaysSoAndTheSoundKeysSayItA
     EXPECT_EQ(note(), ZarTexts::noSoundOutput());
     qunsetenv("ALSA_CONFIG_PATH");
     qputenv("VELO_AUDIO_OUTPUT", "null");
+}
+
+TEST_F(PlayerComfortsTest, LiveTelevisionIsHeldAndMovedThroughWithinWhatHasArrived) {
+    startPlaying();
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return m_zar.pane("framesShown").toInt() > 0; }));
+    key(Qt::Key_Space);
+    EXPECT_EQ(note(), ZarTexts::paused());
+    EXPECT_TRUE(m_zar.pane("marks").toString().contains(ZarTexts::paused()));
+    // Held for a while, the picture is then behind the stream, which went on arriving.
+    ZarFixture::waitFor([] { return false; }, 3500);
+    key(Qt::Key_Space);
+    EXPECT_EQ(note(), ZarTexts::resumed());
+    EXPECT_TRUE(ZarFixture::waitFor([&] {
+        return m_zar.pane("marks").toString().startsWith(QStringLiteral("ライブより"));
+    })) << m_zar.pane("marks").toString().toStdString();
+    key(Qt::Key_End);
+    EXPECT_EQ(note(), ZarTexts::live());
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return m_zar.pane("marks").toString().isEmpty(); }))
+        << m_zar.pane("marks").toString().toStdString();
+    EXPECT_EQ(m_zar.state(2), 1) << "it plays on, without a reload";
+}
+
+TEST_F(PlayerComfortsTest, RecordingAndStillsGoToTheirFoldersAndTheKeysAreListed) {
+    QTemporaryDir folder;
+    for (const char* key : {"RecordFolder", "StillFolder"}) {
+        ASSERT_TRUE(IniFile::writeString(m_statePath, QStringLiteral("Player"),
+                                         QString::fromLatin1(key), folder.path()));
+    }
+    startPlaying();
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return m_zar.pane("framesShown").toInt() > 0; }));
+    const auto files = [&folder](const char* pattern) {
+        return QDir(folder.path()).entryInfoList({QString::fromLatin1(pattern)}, QDir::Files);
+    };
+
+    key(Qt::Key_S);
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return note().startsWith("静止画を保存しました"); }))
+        << note().toStdString();
+    ASSERT_EQ(files("*.png").size(), 1);
+    EXPECT_TRUE(files("*.png").front().fileName().startsWith(QStringLiteral("VELOニュース24 ")));
+    EXPECT_FALSE(QImage(files("*.png").front().filePath()).isNull());
+
+    key(Qt::Key_R);
+    EXPECT_TRUE(note().startsWith(QStringLiteral("録画開始: VELOニュース24 ")))
+        << note().toStdString();
+    EXPECT_TRUE(m_zar.pane("marks").toString().startsWith(ZarTexts::recording()));
+    ASSERT_TRUE(ZarFixture::waitFor(
+        [&] { return files("*.ts").size() == 1 && files("*.ts").front().size() > 50000; }));
+    key(Qt::Key_R);
+    EXPECT_EQ(note(), ZarTexts::recordingStopped());
+    EXPECT_TRUE(m_zar.pane("marks").toString().isEmpty());
+    // What was still buffered is written as the file closes; after that, nothing more.
+    ZarFixture::waitFor([] { return false; }, 500);
+    const qint64 recorded = files("*.ts").front().size();
+    ZarFixture::waitFor([] { return false; }, 1000);
+    EXPECT_EQ(files("*.ts").front().size(), recorded) << "nothing more is written once it ends";
+
+    key(Qt::Key_H);
+    EXPECT_TRUE(m_zar.pane("helpShown").toBool());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(m_zar.pane("helpShown").toBool());
 }
