@@ -7,8 +7,10 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 #include <algorithm>
 
@@ -46,6 +48,8 @@ LivePlayback::LivePlayback(PlayerView& view, ReconnectWatchdog::Timings timings,
 }
 
 LivePlayback::~LivePlayback() {
+    // A client that closes while recording leaves the recording whole, by its final name.
+    endRecording();
     if (m_saveDelay.isActive()) {
         save();
     }
@@ -60,6 +64,7 @@ void LivePlayback::initialise() {
     }
     m_starting = std::make_unique<MpvPlayer>();
     m_starting->setHardwareDecoding(m_settings.hardwareDecoding());
+    m_starting->setTimeshiftBuffer(m_settings.timeshiftBytes(), PlayerSettings::timeshiftFolder());
     m_starting->initialise([this](bool started) {
         std::unique_ptr<MpvPlayer> player = std::move(m_starting);
         if (!started || !m_view.surface().attach(player->handle())) {
@@ -79,8 +84,7 @@ void LivePlayback::initialise() {
         connect(m_player.get(), &MpvPlayer::ended, this,
                 [this](MpvPlayer::End how, int) { ended(how); });
         connect(m_player.get(), &MpvPlayer::stillSaved, this, [this](bool saved) {
-            m_view.showNote(saved ? ZarTexts::stillSaved(QFileInfo(m_stillFile).fileName())
-                                  : ZarTexts::cannotSaveStill());
+            m_view.showNote(saved ? ZarTexts::stillSaved() : ZarTexts::cannotSaveStill());
         });
         connect(m_player.get(), &MpvPlayer::soundOutputMissing, this, [this] {
             // Said once; the sound keys then say it again instead of changing what none hears.
@@ -212,6 +216,17 @@ void LivePlayback::tick() {
     if (!m_wanted) {
         return;
     }
+    if (!m_recording.isEmpty() &&
+        QStorageInfo(QFileInfo(m_recording).absolutePath()).bytesAvailable() <
+            m_settings.recordMinFreeBytes()) {
+        endRecording();
+        m_view.showNote(ZarTexts::diskFull());
+    }
+    // What is kept never reaches further back than the bound: a picture held longer moves on.
+    const int bound = m_settings.timeshiftSeconds();
+    if (m_player && m_player->behindLive() > bound + 1) {
+        m_player->seekBy(m_player->behindLive() - bound);
+    }
     showMarks();
     // A held picture stands still on purpose: no reload takes it back to live.
     if (m_paused) {
@@ -290,7 +305,7 @@ void LivePlayback::seekBy(int seconds) {
     if (!m_player || !m_watchdog.playing()) {
         return;
     }
-    m_player->seekBy(seconds);
+    m_player->seekBy(seconds, m_settings.timeshiftSeconds());
     m_view.showNote(seconds < 0 ? ZarTexts::back(-seconds) : ZarTexts::forth(seconds));
 }
 
@@ -314,13 +329,18 @@ void LivePlayback::toggleRecording() {
     if (!m_player || !m_watchdog.playing()) {
         return;
     }
-    const QString file = fileFor(m_settings.recordFolder(), QStringLiteral(".ts"));
+    const QString file = fileFor(m_settings.recordFolder(), QStringLiteral("yyyy-MM-dd HH-mm"),
+                                 QStringLiteral(".ts"));
     if (file.isEmpty()) {
         m_view.showNote(ZarTexts::cannotRecord());
         return;
     }
-    m_recording = file;
-    m_player->setRecordFile(file);
+    // Written under a name of its own until it ends, so a file by the final name is whole; the
+    // name keeps the ending libmpv tells the file's format by.
+    m_recordingAs = file;
+    m_recording = file.chopped(3) + kPartSuffix;
+    m_recordingSince.start();
+    m_player->setRecordFile(m_recording);
     m_view.showNote(ZarTexts::recordingTo(QFileInfo(file).fileName()));
     showMarks();
 }
@@ -329,10 +349,17 @@ void LivePlayback::endRecording() {
     if (m_recording.isEmpty()) {
         return;
     }
-    m_recording.clear();
+    const QString part = std::exchange(m_recording, QString());
     if (m_player) {
         m_player->setRecordFile(QString());
     }
+    // The file keeps its inode when renamed: what libmpv still writes as it closes goes on into
+    // the file by its final name.
+    QString done = m_recordingAs;
+    for (int n = 2; QFileInfo::exists(done); ++n) {
+        done = m_recordingAs.chopped(3) + QStringLiteral(" (%1).ts").arg(n);
+    }
+    QFile::rename(part, done);
     showMarks();
 }
 
@@ -340,18 +367,19 @@ void LivePlayback::saveStill() {
     if (!m_player || !m_watchdog.playing()) {
         return;
     }
-    m_stillFile = fileFor(m_settings.stillFolder(), QStringLiteral(".png"));
-    if (m_stillFile.isEmpty()) {
+    const QString file = fileFor(m_settings.stillFolder(), QStringLiteral("yyyy-MM-dd HH-mm-ss"),
+                                 QStringLiteral(".png"));
+    if (file.isEmpty()) {
         m_view.showNote(ZarTexts::cannotSaveStill());
         return;
     }
-    m_player->saveStill(m_stillFile);
+    m_player->saveStill(file);
 }
 
 void LivePlayback::showMarks() {
     QStringList marks;
     if (!m_recording.isEmpty()) {
-        marks << ZarTexts::recording();
+        marks << ZarTexts::recording(static_cast<int>(m_recordingSince.elapsed() / 1000));
     }
     if (m_paused) {
         marks << ZarTexts::paused();
@@ -363,7 +391,8 @@ void LivePlayback::showMarks() {
     m_view.setMarks(marks);
 }
 
-QString LivePlayback::fileFor(const QString& folder, const QString& suffix) const {
+QString LivePlayback::fileFor(const QString& folder, const QString& format,
+                              const QString& suffix) const {
     if (!QDir().mkpath(folder)) {
         return {};
     }
@@ -375,8 +404,7 @@ QString LivePlayback::fileFor(const QString& folder, const QString& suffix) cons
     if (name.isEmpty()) {
         name = QStringLiteral("VELO");
     }
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+    const QString stamp = QDateTime::currentDateTime().toString(format);
     QString path = QDir(folder).filePath(QStringLiteral("%1 %2%3").arg(name, stamp, suffix));
     // Two in the same second get a number, so none is written over.
     for (int n = 2; QFileInfo::exists(path); ++n) {

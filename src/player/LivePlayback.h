@@ -21,6 +21,8 @@ class LivePlayback : public QObject {
 public:
     static constexpr int kTickMs = 250;
     static constexpr int kSaveDelayMs = 500;
+    // A recording's temporary name ends so, in place of ".ts".
+    inline static const QString kPartSuffix = QStringLiteral(".part.ts");
 
     LivePlayback(PlayerView& view, ReconnectWatchdog::Timings timings = {},
                  QObject* parent = nullptr);
@@ -57,7 +59,7 @@ private:
     void saveStill();
     void showMarks();
     // A file in FOLDER named after the channel and the moment, ending in SUFFIX.
-    QString fileFor(const QString& folder, const QString& suffix) const;
+    QString fileFor(const QString& folder, const QString& format, const QString& suffix) const;
 
     PlayerView& m_view;
     std::unique_ptr<MpvPlayer> m_player;
@@ -87,5 +89,6 @@ private:
     bool m_paused = false;       // the picture is held while the stream goes on arriving
     QString m_recording;         // the file the stream is being recorded to, or none
     QString m_channel;
-    QString m_stillFile;  // the still being saved
+    QElapsedTimer m_recordingSince;
+    QString m_recordingAs;  // its final name
 };

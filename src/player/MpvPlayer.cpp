@@ -2,6 +2,7 @@
 
 #include "MpvLibrary.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -39,7 +40,7 @@ const char* const kOptions[][2] = {
     {"volume-max", "100"},
     {"audio-client-name", "VELO"},
     {"network-timeout", "10"},
-    // What has arrived of a live stream stays in memory to be moved through: pause, back, forth.
+    // What has arrived of a live stream is kept to be moved through: pause, back, forth.
     {"cache", "yes"},
     {"demuxer-seekable-cache", "yes"},
     // Short drops of an HTTP stream heal inside libavformat, without a reload.
@@ -80,7 +81,14 @@ StartThreads& startThreads() {
     return threads;
 }
 
-mpv_handle* makeHandle(const MpvLibrary& api, const QByteArray& audio, bool hardware) {
+struct HandleOptions {
+    QByteArray audio;
+    bool hardware = true;
+    QByteArray bufferBytes;   // empty: libmpv's own bound
+    QByteArray bufferFolder;  // empty: in memory
+};
+
+mpv_handle* makeHandle(const MpvLibrary& api, const HandleOptions& options) {
     mpv_handle* handle = api.create();
     if (handle == nullptr) {
         return nullptr;
@@ -88,10 +96,20 @@ mpv_handle* makeHandle(const MpvLibrary& api, const QByteArray& audio, bool hard
     for (const auto& [name, value] : kOptions) {
         api.set_option_string(handle, name, value);
     }
-    api.set_option_string(handle, "ao", audio.constData());
+    api.set_option_string(handle, "ao", options.audio.constData());
     // Decoding on the graphics hardware where a safe method exists; libmpv falls back to the
     // processor by itself when there is none or it fails.
-    api.set_option_string(handle, "hwdec", hardware ? "auto-safe" : "no");
+    api.set_option_string(handle, "hwdec", options.hardware ? "auto-safe" : "no");
+    // The timeshift's bound holds both ways: what is kept behind the picture and what waits
+    // ahead of it while it is held.
+    if (!options.bufferBytes.isEmpty()) {
+        api.set_option_string(handle, "demuxer-max-back-bytes", options.bufferBytes.constData());
+        api.set_option_string(handle, "demuxer-max-bytes", options.bufferBytes.constData());
+    }
+    if (!options.bufferFolder.isEmpty()) {
+        api.set_option_string(handle, "cache-on-disk", "yes");
+        api.set_option_string(handle, "cache-dir", options.bufferFolder.constData());
+    }
     if (api.initialize(handle) < 0) {
         api.terminate_destroy(handle);
         return nullptr;
@@ -168,8 +186,16 @@ void MpvPlayer::initialise(std::function<void(bool)> done) {
         const int asked = qEnvironmentVariableIntValue("VELO_PLAYER_SETTLE_MS", &set);
         settleMs = set ? std::max(0, asked) : kFirstLoadDelayMs;
     }
-    const bool hardware = m_hardwareDecoding;
-    startThreads().run([this, start, audio, settleMs, hardware] {
+    HandleOptions options;
+    options.audio = audio;
+    options.hardware = m_hardwareDecoding;
+    if (m_bufferBytes > 0) {
+        options.bufferBytes = QByteArray::number(m_bufferBytes);
+    }
+    if (!m_bufferFolder.isEmpty() && QDir().mkpath(m_bufferFolder)) {
+        options.bufferFolder = QFile::encodeName(m_bufferFolder);
+    }
+    startThreads().run([this, start, options, settleMs] {
         if (settleMs > 0) {
             std::unique_lock lock(start->mutex);
             start->wake.wait_for(lock, std::chrono::milliseconds(settleMs),
@@ -179,7 +205,7 @@ void MpvPlayer::initialise(std::function<void(bool)> done) {
             }
         }
         const MpvLibrary* api = MpvLibrary::load();
-        mpv_handle* handle = api != nullptr ? makeHandle(*api, audio, hardware) : nullptr;
+        mpv_handle* handle = api != nullptr ? makeHandle(*api, options) : nullptr;
         const std::lock_guard lock(start->mutex);
         if (start->abandoned) {
             if (handle != nullptr) {
@@ -287,13 +313,14 @@ void MpvPlayer::setPaused(bool paused) {
     }
 }
 
-void MpvPlayer::seekBy(double seconds) {
+void MpvPlayer::seekBy(double seconds, double maxBehind) {
     if (m_handle == nullptr || !m_entryPlaying) {
         return;
     }
-    // Forward no further than what has arrived; back as far as libmpv has kept.
-    const double target =
-        seconds > 0 ? std::min(m_timePos + seconds, m_cacheEnd - kLiveMargin) : m_timePos + seconds;
+    // Forward no further than what has arrived; back as far as libmpv has kept and the bound
+    // allows.
+    const double target = seconds > 0 ? std::min(m_timePos + seconds, m_cacheEnd - kLiveMargin)
+                                      : std::max(m_timePos + seconds, m_cacheEnd - maxBehind);
     if (seconds > 0 && target <= m_timePos) {
         return;
     }

@@ -31,6 +31,12 @@ public:
     void initialise(std::function<void(bool)> done);
     // Before initialise: whether libmpv may decode on the graphics hardware.
     void setHardwareDecoding(bool allowed) { m_hardwareDecoding = allowed; }
+    // Before initialise: what of the stream is kept to be moved back through, at most BYTES,
+    // on disk in FOLDER (in memory when none); libmpv removes its files as the player goes.
+    void setTimeshiftBuffer(qint64 bytes, const QString& folder) {
+        m_bufferBytes = bytes;
+        m_bufferFolder = folder;
+    }
     // The start is awaited: whatever it still waits for, it waits no longer.
     void hurry();
     static constexpr int kFirstLoadDelayMs = 1500;
@@ -48,7 +54,8 @@ public:
     // picture pauses while the stream goes on arriving, moves SECONDS back or forth (never past
     // what has arrived), and goes back to the newest picture. A load always starts unpaused.
     void setPaused(bool paused);
-    void seekBy(double seconds);
+    // No further back than MAXBEHIND seconds behind the newest.
+    void seekBy(double seconds, double maxBehind = 1e9);
     void seekToLive();
     // How far the picture is behind the newest that has arrived, in seconds (0 when live).
     double behindLive() const;
@@ -85,6 +92,8 @@ private:
     std::shared_ptr<Start> m_start;  // shared with the thread that makes the player
     std::function<void(bool)> m_started;
     bool m_hardwareDecoding = true;
+    qint64 m_bufferBytes = 0;
+    QString m_bufferFolder;
     std::atomic<bool> m_drainQueued{false};
     quint64 m_loadSerial = 0;  // the reply id of the latest load
     bool m_replyPending = false;

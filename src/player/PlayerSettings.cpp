@@ -64,6 +64,37 @@ QString PlayerSettings::stillFolder() const {
                      .filePath(QStringLiteral("VELO"));
 }
 
+namespace {
+
+// A positive whole number from TEXT, or FALLBACK.
+qint64 positiveOr(const QString& text, qint64 fallback) {
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+}  // namespace
+
+int PlayerSettings::timeshiftSeconds() const {
+    return static_cast<int>(
+        std::min<qint64>(positiveOr(read(QStringLiteral("TimeshiftSeconds")), 30 * 60), 86400));
+}
+
+qint64 PlayerSettings::timeshiftBytes() const {
+    const qint64 megabytes =
+        std::min<qint64>(positiveOr(read(QStringLiteral("TimeshiftMegabytes")), 1024), 65536);
+    return megabytes * 1024 * 1024;
+}
+
+QString PlayerSettings::timeshiftFolder() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+        .filePath(QStringLiteral("timeshift"));
+}
+
+qint64 PlayerSettings::recordMinFreeBytes() const {
+    return positiveOr(read(QStringLiteral("RecordMinFreeMegabytes")), 64) * 1024 * 1024;
+}
+
 bool PlayerSettings::setVolume(int volume) const {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     return IniFile::writeString(m_path, kSection, QStringLiteral("Volume"),

@@ -25,6 +25,13 @@ public:
     // user's videos and pictures folders.
     QString recordFolder() const;
     QString stillFolder() const;
+    // The timeshift's bound: TimeshiftSeconds= (30 minutes) and TimeshiftMegabytes= (1 GiB),
+    // whichever is reached first, kept in the user's cache folder.
+    int timeshiftSeconds() const;
+    qint64 timeshiftBytes() const;
+    static QString timeshiftFolder();
+    // A recording ends before the disk is full: RecordMinFreeMegabytes= (64) stay free.
+    qint64 recordMinFreeBytes() const;
 
     bool setVolume(int volume) const;
     bool setMuted(bool muted) const;

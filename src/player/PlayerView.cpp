@@ -5,8 +5,10 @@
 #include "VideoSurface.h"
 #include "ZarTexts.h"
 
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -203,11 +205,12 @@ bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
                     emit pauseToggled();
                     return true;
                 case Qt::Key_Left:
-                    emit seekStepped(-kSeekStep);
+                case Qt::Key_Right: {
+                    const int step =
+                        key->modifiers().testFlag(Qt::ShiftModifier) ? kLongSeekStep : kSeekStep;
+                    emit seekStepped(key->key() == Qt::Key_Left ? -step : step);
                     return true;
-                case Qt::Key_Right:
-                    emit seekStepped(kSeekStep);
-                    return true;
+                }
                 case Qt::Key_End:
                     emit liveRequested();
                     return true;
@@ -217,7 +220,7 @@ bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
                 case Qt::Key_S:
                     emit stillRequested();
                     return true;
-                case Qt::Key_H:
+                case Qt::Key_Question:
                 case Qt::Key_F1:
                     setHelpShown(!m_helpShown);
                     return true;
@@ -242,6 +245,9 @@ bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress:
             m_surface->widget()->setFocus(Qt::MouseFocusReason);
             return false;
+        case QEvent::ContextMenu:
+            showMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
         case QEvent::MouseButtonDblClick:
             setFullScreen(!m_fullScreen);
             return true;
@@ -328,7 +334,7 @@ void PlayerView::paintMarksAndHelp(QPainter& p, const QRect& area) {
         int x = box.left() + 10;
         for (const QString& mark : m_marks) {
             // Red while the stream is being recorded, as a recorder's lamp is.
-            p.setPen(mark == ZarTexts::recording() ? QColor(255, 80, 80) : Qt::white);
+            p.setPen(mark.startsWith(QChar(u'●')) ? QColor(255, 80, 80) : Qt::white);
             const int advance = metrics.horizontalAdvance(mark);
             p.drawText(QRect(x, box.top(), advance + 4, box.height()),
                        Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, mark);
@@ -371,4 +377,21 @@ void PlayerView::paintMarksAndHelp(QPainter& p, const QRect& area) {
                    line);
         y += bodyMetrics.height();
     }
+}
+
+void PlayerView::showMenu(const QPoint& at) {
+    QMenu menu(this);
+    const auto item = [&menu](const QString& text, const QString& keys, auto then) {
+        menu.addAction(text + QLatin1Char('\t') + keys, then);
+    };
+    item(ZarTexts::pauseItem(), QStringLiteral("Space"), [this] { emit pauseToggled(); });
+    item(ZarTexts::backItem(), QStringLiteral("←"), [this] { emit seekStepped(-kSeekStep); });
+    item(ZarTexts::forthItem(), QStringLiteral("→"), [this] { emit seekStepped(kSeekStep); });
+    item(ZarTexts::liveItem(), QStringLiteral("End"), [this] { emit liveRequested(); });
+    menu.addSeparator();
+    item(ZarTexts::recordItem(), QStringLiteral("R"), [this] { emit recordToggled(); });
+    item(ZarTexts::stillItem(), QStringLiteral("S"), [this] { emit stillRequested(); });
+    menu.addSeparator();
+    item(ZarTexts::helpItem(), QStringLiteral("?"), [this] { setHelpShown(!m_helpShown); });
+    menu.exec(at);
 }

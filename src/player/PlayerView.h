@@ -20,6 +20,7 @@ public:
 
     static constexpr int kVolumeStep = 5;
     static constexpr int kSeekStep = 10;
+    static constexpr int kLongSeekStep = 60;
     static constexpr int kNoteShownMs = 1500;
     static constexpr int kNoteFadeMs = 600;
     static constexpr int kPointerRestMs = 3000;
@@ -58,6 +59,8 @@ protected:
 private:
     void paintOverlay(QPainter& p, const QRect& area);
     void paintMarksAndHelp(QPainter& p, const QRect& area);
+    // The pane's commands with their keys, at AT on the screen.
+    void showMenu(const QPoint& at);
     QString noticeText() const;
     void fadeStep();
 

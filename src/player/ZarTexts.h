@@ -44,14 +44,21 @@ inline QString forth(int seconds) {
 inline QString live() {
     return QStringLiteral("ライブ");
 }
-// The mark while the picture is behind the newest: "ライブより 1:05 遅れ".
-inline QString behind(int seconds) {
-    return QStringLiteral("ライブより %1:%2 遅れ")
-        .arg(seconds / 60)
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+// A length of time as the pane shows it: "01:23", or "1:02:03" past an hour.
+inline QString clock(int seconds) {
+    const QString minutesSeconds = QStringLiteral("%1:%2")
+                                       .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                       .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return seconds >= 3600 ? QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutesSeconds)
+                           : minutesSeconds;
 }
-inline QString recording() {
-    return QStringLiteral("● 録画中");
+// The mark while the picture is behind the newest: "タイムシフト -01:23".
+inline QString behind(int seconds) {
+    return QStringLiteral("タイムシフト -%1").arg(clock(seconds));
+}
+// The mark while recording, with the time recorded: "● 録画中 00:12".
+inline QString recording(int seconds) {
+    return QStringLiteral("● 録画中 %1").arg(clock(seconds));
 }
 // %1: the file's name.
 inline QString recordingTo(const QString& file) {
@@ -60,26 +67,54 @@ inline QString recordingTo(const QString& file) {
 inline QString recordingStopped() {
     return QStringLiteral("録画を停止しました");
 }
+inline QString diskFull() {
+    return QStringLiteral("ディスクの空きが足りないため録画を停止しました");
+}
 inline QString cannotRecord() {
     return QStringLiteral("録画できません");
 }
-inline QString stillSaved(const QString& file) {
-    return QStringLiteral("静止画を保存しました: %1").arg(file);
+inline QString stillSaved() {
+    return QStringLiteral("画面を保存しました");
 }
 inline QString cannotSaveStill() {
-    return QStringLiteral("静止画を保存できませんでした");
+    return QStringLiteral("画面を保存できませんでした");
 }
-// The keys of the pane, one "key — what it does" a line, as the help box lists them.
+// The pane's commands, as its menu names them.
+inline QString pauseItem() {
+    return QStringLiteral("一時停止 / 再生");
+}
+inline QString backItem() {
+    return QStringLiteral("10秒戻る");
+}
+inline QString forthItem() {
+    return QStringLiteral("10秒進む");
+}
+inline QString liveItem() {
+    return QStringLiteral("ライブに戻る");
+}
+inline QString recordItem() {
+    return QStringLiteral("録画の開始 / 停止");
+}
+inline QString stillItem() {
+    return QStringLiteral("画面を保存");
+}
+inline QString helpItem() {
+    return QStringLiteral("キー操作");
+}
+// Every key the pane and the window take, a "key　what it does" a line, for the overlay.
 inline QStringList keyHelp() {
     return {QStringLiteral("Space　一時停止 / 再生"),
-            QStringLiteral("← / →　10秒戻る / 進む"),
+            QStringLiteral("← / →　10秒戻る / 進む（Shift: 60秒）"),
             QStringLiteral("End　ライブに戻る"),
             QStringLiteral("R　録画の開始 / 停止"),
-            QStringLiteral("S　静止画を保存"),
+            QStringLiteral("S　画面を保存"),
             QStringLiteral("↑ / ↓・ホイール　音量"),
             QStringLiteral("M　ミュート"),
-            QStringLiteral("F / F11・ダブルクリック　全画面"),
-            QStringLiteral("H / F1　このヘルプ")};
+            QStringLiteral("F / F11・ダブルクリック　全画面（Esc: 戻る）"),
+            QStringLiteral("PageUp / PageDown　前 / 次のチャンネル"),
+            QStringLiteral("数字　チャンネル番号で選局"),
+            QStringLiteral("Backspace　前に見たチャンネル"),
+            QStringLiteral("? / F1　このキー操作")};
 }
 inline QString keyHelpTitle() {
     return QStringLiteral("キー操作");

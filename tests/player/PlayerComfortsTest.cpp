@@ -12,6 +12,10 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
@@ -81,6 +85,17 @@ protected:
 };
 
 }  // namespace
+
+// The duration ffprobe reads from a recording, in seconds (0 when it reads none).
+double probedDuration(const QString& path) {
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("format=duration"), QStringLiteral("-of"),
+                 QStringLiteral("default=noprint_wrappers=1:nokey=1"), path});
+    probe.waitForFinished(20000);
+    return QString::fromLatin1(probe.readAllStandardOutput()).trimmed().toDouble();
+}
 
 TEST_F(PlayerComfortsTest, WheelArrowsAndMuteChangeTheSoundAndAreRememberedForTheNextRun) {
     ASSERT_TRUE(PlayerSettings(m_statePath).setVolume(40));
@@ -250,27 +265,49 @@ TEST_F(PlayerComfortsTest, WithoutASoundDeviceThePaneSaysSoAndTheSoundKeysSayItA
     qputenv("VELO_AUDIO_OUTPUT", "null");
 }
 
-TEST_F(PlayerComfortsTest, LiveTelevisionIsHeldAndMovedThroughWithinWhatHasArrived) {
-    startPlaying();
-    ASSERT_TRUE(ZarFixture::waitFor([&] { return m_zar.pane("framesShown").toInt() > 0; }));
-    key(Qt::Key_Space);
-    EXPECT_EQ(note(), ZarTexts::paused());
-    EXPECT_TRUE(m_zar.pane("marks").toString().contains(ZarTexts::paused()));
-    // Held for a while, the picture is then behind the stream, which went on arriving.
-    ZarFixture::waitFor([] { return false; }, 3500);
-    key(Qt::Key_Space);
-    EXPECT_EQ(note(), ZarTexts::resumed());
-    EXPECT_TRUE(ZarFixture::waitFor([&] {
-        return m_zar.pane("marks").toString().startsWith(QStringLiteral("ライブより"));
-    })) << m_zar.pane("marks").toString().toStdString();
-    key(Qt::Key_End);
-    EXPECT_EQ(note(), ZarTexts::live());
-    EXPECT_TRUE(ZarFixture::waitFor([&] { return m_zar.pane("marks").toString().isEmpty(); }))
-        << m_zar.pane("marks").toString().toStdString();
-    EXPECT_EQ(m_zar.state(2), 1) << "it plays on, without a reload";
+// How far behind live the corner says the picture is, in seconds (-1: it says nothing of it).
+int behindShown(const QString& marks) {
+    static const QRegularExpression behind(QStringLiteral("タイムシフト -(\\d+):(\\d+)"));
+    const QRegularExpressionMatch match = behind.match(marks);
+    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
 }
 
-TEST_F(PlayerComfortsTest, RecordingAndStillsGoToTheirFoldersAndTheKeysAreListed) {
+TEST_F(PlayerComfortsTest, LiveTelevisionIsHeldAndMovedThroughWithinItsBound) {
+    ASSERT_TRUE(IniFile::writeString(m_statePath, QStringLiteral("Player"),
+                                     QStringLiteral("TimeshiftSeconds"), QStringLiteral("6")));
+    startPlaying();
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return m_zar.pane("framesShown").toInt() > 0; }));
+    const auto marks = [&] { return m_zar.pane("marks").toString(); };
+    key(Qt::Key_Space);
+    EXPECT_EQ(note(), ZarTexts::paused());
+    ZarFixture::waitFor([] { return false; }, 3000);
+    key(Qt::Key_Space);
+    EXPECT_EQ(note(), ZarTexts::resumed());
+    // The stream went on arriving while the picture was held: it is that far behind.
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return behindShown(marks()) >= 2; }))
+        << marks().toStdString();
+    EXPECT_LE(behindShown(marks()), 5) << marks().toStdString();
+    EXPECT_EQ(m_zar.state(2), 1) << "it plays on, without a reload";
+    key(Qt::Key_End);
+    EXPECT_EQ(note(), ZarTexts::live());
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return behindShown(marks()) < 0; }))
+        << marks().toStdString();
+
+    // Held past the bound, the picture moves on: nothing older than the bound is kept.
+    key(Qt::Key_Space);
+    ZarFixture::waitFor([] { return false; }, 9000);
+    EXPECT_LE(behindShown(marks()), 8) << marks().toStdString();
+    key(Qt::Key_Left);
+    EXPECT_EQ(note(), ZarTexts::back(10));
+    ZarFixture::waitFor([] { return false; }, 600);
+    EXPECT_LE(behindShown(marks()), 8) << "no step back past the bound";
+
+    // What was kept goes with the player: libmpv's files in the cache folder with it.
+    m_zar.destroy();
+    EXPECT_TRUE(QDir(PlayerSettings::timeshiftFolder()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(PlayerComfortsTest, RecordingsAndStillsAreWholeFilesNamedAfterTheChannel) {
     QTemporaryDir folder;
     for (const char* key : {"RecordFolder", "StillFolder"}) {
         ASSERT_TRUE(IniFile::writeString(m_statePath, QStringLiteral("Player"),
@@ -283,29 +320,70 @@ TEST_F(PlayerComfortsTest, RecordingAndStillsGoToTheirFoldersAndTheKeysAreListed
     };
 
     key(Qt::Key_S);
-    ASSERT_TRUE(ZarFixture::waitFor([&] { return note().startsWith("静止画を保存しました"); }))
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return note() == ZarTexts::stillSaved(); }))
         << note().toStdString();
     ASSERT_EQ(files("*.png").size(), 1);
     EXPECT_TRUE(files("*.png").front().fileName().startsWith(QStringLiteral("VELOニュース24 ")));
-    EXPECT_FALSE(QImage(files("*.png").front().filePath()).isNull());
+    const QImage still(files("*.png").front().filePath());
+    EXPECT_EQ(still.size(), QSize(640, 360)) << "the video's own size";
+    EXPECT_NE(still.pixel(10, 10), still.pixel(still.width() / 2, still.height() / 2));
 
     key(Qt::Key_R);
     EXPECT_TRUE(note().startsWith(QStringLiteral("録画開始: VELOニュース24 ")))
         << note().toStdString();
-    EXPECT_TRUE(m_zar.pane("marks").toString().startsWith(ZarTexts::recording()));
-    ASSERT_TRUE(ZarFixture::waitFor(
-        [&] { return files("*.ts").size() == 1 && files("*.ts").front().size() > 50000; }));
+    EXPECT_TRUE(m_zar.pane("marks").toString().startsWith(QStringLiteral("● 録画中 00:0")));
+    ZarFixture::waitFor([] { return false; }, 5000);
     key(Qt::Key_R);
     EXPECT_EQ(note(), ZarTexts::recordingStopped());
-    EXPECT_TRUE(m_zar.pane("marks").toString().isEmpty());
-    // What was still buffered is written as the file closes; after that, nothing more.
-    ZarFixture::waitFor([] { return false; }, 500);
-    const qint64 recorded = files("*.ts").front().size();
-    ZarFixture::waitFor([] { return false; }, 1000);
-    EXPECT_EQ(files("*.ts").front().size(), recorded) << "nothing more is written once it ends";
+    EXPECT_TRUE(files("*.part.ts").isEmpty()) << "no file is left under its temporary name";
+    ASSERT_EQ(files("*.ts").size(), 1);
+    const double seconds = probedDuration(files("*.ts").front().filePath());
+    EXPECT_GT(seconds, 3.5);
+    EXPECT_LT(seconds, 7.0);
 
-    key(Qt::Key_H);
+    // A channel change ends a recording as whole as the R key does.
+    key(Qt::Key_R);
+    ZarFixture::waitFor([] { return false; }, 1500);
+    m_zar.play(m_zar.service().streamUrl(102), QStringLiteral("スポーツライブ1"));
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return files("*.ts").size() == 2; }));
+    EXPECT_TRUE(files("*.part.ts").isEmpty());
+    EXPECT_FALSE(m_zar.pane("marks").toString().contains(QStringLiteral("録画中")));
+
+    key(Qt::Key_Question);
     EXPECT_TRUE(m_zar.pane("helpShown").toBool());
     key(Qt::Key_Escape);
     EXPECT_FALSE(m_zar.pane("helpShown").toBool());
+}
+
+TEST_F(PlayerComfortsTest, ARecordingStopsWholeBeforeTheDiskIsFull) {
+    QTemporaryDir mountPoint;
+    const QString small = mountPoint.path();
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=4m"), QStringLiteral("tmpfs"), small}) != 0) {
+        GTEST_SKIP() << "no small file system can be mounted here to fill";
+    }
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {small}); });
+    ASSERT_TRUE(IniFile::writeString(m_statePath, QStringLiteral("Player"),
+                                     QStringLiteral("RecordFolder"), small));
+    ASSERT_TRUE(IniFile::writeString(m_statePath, QStringLiteral("Player"),
+                                     QStringLiteral("RecordMinFreeMegabytes"),
+                                     QStringLiteral("3")));
+    startPlaying();
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return m_zar.pane("framesShown").toInt() > 0; }));
+    // Room for a few hundred kilobytes before the last three megabytes.
+    {
+        QFile filler(small + QStringLiteral("/filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const qint64 room = QStorageInfo(small).bytesAvailable() - 3 * 1024 * 1024 - 300 * 1024;
+        ASSERT_GT(room, 0);
+        filler.write(QByteArray(room, '\0'));
+    }
+    key(Qt::Key_R);
+    ASSERT_TRUE(ZarFixture::waitFor([&] { return note() == ZarTexts::diskFull(); }, 20000))
+        << note().toStdString();
+    const QFileInfoList recorded = QDir(small).entryInfoList({QStringLiteral("*.ts")}, QDir::Files);
+    ASSERT_EQ(recorded.size(), 1);
+    EXPECT_GT(probedDuration(recorded.front().filePath()), 0.0) << "the part written plays";
+    EXPECT_TRUE(QDir(small).entryList({QStringLiteral("*.part.ts")}, QDir::Files).isEmpty());
 }
