@@ -5,7 +5,8 @@ set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
        libcurl4-openssl-dev libminizip-dev zlib1g-dev libcpp-httplib-dev fonts-noto-cjk
-       xvfb xauth x11-utils imagemagick xdotool libmpv-dev ffmpeg libxcb1-dev)
+       xvfb xauth x11-utils imagemagick xdotool libmpv-dev ffmpeg libxcb1-dev libmecab-dev
+       mecab-ipadic-utf8)
 test=(libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev nettle-dev clang
       libclang-rt-14-dev clang-format-14 ccache mpv dbus-daemon trayer openbox
       at-spi2-core gir1.2-atspi-2.0 python3-gi)

@@ -60,7 +60,8 @@ int CliCommands::search(const Call& call) {
     if (LoadChannelFile(list, lists) == 0) {
         return failed(QStringLiteral("%1 holds no channel list").arg(list));
     }
-    const ChannelSearch search(lists);
+    // As the client finds, readings included.
+    const ChannelSearch search(lists, ChannelSearch::Readings::With);
     const std::vector<const ChannelInfo*> found = search.FindChannels(query);
     for (const ChannelInfo* channel : found) {
         m_out << channel->id() << '\t' << channel->name() << Qt::endl;

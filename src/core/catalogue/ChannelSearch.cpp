@@ -1,10 +1,12 @@
 #include "catalogue/ChannelSearch.h"
 
 #include "catalogue/ChannelList.h"
+#include "catalogue/NameReader.h"
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
@@ -316,7 +318,7 @@ QString ChannelSearch::KanaForRomaji(const QString& romaji) {
     return out;
 }
 
-void ChannelSearch::Index(const ChannelList& lists) {
+void ChannelSearch::Index(const ChannelList& lists, Readings readings) {
     m_channels.clear();
     m_folded.clear();
     m_foldedStarts.clear();
@@ -325,6 +327,8 @@ void ChannelSearch::Index(const ChannelList& lists) {
     m_channels.reserve(lists.channels.size());
     m_foldedStarts.reserve(lists.channels.size());
     m_romajiStarts.reserve(lists.channels.size());
+    // Made only once a name needs it: a list without kanji never loads the dictionary.
+    std::optional<NameReader> reader;
     for (const auto& channel : lists.channels) {
         const QString folded = Fold(channel->name());
         m_channels.push_back(channel.get());
@@ -333,7 +337,21 @@ void ChannelSearch::Index(const ChannelList& lists) {
                         static_cast<size_t>(folded.size()));
         m_folded += kSeparator;
         m_romajiStarts.push_back(static_cast<int>(m_romaji.size()));
-        m_romaji += Romaji(folded);
+        const std::string romaji = Romaji(folded);
+        m_romaji += romaji;
+        // A name in kanji is also found by its reading, typed in kana or romaji: the reading's
+        // romaji follows the name's in the same record, past a separator no query holds. Kana
+        // queries reach it through their romaji.
+        if (readings == Readings::With && NameReader::needsReading(channel->name())) {
+            if (!reader) {
+                reader.emplace();
+            }
+            const std::string read = Romaji(Fold(reader->reading(channel->name())));
+            if (!read.empty() && read != romaji) {
+                m_romaji += static_cast<char>(kSeparator);
+                m_romaji += read;
+            }
+        }
         m_romaji += static_cast<char>(kSeparator);
     }
     // The buffers grew by doubling; a long list keeps them for as long as it lives.

@@ -16,11 +16,17 @@ struct ChannelList;
 // memory however long the list is.
 class ChannelSearch {
 public:
+    // Names in kanji are also found by their reading, which takes the dictionary and a moment
+    // per thousand names: made on a worker, never where a window waits.
+    enum class Readings { Without, With };
+
     ChannelSearch() = default;
-    explicit ChannelSearch(const ChannelList& lists) { Index(lists); }
+    explicit ChannelSearch(const ChannelList& lists, Readings readings = Readings::Without) {
+        Index(lists, readings);
+    }
 
     // Folds every channel name of LISTS. The records must outlive the index.
-    void Index(const ChannelList& lists);
+    void Index(const ChannelList& lists, Readings readings = Readings::Without);
     int size() const { return static_cast<int>(m_channels.size()); }
 
     // The positions (in the list's order) of the channels that QUERY finds. An empty query, or

@@ -15,9 +15,9 @@
 #include "session/SavedLogin.h"
 
 #include <QFile>
-
 #include <QPointer>
 #include <QProcess>
+
 #include <algorithm>
 
 ClientSession::ClientSession(AppContext& context, QObject* parent)
@@ -232,7 +232,9 @@ void ClientSession::fetchChannelList(bool retry) {
                 result.lists = std::make_shared<ChannelList>();
                 result.sets = LoadChannelFile(ChannelListDownload::filePath(folder), *result.lists);
                 if (result.sets > 0) {
-                    result.search = std::make_shared<const ChannelSearch>(*result.lists);
+                    // Kanji names are read here too, where nobody waits for the dictionary.
+                    result.search = std::make_shared<const ChannelSearch>(
+                        *result.lists, ChannelSearch::Readings::With);
                 }
             }
             return result;

@@ -167,8 +167,7 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
     int filled = 0;
     if (result.downloaded) {
         // The records stay where they are, so the index made of them still holds.
-        filled = fillTree(std::make_unique<ChannelList>(std::move(*result.lists)), result.sets,
-                          result.search);
+        filled = fillTree(result.lists, result.sets, result.search);
     }
     if (!retry) {
         if (!result.downloaded) {
@@ -188,12 +187,12 @@ void CMainDlg::onChannelList(const ClientSession::ChannelListResult& result, boo
 }
 
 int CMainDlg::FillChannelTree() {
-    auto lists = std::make_unique<ChannelList>();
+    auto lists = std::make_shared<ChannelList>();
     const int sets = LoadChannelFile(ChannelListDownload::filePath(m_context.dataDir()), *lists);
     return fillTree(std::move(lists), sets);
 }
 
-int CMainDlg::fillTree(std::unique_ptr<ChannelList> lists, int sets,
+int CMainDlg::fillTree(std::shared_ptr<ChannelList> lists, int sets,
                        std::shared_ptr<const ChannelSearch> search) {
     if (sets == 0) {
         m_side.showRetryNotice(this);

@@ -115,7 +115,7 @@ protected:
 
 private:
     void onChannelList(const ClientSession::ChannelListResult& result, bool retry);
-    int fillTree(std::unique_ptr<ChannelList> lists, int sets,
+    int fillTree(std::shared_ptr<ChannelList> lists, int sets,
                  std::shared_ptr<const ChannelSearch> search = {});
     void continueStartUp(bool loaded);
     void onSignInButton();
@@ -144,7 +144,7 @@ private:
     QPointer<QMessageBox> m_useTimeBox;
     QPixmap m_divider;
     QPixmap m_header;
-    std::unique_ptr<ChannelList> m_lists;
+    std::shared_ptr<ChannelList> m_lists;  // shared with the worker that reads its names
     bool m_sideHidden = false;
     bool m_started = false;
     bool m_closing = false;

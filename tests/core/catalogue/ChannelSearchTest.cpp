@@ -1,6 +1,7 @@
 #include "catalogue/ChannelSearch.h"
 
 #include "catalogue/ChannelList.h"
+#include "catalogue/NameReader.h"
 
 #include <QStringList>
 
@@ -41,7 +42,7 @@ protected:
         {QStringLiteral("210"), QStringLiteral("新聞テレビ")},
         {QStringLiteral("211"), QStringLiteral("シンブン ワールド")},
     });
-    ChannelSearch m_search{m_lists};
+    ChannelSearch m_search{m_lists, ChannelSearch::Readings::With};
 };
 
 }  // namespace
@@ -98,7 +99,7 @@ TEST_F(ChannelSearchTest, RomajiFindsKanaNamesAsTheyAreTyped) {
     EXPECT_EQ(namesFound(m_search, QStringLiteral("syab")),
               QStringList{QStringLiteral("シャボン玉キッズ")});
     EXPECT_EQ(m_search.Find(QStringLiteral("sy")), m_search.Find(QStringLiteral("sh")));
-    EXPECT_EQ(m_search.Find(QStringLiteral("sh")).size(), 4U);
+    EXPECT_EQ(m_search.Find(QStringLiteral("sh")).size(), 5U) << "新聞 reads shinbun";
     EXPECT_EQ(namesFound(m_search, QStringLiteral("animesute")),
               QStringList{QStringLiteral("アニメ・ステーション")});
     EXPECT_EQ(namesFound(m_search, QStringLiteral("kizzu")),
@@ -109,16 +110,14 @@ TEST_F(ChannelSearchTest, RomajiFindsKanaNamesAsTheyAreTyped) {
               QStringList{QStringLiteral("ファミリー劇場")});
     EXPECT_EQ(namesFound(m_search, QStringLiteral("dizuni")),
               QStringList{QStringLiteral("ディズニーch")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("shimbun")),
-              QStringList{QStringLiteral("シンブン ワールド")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("shinbun")),
-              QStringList{QStringLiteral("シンブン ワールド")});
-    EXPECT_EQ(namesFound(m_search, QStringLiteral("toukyou")), QStringList())
-        << "kanji are not read";
+    // Kanji are found by their reading as well as kana are.
+    const QStringList shinbun{QStringLiteral("新聞テレビ"), QStringLiteral("シンブン ワールド")};
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("shimbun")), shinbun);
+    EXPECT_EQ(namesFound(m_search, QStringLiteral("shinbun")), shinbun);
 }
 
 TEST_F(ChannelSearchTest, UnrelatedQueriesFindNothingAndIdsAreFoundByTheirDigits) {
-    for (const char* query : {"xyz", "qx", "qq", "eiga", "ぱ", "  ", "・", ""}) {
+    for (const char* query : {"xyz", "qx", "qq", "ぱ", "  ", "・", ""}) {
         EXPECT_EQ(namesFound(m_search, QString::fromUtf8(query)), QStringList()) << query;
     }
     EXPECT_EQ(namesFound(m_search, QStringLiteral("kids")), QStringList());
@@ -156,4 +155,58 @@ TEST(ChannelSearchIndex, ANewListReplacesTheOld) {
               std::vector<const ChannelInfo*>{second.channels[1].get()});
     search.Index(ChannelList());
     EXPECT_TRUE(search.Find(QStringLiteral("anime")).empty());
+}
+
+TEST(ChannelSearchReadings, KanjiNamesAreFoundByTheirReadingInKanaAndRomaji) {
+    const ChannelList lists = listOf({
+        {QStringLiteral("1"), QStringLiteral("天気予報")},
+        {QStringLiteral("2"), QStringLiteral("きょうの料理")},
+        {QStringLiteral("3"), QStringLiteral("京都観光")},
+        {QStringLiteral("4"), QStringLiteral("囲碁・将棋チャンネル")},
+        {QStringLiteral("5"), QStringLiteral("東京ローカル")},
+        {QStringLiteral("6"), QStringLiteral("映画館")},
+    });
+    const ChannelSearch search(lists, ChannelSearch::Readings::With);
+    const struct {
+        const char* query;
+        const char* found;  // "" when nothing must be
+    } cases[] = {
+        {"tenki", "天気予報"},
+        {"てんき", "天気予報"},
+        {"テンキ", "天気予報"},
+        {"tenkiyohou", "天気予報"},
+        {"yoho", "天気予報"},
+        {"ryouri", "きょうの料理"},
+        {"ryori", "きょうの料理"},
+        {"kyoto", "京都観光"},
+        {"kyouto", "京都観光"},
+        {"きょうと", "京都観光"},
+        {"shogi", "囲碁・将棋チャンネル"},
+        {"shougi", "囲碁・将棋チャンネル"},
+        {"igo", "囲碁・将棋チャンネル"},
+        {"toukyou", "東京ローカル"},
+        {"tokyo", "東京ローカル"},
+        {"eiga", "映画館"},
+        {"えいが", "映画館"},
+        {"ega", ""},
+        {"tenkiz", ""},
+        {"ryoku", ""},
+        {"kyotoo", "京都観光"},
+    };
+    for (const auto& c : cases) {
+        const QStringList found = namesFound(search, QString::fromUtf8(c.query));
+        EXPECT_EQ(found, *c.found ? QStringList{QString::fromUtf8(c.found)} : QStringList())
+            << c.query;
+    }
+}
+
+TEST(ChannelSearchReadings, WithoutTheDictionaryNamesAreFoundAsBeforeAndNothingIsSaid) {
+    const QByteArray before = qgetenv("MECABRC");
+    qputenv("MECABRC", "/nonexistent/mecabrc");
+    EXPECT_FALSE(NameReader().ready());
+    const ChannelList lists = listOf({{QStringLiteral("1"), QStringLiteral("天気予報")}});
+    const ChannelSearch search(lists, ChannelSearch::Readings::With);
+    before.isNull() ? qunsetenv("MECABRC") : qputenv("MECABRC", before);
+    EXPECT_EQ(namesFound(search, QStringLiteral("天気")), QStringList{QStringLiteral("天気予報")});
+    EXPECT_EQ(namesFound(search, QStringLiteral("tenki")), QStringList());
 }

@@ -427,3 +427,15 @@ TEST_F(CChannelNavigatorTest, TheWindowMenuSaysWhetherTheLastChannelPlaysAtStart
     ASSERT_TRUE(saved.load());
     EXPECT_TRUE(saved.playLastOnStart);
 }
+
+TEST_F(CChannelNavigatorTest, KanjiNamesAreFoundByTheirReading) {
+    auto dialog = startWindow();
+    CChannelTreeCtrl* tree = dialog->tree();
+    CSearchEdit* search = dialog->sidePanel().searchEdit();
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("tenki"));
+    EXPECT_EQ(names(visibleChannels(tree)), QStringList{QStringLiteral("天気と交通情報")});
+    search->clear();
+    search->insert(QStringLiteral("おんがく"));
+    EXPECT_EQ(names(visibleChannels(tree)), QStringList{QStringLiteral("クラシック音楽館")});
+}
