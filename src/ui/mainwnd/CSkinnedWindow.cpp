@@ -1,7 +1,7 @@
 #include "mainwnd/CSkinnedWindow.h"
 
-#include "mainwnd/CCaptionKey.h"
 #include "mainwnd/CClientArea.h"
+#include "widgets/CSkinButton.h"
 
 #include <QHelpEvent>
 #include <QMenu>
@@ -28,7 +28,10 @@ CSkinnedWindow::CSkinnedWindow(const QString& programFolder, QWidget* parent)
     for (const SkinFrame::Button button :
          {SkinFrame::kNoButton, SkinFrame::kTopMost, SkinFrame::kMinimise, SkinFrame::kMaximise,
           SkinFrame::kClose}) {
-        auto* key = new CCaptionKey(this);
+        // A skinned button without faces: the caption beneath paints the button, the key only
+        // its keyboard outline, and the pointer passes through it to the caption.
+        auto* key = new CSkinButton(this);
+        key->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_keys[button] = key;
         connect(key, &QAbstractButton::clicked, this, [this, button] {
             if (button == SkinFrame::kNoButton) {

@@ -9,6 +9,21 @@ QPixmap bitmap(int id) {
     return QPixmap(QStringLiteral(":/bitmap/%1").arg(id));
 }
 
+// The outline the button shows while the keyboard has brought the focus to it.
+void paintKeyboardFocus(QPainter& painter, const QRect& area) {
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(120, 200, 255), 1, Qt::DotLine));
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+    painter.restore();
+}
+
+// The focus came from the keyboard (Tab, Backtab, a shortcut), not from a click.
+bool isKeyboardFocus(Qt::FocusReason reason) {
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+           reason == Qt::ShortcutFocusReason;
+}
+
 }  // namespace
 
 CSkinButton::CSkinButton(QWidget* parent) : QAbstractButton(parent) {
@@ -36,12 +51,12 @@ void CSkinButton::paintEvent(QPaintEvent*) {
         p.drawPixmap(0, 0, m_pressed);
     }
     if (m_keyboardFocus && hasFocus()) {
-        PaintKeyboardFocus(p, rect());
+        paintKeyboardFocus(p, rect());
     }
 }
 
 void CSkinButton::focusInEvent(QFocusEvent* event) {
-    m_keyboardFocus = IsKeyboardFocus(event->reason());
+    m_keyboardFocus = isKeyboardFocus(event->reason());
     update();
     QAbstractButton::focusInEvent(event);
 }
@@ -50,19 +65,6 @@ void CSkinButton::focusOutEvent(QFocusEvent* event) {
     m_keyboardFocus = false;
     update();
     QAbstractButton::focusOutEvent(event);
-}
-
-void PaintKeyboardFocus(QPainter& painter, const QRect& area) {
-    painter.save();
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(120, 200, 255), 1, Qt::DotLine));
-    painter.drawRect(area.adjusted(0, 0, -1, -1));
-    painter.restore();
-}
-
-bool IsKeyboardFocus(Qt::FocusReason reason) {
-    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-           reason == Qt::ShortcutFocusReason;
 }
 
 void CSkinButton::enterEvent(QEnterEvent* event) {

@@ -32,8 +32,3 @@ private:
     bool m_hover = false;
     bool m_keyboardFocus = false;
 };
-
-// The outline a skinned control shows while the keyboard has brought the focus to it.
-void PaintKeyboardFocus(QPainter& painter, const QRect& area);
-// The focus came from the keyboard (Tab, Backtab, a shortcut), not from a click.
-bool IsKeyboardFocus(Qt::FocusReason reason);
