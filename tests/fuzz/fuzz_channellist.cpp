@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& channel : lists.channels) {
         ChannelLabel(*channel);
-        const ChannelInfo* found = FindChannelByName(lists, channel->name);
-        if (found == nullptr || found->name != channel->name) {
+        const ChannelInfo* found = FindChannelByName(lists, channel->name().toString());
+        if (found == nullptr || found->name() != channel->name()) {
             __builtin_trap();
         }
     }
