@@ -10,10 +10,13 @@
 
 namespace {
 
+using Painting::heightOf;
 using Painting::kAccent;
 using Painting::kText;
+using Painting::rectOf;
 using Painting::uiFont;
 using Painting::verticalGradient;
+using Painting::widthOf;
 
 const QColor kGreen(104, 176, 48);
 const QColor kMagenta(255, 0, 255);
@@ -23,7 +26,7 @@ void buttonFace(QImage& image, const QString& text, int state, int width) {
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF rect(0.5, 0.5, width - 1, image.height() - 1);
+    const QRectF rect(0.5, 0.5, width - 1, heightOf(image) - 1);
     QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
     QColor border;
     QColor textColour = kText;
@@ -59,7 +62,7 @@ void buttonFace(QImage& image, const QString& text, int state, int width) {
         --pixels;
     }
     p.setFont(uiFont(pixels, true));
-    p.drawText(QRectF(0, state == 2 ? 1 : 0, width, image.height()), Qt::AlignCenter, text);
+    p.drawText(QRectF(0, state == 2 ? 1 : 0, width, heightOf(image)), Qt::AlignCenter, text);
 }
 
 // A link-like text button of the login dialog.
@@ -73,7 +76,7 @@ void linkFace(QImage& image, const QString& text, int state, const QColor& backg
     p.setPen(state == 0   ? QColor(110, 190, 235)
              : state == 1 ? QColor(170, 225, 255)
                           : QColor(70, 140, 190));
-    p.drawText(QRect(2, 0, image.width() - 2, image.height()), Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(QRect(2, 0, widthOf(image) - 2, heightOf(image)), Qt::AlignLeft | Qt::AlignVCenter,
                text);
 }
 
@@ -137,23 +140,23 @@ void groupRow(QImage& image, bool selected) {
     QPainter p(&image);
     // Pure black is the transparent colour of these rows; every pixel here is lighter.
     if (selected) {
-        verticalGradient(p, image.rect(), QColor(16, 74, 108), QColor(10, 44, 66));
-        p.fillRect(0, 0, 3, image.height(), kAccent);
+        verticalGradient(p, rectOf(image), QColor(16, 74, 108), QColor(10, 44, 66));
+        p.fillRect(0, 0, 3, heightOf(image), kAccent);
     } else {
-        verticalGradient(p, image.rect(), QColor(30, 42, 54), QColor(19, 28, 37));
-        p.fillRect(0, 0, 3, image.height(), QColor(44, 64, 80));
+        verticalGradient(p, rectOf(image), QColor(30, 42, 54), QColor(19, 28, 37));
+        p.fillRect(0, 0, 3, heightOf(image), QColor(44, 64, 80));
     }
-    p.fillRect(0, image.height() - 1, image.width(), 1, QColor(40, 56, 70));
-    p.fillRect(0, 0, image.width(), 1, QColor(46, 62, 76));
+    p.fillRect(0, heightOf(image) - 1, widthOf(image), 1, QColor(40, 56, 70));
+    p.fillRect(0, 0, widthOf(image), 1, QColor(46, 62, 76));
 }
 
 void loginBackground(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    verticalGradient(p, image.rect(), QColor(22, 32, 42), QColor(11, 16, 22));
+    verticalGradient(p, rectOf(image), QColor(22, 32, 42), QColor(11, 16, 22));
     // Title band.
-    verticalGradient(p, QRectF(0, 0, image.width(), 40), QColor(14, 66, 98), QColor(10, 40, 60));
-    p.fillRect(0, 40, image.width(), 1, kAccent);
+    verticalGradient(p, QRectF(0, 0, widthOf(image), 40), QColor(14, 66, 98), QColor(10, 40, 60));
+    p.fillRect(0, 40, widthOf(image), 1, kAccent);
     p.setPen(Qt::white);
     p.setFont(uiFont(15, true));
     p.drawText(QRect(20, 0, 300, 40), Qt::AlignLeft | Qt::AlignVCenter,
@@ -222,8 +225,8 @@ void hint(QPainter& p, const QRect& where, const QString& text) {
 void registerBackground(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    verticalGradient(p, image.rect(), QColor(22, 32, 42), QColor(11, 16, 22));
-    accountTitle(p, image.width(), 40, QStringLiteral("VELO 新規登録"),
+    verticalGradient(p, rectOf(image), QColor(22, 32, 42), QColor(11, 16, 22));
+    accountTitle(p, widthOf(image), 40, QStringLiteral("VELO 新規登録"),
                  QStringLiteral("メールアドレスで登録"));
     const struct {
         int y;
@@ -247,8 +250,8 @@ void registerBackground(QImage& image) {
 void recoveryBackground(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    verticalGradient(p, image.rect(), QColor(22, 32, 42), QColor(11, 16, 22));
-    accountTitle(p, image.width(), 30, QStringLiteral("VELO パスワードの再発行"),
+    verticalGradient(p, rectOf(image), QColor(22, 32, 42), QColor(11, 16, 22));
+    accountTitle(p, widthOf(image), 30, QStringLiteral("VELO パスワードの再発行"),
                  QStringLiteral("メールでお知らせします"));
     fieldLabel(p, QRect(25, 70, 300, 18), QStringLiteral("登録したメールアドレス"), Qt::AlignLeft);
     fieldLabel(p, QRect(25, 123, 200, 18), QStringLiteral("確認コード"), Qt::AlignLeft);
@@ -265,19 +268,19 @@ void recoveryBackground(QImage& image) {
 // The band above the channel list that carries the sign-in status and button.
 void sideHeader(QImage& image) {
     QPainter p(&image);
-    verticalGradient(p, image.rect(), QColor(26, 46, 62), QColor(12, 20, 28));
-    p.fillRect(0, 0, image.width(), 1, QColor(44, 70, 90));
-    p.fillRect(0, image.height() - 1, image.width(), 1, kAccent);
+    verticalGradient(p, rectOf(image), QColor(26, 46, 62), QColor(12, 20, 28));
+    p.fillRect(0, 0, widthOf(image), 1, QColor(44, 70, 90));
+    p.fillRect(0, heightOf(image) - 1, widthOf(image), 1, kAccent);
 }
 
 void divider(QImage& image) {
     QPainter p(&image);
-    QLinearGradient gradient(0, 0, image.width(), 0);
+    QLinearGradient gradient(0, 0, widthOf(image), 0);
     gradient.setColorAt(0, QColor(8, 12, 16));
     gradient.setColorAt(0.5, QColor(30, 44, 56));
     gradient.setColorAt(1, QColor(8, 12, 16));
-    p.fillRect(image.rect(), gradient);
-    p.fillRect(3, 0, 1, image.height(), QColor(44, 66, 84));
+    p.fillRect(rectOf(image), gradient);
+    p.fillRect(3, 0, 1, heightOf(image), QColor(44, 66, 84));
 }
 
 void playingMark(QImage& image) {
@@ -306,7 +309,7 @@ void appIcon(QImage& image) {
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = image.width();
+    const qreal s = widthOf(image);
     QLinearGradient gradient(0, 0, 0, s);
     gradient.setColorAt(0, QColor(20, 160, 214));
     gradient.setColorAt(1, QColor(8, 70, 110));
@@ -335,7 +338,7 @@ ImageSet::ImageSet() {
     addBitmap(130, 11, 11, [](QImage& i) { expandMark(i, true); });
     addBitmap(131, 10, 20, [](QImage& i) {
         QPainter p(&i);
-        verticalGradient(p, i.rect(), QColor(15, 22, 29), QColor(10, 15, 20));
+        verticalGradient(p, rectOf(i), QColor(15, 22, 29), QColor(10, 15, 20));
     });
     addBitmap(134, 9, 9, playingMark);
     addBitmap(238, 9, 9, playingBars);

@@ -12,8 +12,11 @@
 
 namespace {
 
+using Painting::heightOf;
 using Painting::kAccent;
 using Painting::kText;
+using Painting::rectOf;
+using Painting::widthOf;
 
 QFont font(int pixelSize, bool bold = false) {
     return Painting::uiFont(pixelSize, bold);
@@ -35,8 +38,8 @@ enum class Glyph { Pin, Pinned, Minimise, Maximise, Restore, Close };
 void captionButton(QImage& image, Glyph glyph, int state) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    captionBand(p, QRect(0, -2, image.width(), 30));
-    const QRectF face(1.5, 1.5, image.width() - 3, image.height() - 3);
+    captionBand(p, QRect(0, -2, widthOf(image), 30));
+    const QRectF face(1.5, 1.5, widthOf(image) - 3, heightOf(image) - 3);
     if (state > 0) {
         const bool close = glyph == Glyph::Close;
         QColor fill = close ? QColor(196, 52, 40) : QColor(24, 96, 136);
@@ -50,7 +53,7 @@ void captionButton(QImage& image, Glyph glyph, int state) {
     const QColor ink = state == 0 ? QColor(176, 196, 210) : Qt::white;
     p.setPen(QPen(ink, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
-    const QPointF c(image.width() / 2.0, image.height() / 2.0);
+    const QPointF c(widthOf(image) / 2.0, heightOf(image) / 2.0);
     switch (glyph) {
         case Glyph::Minimise:
             p.drawLine(QPointF(c.x() - 4, c.y() + 3), QPointF(c.x() + 4, c.y() + 3));
@@ -89,20 +92,20 @@ void captionButton(QImage& image, Glyph glyph, int state) {
 
 void frameEdge(QImage& image) {
     QPainter p(&image);
-    p.fillRect(image.rect(), QColor(18, 28, 37));
-    p.fillRect(0, 0, 1, image.height(), QColor(44, 66, 84));
+    p.fillRect(rectOf(image), QColor(18, 28, 37));
+    p.fillRect(0, 0, 1, heightOf(image), QColor(44, 66, 84));
 }
 
 void bottomEdge(QImage& image) {
     QPainter p(&image);
-    p.fillRect(image.rect(), QColor(18, 28, 37));
-    p.fillRect(0, image.height() - 1, image.width(), 1, QColor(44, 66, 84));
+    p.fillRect(rectOf(image), QColor(18, 28, 37));
+    p.fillRect(0, heightOf(image) - 1, widthOf(image), 1, QColor(44, 66, 84));
 }
 
 void scrollArrow(QImage& image, bool up) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    vertical(p, image.rect(), QColor(24, 36, 48), QColor(16, 25, 34));
+    vertical(p, rectOf(image), QColor(24, 36, 48), QColor(16, 25, 34));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(120, 160, 190));
     QPainterPath arrow;
@@ -121,10 +124,10 @@ void scrollArrow(QImage& image, bool up) {
 
 void thumbPiece(QImage& image, int part) {
     QPainter p(&image);
-    p.fillRect(image.rect(), QColor(11, 17, 23));
+    p.fillRect(rectOf(image), QColor(11, 17, 23));
     const QColor body(38, 64, 86);
     if (part == 1) {  // middle
-        p.fillRect(QRect(2, 0, 11, image.height()), body);
+        p.fillRect(QRect(2, 0, 11, heightOf(image)), body);
     } else {
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
@@ -138,7 +141,7 @@ void retryFace(QImage& image, int state) {
     image.fill(QColor(0x11, 0x11, 0x11));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(0.5, 0.5, image.width() - 1, image.height() - 1);
+    const QRectF r(0.5, 0.5, widthOf(image) - 1, heightOf(image) - 1);
     QColor top(36, 56, 74);
     QColor bottom(20, 32, 44);
     QColor ink = kText;
@@ -162,18 +165,18 @@ void retryFace(QImage& image, int state) {
     p.drawRoundedRect(r, 4, 4);
     p.setPen(ink);
     p.setFont(font(11, true));
-    p.drawText(image.rect(), Qt::AlignCenter,
+    p.drawText(rectOf(image), Qt::AlignCenter,
                state == 3 ? QStringLiteral("取得中…") : QStringLiteral("今すぐ再取得"));
 }
 
 void splashBackground(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    vertical(p, image.rect(), QColor(16, 34, 50), QColor(6, 10, 14));
+    vertical(p, rectOf(image), QColor(16, 34, 50), QColor(6, 10, 14));
     QRadialGradient glow(QPointF(150, 60), 170);
     glow.setColorAt(0, QColor(20, 110, 160, 110));
     glow.setColorAt(1, QColor(0, 0, 0, 0));
-    p.fillRect(image.rect(), glow);
+    p.fillRect(rectOf(image), glow);
     // The program's mark: a play sign in a rounded square.
     QLinearGradient mark(0, 28, 0, 72);
     mark.setColorAt(0, QColor(20, 160, 214));
@@ -212,14 +215,14 @@ void progressFrame(QImage& image, int frame) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(24, 40, 54));
-    p.drawRoundedRect(QRectF(0, 0, image.width(), image.height()), 3, 3);
-    const qreal x = (frame / 12.0) * (image.width() + 40) - 40;
+    p.drawRoundedRect(QRectF(0, 0, widthOf(image), heightOf(image)), 3, 3);
+    const qreal x = (frame / 12.0) * (widthOf(image) + 40) - 40;
     QLinearGradient run(x, 0, x + 40, 0);
     run.setColorAt(0, QColor(5, 153, 201, 0));
     run.setColorAt(0.6, QColor(60, 200, 245));
     run.setColorAt(1, QColor(5, 153, 201, 0));
     p.setBrush(run);
-    p.drawRoundedRect(QRectF(0, 0, image.width(), image.height()), 3, 3);
+    p.drawRoundedRect(QRectF(0, 0, widthOf(image), heightOf(image)), 3, 3);
 }
 
 // Eight dots round a circle, the bright one moving on.
@@ -228,7 +231,7 @@ void spinnerFrame(QImage& image, int frame) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    const QPointF c(image.width() / 2.0, image.height() / 2.0);
+    const QPointF c(widthOf(image) / 2.0, heightOf(image) / 2.0);
     for (int i = 0; i < 8; ++i) {
         const double angle = i * M_PI / 4;
         const int age = (frame - i + 8) % 8;
@@ -253,10 +256,10 @@ void badgeFrame(QImage& image, int frame, bool hot, bool selected) {
                          base.blueF() * (0.75 + 0.25 * pulse));
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
-    p.drawRoundedRect(QRectF(0.5, 0.5, image.width() - 1, image.height() - 1), 4, 4);
+    p.drawRoundedRect(QRectF(0.5, 0.5, widthOf(image) - 1, heightOf(image) - 1), 4, 4);
     p.setPen(Qt::white);
     p.setFont(font(9, true));
-    p.drawText(image.rect(), Qt::AlignCenter, hot ? QStringLiteral("HOT") : QStringLiteral("NEW"));
+    p.drawText(rectOf(image), Qt::AlignCenter, hot ? QStringLiteral("HOT") : QStringLiteral("NEW"));
 }
 
 }  // namespace
@@ -265,17 +268,17 @@ void ImageSet::addSkinAndScreenImages() {
     // The frame: caption pieces are 30 pixels high, so the caption is 26.
     addSkin(QStringLiteral("UL_N"), 16, 30, [](QImage& i) {
         QPainter p(&i);
-        captionBand(p, i.rect());
+        captionBand(p, rectOf(i));
     });
     addSkin(QStringLiteral("C2_N"), 40, 30, [](QImage& i) {
         QPainter p(&i);
-        captionBand(p, i.rect());
-        p.fillRect(0, 0, 1, i.height(), QColor(44, 66, 84));
+        captionBand(p, rectOf(i));
+        p.fillRect(0, 0, 1, heightOf(i), QColor(44, 66, 84));
     });
     addSkin(QStringLiteral("C1_N"), 8, 30, [](QImage& i) {
         QPainter p(&i);
-        captionBand(p, i.rect());
-        p.fillRect(i.width() - 1, 0, 1, i.height(), QColor(44, 66, 84));
+        captionBand(p, rectOf(i));
+        p.fillRect(widthOf(i) - 1, 0, 1, heightOf(i), QColor(44, 66, 84));
     });
     const struct {
         const char* name;
@@ -294,7 +297,7 @@ void ImageSet::addSkinAndScreenImages() {
     }
     addSkin(QStringLiteral("BTN_SEP"), 22, 18, [](QImage& i) {
         QPainter p(&i);
-        captionBand(p, QRect(0, -2, i.width(), 30));
+        captionBand(p, QRect(0, -2, widthOf(i), 30));
     });
     addSkin(QStringLiteral("R_Frm"), 4, 16, frameEdge);
     addSkin(QStringLiteral("B_Frm"), 4, 4, bottomEdge);

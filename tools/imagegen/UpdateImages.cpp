@@ -44,7 +44,7 @@ void updateButton(QImage& image, int state) {
     image.fill(QColor(16, 24, 32));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF rect(0.5, 0.5, image.width() - 1, image.height() - 1);
+    const QRectF rect(0.5, 0.5, widthOf(image) - 1, heightOf(image) - 1);
     QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
     const QColor top = state == 0   ? QColor(255, 188, 0)
                        : state == 1 ? QColor(255, 214, 90)
@@ -56,16 +56,16 @@ void updateButton(QImage& image, int state) {
     p.drawRoundedRect(rect, 4, 4);
     p.setPen(QColor(30, 20, 0));
     p.setFont(uiFont(11, true));
-    p.drawText(QRectF(0, state == 2 ? 1 : 0, image.width(), image.height()), Qt::AlignCenter,
+    p.drawText(QRectF(0, state == 2 ? 1 : 0, widthOf(image), heightOf(image)), Qt::AlignCenter,
                QStringLiteral("今すぐ更新"));
 }
 
 void updatePrompt(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    verticalGradient(p, image.rect(), QColor(22, 32, 42), QColor(11, 16, 22));
-    verticalGradient(p, QRectF(0, 0, image.width(), 32), QColor(14, 66, 98), QColor(10, 40, 60));
-    p.fillRect(0, 32, image.width(), 1, kAccent);
+    verticalGradient(p, rectOf(image), QColor(22, 32, 42), QColor(11, 16, 22));
+    verticalGradient(p, QRectF(0, 0, widthOf(image), 32), QColor(14, 66, 98), QColor(10, 40, 60));
+    p.fillRect(0, 32, widthOf(image), 1, kAccent);
     p.setPen(Qt::white);
     p.setFont(uiFont(13, true));
     p.drawText(QRect(16, 0, 250, 32), Qt::AlignLeft | Qt::AlignVCenter,

@@ -6,6 +6,7 @@
 #include "session/AppContext.h"
 #include "session/ConfigFile.h"
 #include "widgets/CSkinButton.h"
+#include "widgets/SharpImage.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -25,7 +26,7 @@ CCaptchaDlg::CCaptchaDlg(AppContext& context, QWidget* parent, QSize size, int b
     setWindowTitle(QStringLiteral("VELO"));
     // Modal to the dialogs below it only: the tray icon's menu still reaches the main window.
     setWindowModality(Qt::WindowModal);
-    m_background.load(QStringLiteral(":/bitmap/%1").arg(background));
+    m_background = SharpImage::pixmap(QStringLiteral(":/bitmap/%1").arg(background));
     setFixedSize(size);
     // Centred on the screen, whatever window opened it.
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();

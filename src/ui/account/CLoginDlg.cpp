@@ -11,6 +11,7 @@
 #include "widgets/CCueEdit.h"
 #include "widgets/CSkinButton.h"
 #include "widgets/Messages.h"
+#include "widgets/SharpImage.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ CLoginDlg::CLoginDlg(ClientSession& session, QWidget* notify)
     setWindowTitle(QStringLiteral("VELO"));
     // Modal to the main window only: the tray icon's menu still reaches it meanwhile.
     setWindowModality(Qt::WindowModal);
-    m_background.load(QStringLiteral(":/bitmap/279"));
+    m_background = SharpImage::pixmap(QStringLiteral(":/bitmap/279"));
     setFixedSize(410, 200);
     setMask(roundedRegion(rect(), 20));
 

@@ -6,6 +6,7 @@
 #include "session/NowPlaying.h"
 #include "widgets/CMenuEx.h"
 #include "widgets/Messages.h"
+#include "widgets/SharpImage.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -230,7 +231,7 @@ void CChannelTreeCtrl::SetExpandImages(int collapsed, int expanded, QRgb mask) {
 }
 
 void CChannelTreeCtrl::SetBackground(int bitmap) {
-    m_background.load(QStringLiteral(":/bitmap/%1").arg(bitmap));
+    m_background = SharpImage::pixmap(QStringLiteral(":/bitmap/%1").arg(bitmap));
     viewport()->update();
 }
 

@@ -1,4 +1,5 @@
 #include "catalogue/CSkinScrollBar.h"
+#include "widgets/SharpImage.h"
 
 #include <QPainter>
 #include <QStyleOptionSlider>
@@ -6,7 +7,7 @@
 namespace {
 
 QPixmap bitmap(int id) {
-    return QPixmap(QStringLiteral(":/bitmap/%1").arg(id));
+    return SharpImage::pixmap(QStringLiteral(":/bitmap/%1").arg(id));
 }
 
 }  // namespace
@@ -41,10 +42,12 @@ void CSkinScrollBar::paintEvent(QPaintEvent*) {
     const QPixmap middle = bitmap(235);
     const QPixmap bottom = bitmap(236);
     const QPixmap grip = bitmap(237);
-    const int capHeight = middle.height();
-    p.drawPixmap(QRect(0, thumb.top(), w, top.height()), top);
+    const int capHeight = SharpImage::sizeOf(middle).height();
+    p.drawPixmap(QRect(0, thumb.top(), w, SharpImage::sizeOf(top).height()), top);
     p.drawPixmap(QRect(0, thumb.top() + capHeight, w, std::max(0, thumb.height() - 2 * capHeight)),
                  middle);
-    p.drawPixmap(QRect(0, thumb.bottom() + 1 - bottom.height(), w, bottom.height()), bottom);
-    p.drawPixmap(QRect(0, thumb.center().y() - grip.height() / 2, w, grip.height()), grip);
+    const int bottomHeight = SharpImage::sizeOf(bottom).height();
+    p.drawPixmap(QRect(0, thumb.bottom() + 1 - bottomHeight, w, bottomHeight), bottom);
+    const int gripHeight = SharpImage::sizeOf(grip).height();
+    p.drawPixmap(QRect(0, thumb.center().y() - gripHeight / 2, w, gripHeight), grip);
 }

@@ -2,9 +2,9 @@
 
 #include "catalogue/CChannelTreeCtrl.h"
 #include "catalogue/ChannelList.h"
+#include "widgets/SharpImage.h"
 
 #include <QAbstractItemView>
-#include <QBitmap>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,13 +12,11 @@
 
 namespace {
 
-// A bitmap whose pixels of one colour are transparent.
-QPixmap keyed(const QString& path, const QColor& transparent) {
-    QPixmap pixmap(path);
-    if (!pixmap.isNull()) {
-        pixmap.setMask(pixmap.createMaskFromColor(transparent));
-    }
-    return pixmap;
+using SharpImage::keyed;
+
+// Where IMAGE lies centred in ROW.
+int centredTop(const QRect& row, const QPixmap& image) {
+    return row.top() + (row.height() - SharpImage::sizeOf(image).height()) / 2;
 }
 
 }  // namespace
@@ -29,8 +27,8 @@ ChannelRowDelegate::ChannelRowDelegate(const CChannelTreeCtrl& tree)
       // Group rows have black as their transparent colour.
       m_group(keyed(QStringLiteral(":/bitmap/227"), Qt::black)),
       m_groupSelected(keyed(QStringLiteral(":/bitmap/226"), Qt::black)),
-      m_arrow(QStringLiteral(":/bitmap/134")),
-      m_bars(QStringLiteral(":/bitmap/238")) {
+      m_arrow(SharpImage::pixmap(QStringLiteral(":/bitmap/134"))),
+      m_bars(SharpImage::pixmap(QStringLiteral(":/bitmap/238"))) {
     m_bold.setPixelSize(14);
     m_bold.setBold(true);
     m_normal.setPixelSize(14);
@@ -127,7 +125,7 @@ void ChannelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->drawPixmap(contentLeft, row.top(), selected ? m_groupSelected : m_group);
         const QPixmap& mark = m_tree.isItemExpanded(item) ? m_expanded : m_collapsed;
         if (!mark.isNull()) {
-            painter->drawPixmap(textLeft + 4, row.top() + (row.height() - mark.height()) / 2, mark);
+            painter->drawPixmap(textLeft + 4, centredTop(row, mark), mark);
         }
         painter->setFont(fontOf(*item));
         painter->setPen(CChannelTreeCtrl::kTextColour);
@@ -141,7 +139,7 @@ void ChannelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     const int first = item->firstBitmap();
     const int second = item->secondBitmap();
-    const int markWidth = first != 0 ? pixmap(first).width() : 0;
+    const int markWidth = first != 0 ? SharpImage::sizeOf(pixmap(first)).width() : 0;
     const QFontMetrics metrics(fontOf(*item));
     const int textX = textLeft + 5 + markWidth;
     const int textTop = row.top() + (row.height() - metrics.height() - 2) / 2 + 1;
@@ -169,15 +167,14 @@ void ChannelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->setRenderHint(QPainter::Antialiasing, false);
     }
     if (item == m_tree.playingItem()) {
-        painter->drawPixmap(textLeft - 11, row.top() + (row.height() - m_arrow.height()) / 2,
-                            m_arrow);
-        painter->drawPixmap(textLeft, row.top() + (row.height() - m_bars.height()) / 2, m_bars);
+        painter->drawPixmap(textLeft - 11, centredTop(row, m_arrow), m_arrow);
+        painter->drawPixmap(textLeft, centredTop(row, m_bars), m_bars);
         drawText(textLeft + 14, CChannelTreeCtrl::kPlayingText, m_normal);
     } else {
         const int markId = selected ? second : first;
         if (markId != 0) {
             const QPixmap& mark = pixmap(markId);
-            painter->drawPixmap(textLeft, row.top() + (row.height() - mark.height()) / 2, mark);
+            painter->drawPixmap(textLeft, centredTop(row, mark), mark);
         }
         drawText(textX, textColour, fontOf(*item));
     }

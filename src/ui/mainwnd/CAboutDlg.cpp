@@ -1,4 +1,5 @@
 #include "mainwnd/CAboutDlg.h"
+#include "widgets/SharpImage.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -27,8 +28,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     // The box's dialog units at the usual 1.5 / 1.625 pixels each.
     setFixedSize(287, 161);
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap(QStringLiteral(":/icon/128"))
-                        .scaled(30, 30, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    icon->setPixmap(
+        SharpImage::scaledTo(SharpImage::pixmap(QStringLiteral(":/icon/128")), QSize(30, 30)));
     icon->setGeometry(16, 5, 30, 32);
     auto* version = new QLabel(kVersion, this);
     version->setGeometry(57, 13, 210, 16);

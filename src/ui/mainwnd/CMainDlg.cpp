@@ -20,6 +20,7 @@
 #include "widgets/CSkinButton.h"
 #include "widgets/Messages.h"
 #include "widgets/OpenDialogs.h"
+#include "widgets/SharpImage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -113,9 +114,9 @@ int CMainDlg::closeCount() const {
 
 void CMainDlg::startUp() {
     m_session.startAdDownload();
-    setWindowIcon(QIcon(QStringLiteral(":/icon/128")));
-    m_divider.load(QStringLiteral(":/bitmap/166"));
-    m_header.load(QStringLiteral(":/bitmap/271"));
+    setWindowIcon(SharpImage::programIcon());
+    m_divider = SharpImage::pixmap(QStringLiteral(":/bitmap/166"));
+    m_header = SharpImage::pixmap(QStringLiteral(":/bitmap/271"));
     resize(800, 530);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -235,10 +236,12 @@ void CMainDlg::paintClient(QPainter& p) {
     p.drawLine(l, b - 2, r, b - 2);
     const int playerWidth = m_player != nullptr ? m_player->width() : 0;
     if (!m_divider.isNull()) {
-        p.drawPixmap(QRect(l + playerWidth + 2, 0, 7, b - t - 1), m_divider, QRect(0, 0, 7, 452));
+        p.drawPixmap(QRectF(l + playerWidth + 2, 0, 7, b - t - 1), m_divider,
+                     SharpImage::partOf(m_divider, QRect(0, 0, 7, 452)));
     }
     if (!m_sideHidden && !m_header.isNull()) {
-        p.drawPixmap(QRect(r - 210, t + 1, kSidePanelWidth, 30), m_header, QRect(0, 0, 190, 30));
+        p.drawPixmap(QRectF(r - 210, t + 1, kSidePanelWidth, 30), m_header,
+                     SharpImage::partOf(m_header, QRect(0, 0, 190, 30)));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "mainwnd/CSplashScreenDlg.h"
 
 #include "widgets/CGifPlayer.h"
+#include "widgets/SharpImage.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -11,7 +12,7 @@ CSplashScreenDlg::CSplashScreenDlg(Clock& clock)
     : QWidget(nullptr,
               Qt::SplashScreen | Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint) {
     setAttribute(Qt::WA_DeleteOnClose, false);
-    m_background.load(QStringLiteral(":/bitmap/222"));
+    m_background = SharpImage::pixmap(QStringLiteral(":/bitmap/222"));
     setFixedSize(301, 171);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -47,6 +48,7 @@ void CSplashScreenDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Window));
     if (!m_background.isNull()) {
-        p.drawPixmap(0, 0, m_background, 0, 0, 300, 170);
+        p.drawPixmap(QRectF(0, 0, 300, 170), m_background,
+                     SharpImage::partOf(m_background, QRect(0, 0, 300, 170)));
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "widgets/CGifPlayer.h"
 #include "widgets/Messages.h"
+#include "widgets/SharpImage.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -61,7 +62,7 @@ QString CTVProgramDlg::countdownText() const {
 
 void CTVProgramDlg::setFace(int id) {
     m_faceId = id;
-    m_face.load(QStringLiteral(":/bitmap/%1").arg(id));
+    m_face = SharpImage::pixmap(QStringLiteral(":/bitmap/%1").arg(id));
     update(buttonRect());
 }
 

@@ -1,6 +1,7 @@
 #include "mainwnd/SkinFrame.h"
 
 #include "platform/ProgramFolder.h"
+#include "widgets/SharpImage.h"
 
 #include <QPainter>
 
@@ -15,14 +16,16 @@ bool within(QPoint p, int left, int top, int right, int bottom) {
 
 SkinFrame::SkinFrame(const QString& folder) : m_folder(folder) {
     const QImage caption = load(QStringLiteral("UL_N"));
-    if (!caption.isNull() && caption.height() > 8) {
-        m_caption = caption.height() - 4;
+    const int captionHeight = SharpImage::sizeOf(caption).height();
+    if (!caption.isNull() && captionHeight > 8) {
+        m_caption = captionHeight - 4;
     }
 }
 
 QImage SkinFrame::load(const QString& name) const {
     // Read anew for every painting, as a skin may change under a running program.
-    return QImage(ProgramFolder::file(m_folder, QStringLiteral("skin/%1.bmp").arg(name)));
+    return SharpImage::image(
+        ProgramFolder::file(m_folder, QStringLiteral("skin/%1.bmp").arg(name)));
 }
 
 QMargins SkinFrame::margins() const {
@@ -184,8 +187,9 @@ void SkinFrame::tile(QPainter& painter, const QString& name, const QRect& area) 
     }
     painter.save();
     painter.setClipRect(area);
-    for (int y = area.top(); y < area.top() + area.height(); y += image.height()) {
-        for (int x = area.left(); x < area.left() + area.width(); x += image.width()) {
+    const QSize step = SharpImage::sizeOf(image);
+    for (int y = area.top(); y < area.top() + area.height(); y += step.height()) {
+        for (int x = area.left(); x < area.left() + area.width(); x += step.width()) {
             painter.drawImage(x, y, image);
         }
     }
@@ -201,10 +205,10 @@ void SkinFrame::paint(QPainter& painter, const QSize& size, const State& state,
     const QImage leftCap = load(QStringLiteral("C2_N"));
     const QImage rightCap = load(QStringLiteral("C1_N"));
     painter.drawImage(0, 0, leftCap);
-    painter.drawImage(w - rightCap.width(), 0, rightCap);
-    const int captionLeft = std::max(0, leftCap.width() - 3);
+    painter.drawImage(w - SharpImage::sizeOf(rightCap).width(), 0, rightCap);
+    const int captionLeft = std::max(0, SharpImage::sizeOf(leftCap).width() - 3);
     tile(painter, QStringLiteral("UL_N"),
-         QRect(captionLeft, 0, w - rightCap.width() - captionLeft, h4));
+         QRect(captionLeft, 0, w - SharpImage::sizeOf(rightCap).width() - captionLeft, h4));
     if (!icon.isNull()) {
         painter.drawPixmap(QRect(10, 4, m_caption - 4, m_caption - 4), icon);
     }
@@ -221,8 +225,8 @@ void SkinFrame::paint(QPainter& painter, const QSize& size, const State& state,
         m_painted[button] = file;
         const QImage image = load(file);
         painter.drawImage(x, 2, image);
-        m_buttons[button] = QRect(x, 2, image.width(), image.height());
-        return x + image.width();
+        m_buttons[button] = QRect(QPoint(x, 2), SharpImage::sizeOf(image));
+        return x + m_buttons[button].width();
     };
     draw(kTopMost, w - 91);
     painter.drawImage(w - 70, 2, load(QStringLiteral("BTN_SEP")));
@@ -235,7 +239,7 @@ void SkinFrame::paint(QPainter& painter, const QSize& size, const State& state,
     tile(painter, QStringLiteral("B_Frm"), QRect(0, h - kEdge, w, kEdge));
     const QImage corner = load(QStringLiteral("B_Frm"));
     if (state.active) {
-        painter.drawImage(w - kEdge - corner.width(), h - kEdge, corner);
+        painter.drawImage(w - kEdge - SharpImage::sizeOf(corner).width(), h - kEdge, corner);
     }
     painter.drawImage(0, h - kEdge, corner);
     painter.drawImage(w - kEdge, h - kEdge, corner);

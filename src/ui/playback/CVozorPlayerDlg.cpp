@@ -9,6 +9,7 @@
 #include "session/AppContext.h"
 #include "session/ConfigFile.h"
 #include "widgets/Messages.h"
+#include "widgets/SharpImage.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,7 +18,7 @@
 CVozorPlayerDlg::CVozorPlayerDlg(AppContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_control(std::make_unique<CDsopocx>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_topStrip.load(QStringLiteral(":/bitmap/145"));
+    m_topStrip = SharpImage::pixmap(QStringLiteral(":/bitmap/145"));
     setAccessibleName(kPaneName);
     m_static1017 = new QLabel(this);
     m_static1017->setGeometry(0, 0, 585, 452);

@@ -1,6 +1,7 @@
 #include "update/CUpdateDlg.h"
 
 #include "widgets/CSkinButton.h"
+#include "widgets/SharpImage.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -12,7 +13,7 @@ CUpdateDlg::CUpdateDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     setWindowTitle(QStringLiteral("VELO"));
     // Modal to the main window only: the tray icon's menu still reaches it meanwhile.
     setWindowModality(Qt::WindowModal);
-    m_background.load(QStringLiteral(":/bitmap/324"));
+    m_background = SharpImage::pixmap(QStringLiteral(":/bitmap/324"));
     setFixedSize(300, 170);
     // Over the window it belongs to, where the user is looking; without one, on the screen.
     const QWidget* owner = parent != nullptr ? parent->window() : nullptr;

@@ -2,9 +2,12 @@
 
 #include "common/GifLayout.h"
 #include "platform/Clock.h"
+#include "widgets/SharpImage.h"
 
 #include <QFile>
+
 #include <QPainter>
+#include <algorithm>
 
 CGifPlayer::CGifPlayer(Clock& clock, QWidget* parent)
     : QWidget(parent), m_frameTimer(clock.createTimer([this] { nextFrame(); }, true)) {
@@ -16,29 +19,31 @@ CGifPlayer::~CGifPlayer() {
 }
 
 int CGifPlayer::LoadFromResource(const QString& resource) {
-    QFile file(resource);
+    const SharpImage::Choice choice = SharpImage::choose(resource);
+    QFile file(choice.path);
     if (!file.open(QIODevice::ReadOnly)) {
         Unload();
         return 0;
     }
-    return Load(file.readAll());
+    return Load(file.readAll(), choice.ratio);
 }
 
-int CGifPlayer::Load(const QByteArray& data) {
+int CGifPlayer::Load(const QByteArray& data, int ratio) {
     Unload();
+    m_ratio = std::max(1, ratio);
     const GifLayout layout = GifLayout::read(data);
     if (!layout.isGif) {
         m_single = QImage::fromData(data);
         if (m_single.isNull()) {
             return 0;
         }
-        m_size = m_single.size();
+        m_size = m_single.size() / m_ratio;
     } else {
         if (layout.frames.empty()) {
             return 0;
         }
         m_isGif = true;
-        m_size = QSize(layout.width, layout.height);
+        m_size = QSize(layout.width, layout.height) / m_ratio;
         if (layout.frames.size() == 1) {
             m_single = QImage::fromData(data);
             if (m_single.isNull()) {
@@ -62,7 +67,7 @@ int CGifPlayer::Load(const QByteArray& data) {
     }
     resize(m_size);
     m_background = palette().color(QPalette::Button);
-    m_composed = QImage(m_size, QImage::Format_ARGB32_Premultiplied);
+    m_composed = QImage(m_size * m_ratio, QImage::Format_ARGB32_Premultiplied);
     m_composed.fill(palette().color(QPalette::Window));
     m_loaded = true;
     return 1;
@@ -173,6 +178,7 @@ void CGifPlayer::Unload() {
     m_saved = QImage();
     m_current = 0;
     m_size = QSize();
+    m_ratio = 1;
     m_isGif = false;
     m_loaded = false;
     m_background = Qt::white;
@@ -181,6 +187,8 @@ void CGifPlayer::Unload() {
 void CGifPlayer::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!m_composed.isNull()) {
-        p.drawImage(0, 0, m_composed);
+        // The composed picture's own pixels onto the screen's: one to one at the density it
+        // was made for.
+        p.drawImage(QRect(QPoint(0, 0), m_size), m_composed);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
+#include "widgets/SharpImage.h"
 
 #include <QApplication>
 #include <QFile>
@@ -160,7 +161,7 @@ void CMyToolTip::paintEvent(QPaintEvent*) {
     }
     const QIcon information = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     p.drawPixmap(m_box.left() + 9, m_box.top() + 6, information.pixmap(18, 18));
-    p.drawPixmap(m_close, QPixmap(QStringLiteral(":/bitmap/%1").arg(m_closeFace)));
+    p.drawPixmap(m_close, SharpImage::pixmap(QStringLiteral(":/bitmap/%1").arg(m_closeFace)));
 
     p.setPen(palette().color(QPalette::ToolTipText));
     const QFontMetrics title(titleFont());

@@ -1,4 +1,5 @@
 #include "widgets/CSkinButton.h"
+#include "widgets/SharpImage.h"
 
 #include <QFocusEvent>
 #include <QPainter>
@@ -6,7 +7,7 @@
 namespace {
 
 QPixmap bitmap(int id) {
-    return QPixmap(QStringLiteral(":/bitmap/%1").arg(id));
+    return SharpImage::pixmap(QStringLiteral(":/bitmap/%1").arg(id));
 }
 
 // The outline the button shows while the keyboard has brought the focus to it.
