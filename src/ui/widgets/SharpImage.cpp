@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QImageReader>
 
-
 namespace SharpImage {
 
 int ratio() {

@@ -107,6 +107,7 @@ TEST(HighDensity, TheWindowFrameIsPaintedFromTheSkinsTwins) {
     const QString plain = QStringLiteral(VELO_PROGRAM_DIR "/skin/BTN_CLS1.bmp");
     EXPECT_EQ(close.size(), QImage(plain).size());
     EXPECT_LT(close.right(), window.width());
-    const QRectF device(QPointF(close.topLeft()) * screenRatio(), QSizeF(close.size()) * screenRatio());
+    const QRectF device(QPointF(close.topLeft()) * screenRatio(),
+                        QSizeF(close.size()) * screenRatio());
     expectDrawnFromTwin(canvas.copy(device.toRect()), plain, close.size());
 }

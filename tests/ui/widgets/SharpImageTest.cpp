@@ -43,8 +43,8 @@ TEST(SharpImage, ATwinIsReadOnlyWhenItIsTwiceThePlainImage) {
         int ratio;
         const char* read;
     } cases[] = {
-        {"fits.bmp", 2, "fits@2x.bmp"}, {"fits.bmp", 1, "fits.bmp"},
-        {"edited.bmp", 2, "edited.bmp"}, {"alone.bmp", 2, "alone.bmp"},
+        {"fits.bmp", 2, "fits@2x.bmp"},    {"fits.bmp", 1, "fits.bmp"},
+        {"edited.bmp", 2, "edited.bmp"},   {"alone.bmp", 2, "alone.bmp"},
         {"missing.bmp", 2, "missing.bmp"},
     };
     for (const auto& c : cases) {
