@@ -90,12 +90,13 @@ int CPlayerApp::InitInstance() {
         case SingleInstance::Outcome::First:
             break;
     }
-    // The picture stays and moves while the main window fetches what it needs.
+    // The main window is made before the picture shows (its widgets find and open their fonts,
+    // a few tens of milliseconds at a first start), so that the picture, once up, moves without
+    // a halt while the main window fetches what it needs.
+    CMainDlg dialog(*m_session, m_instance.get());
     CSplashScreenDlg splash(*m_context.clock);
     splash.show();
     RegisterPlaybackControl(m_context.m_strExeDir);
-
-    CMainDlg dialog(*m_session, m_instance.get());
     dialog.setSplash(&splash);
     connect(&dialog, &CMainDlg::startupFinished, &dialog, &QWidget::show);
     connect(&dialog, &QDialog::finished, this, &QCoreApplication::quit);

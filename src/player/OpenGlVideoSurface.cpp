@@ -1,27 +1,14 @@
 #include "OpenGlVideoSurface.h"
 
+#include "OpenGlRenderer.h"
 #include "OpenGlVideoWindow.h"
 #include "SoftwareVideoSurface.h"
 
 #include "MpvLibrary.h"
 
-#include <mpv/render_gl.h>
-
-#include <QElapsedTimer>
 #include <QOpenGLContext>
-#include <QOpenGLFunctions>
-#include <QOpenGLPaintDevice>
 #include <QPaintEvent>
 #include <QPainter>
-
-namespace {
-
-void* procAddress(void*, const char* name) {
-    QOpenGLContext* context = QOpenGLContext::currentContext();
-    return context != nullptr ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
-}
-
-}  // namespace
 
 OpenGlVideoSurface::OpenGlVideoSurface(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("videoSurface"));
@@ -59,39 +46,96 @@ void OpenGlVideoSurface::detach() {
 }
 
 bool OpenGlVideoSurface::isReady() const {
-    return m_software != nullptr ? m_software->isReady() : m_context != nullptr;
+    return m_software != nullptr ? m_software->isReady() : m_rendering;
 }
 
 void OpenGlVideoSurface::prepare() {
-    if (m_software != nullptr || m_window != nullptr || m_handle == nullptr) {
+    if (m_software != nullptr || m_renderer != nullptr || m_handle == nullptr) {
         return;
     }
-    m_window = new OpenGlVideoWindow(this);
-    m_window->painting = [this] { paintFrame(); };
-    m_window->swapped = [this] {
-        if (m_context != nullptr) {
-            m_api->render_context_report_swap(m_context);
-        }
+    OpenGlRenderer::Hooks hooks;
+    hooks.contextMade = [this](bool made) { contextMade(made); };
+    hooks.started = [this](bool made) { started(made); };
+    hooks.frameShown = [this](qint64 renderUs) {
+        noteRender(renderUs);
+        noteFrame();
     };
+    m_renderer = std::make_unique<OpenGlRenderer>(QSurfaceFormat::defaultFormat(), m_handle, m_api,
+                                                  std::move(hooks));
+}
+
+void OpenGlVideoSurface::contextMade(bool made) {
+    // Whether the driver draws from a thread other than the GUI thread is asked once it is
+    // loaded: Qt finds out with a context of its own, on this thread, which would otherwise
+    // load the driver here.
+    if (made && !QOpenGLContext::supportsThreadedOpenGL()) {
+        qWarning("VELO player: the OpenGL driver cannot draw from a thread of its own here");
+        made = false;
+    }
+    if (!made) {
+        // Not from inside the renderer's own call: falling back ends the renderer.
+        QMetaObject::invokeMethod(
+            this, [this] { fallBackToSoftware(); }, Qt::QueuedConnection);
+        return;
+    }
+    // The driver is loaded by now, so making the native window for it costs the GUI thread
+    // little.
+    m_window = new OpenGlVideoWindow(this);
+    m_window->changed = [this] { windowChanged(); };
     m_container = QWidget::createWindowContainer(m_window, this);
     m_container->setObjectName(QStringLiteral("videoWindow"));
     m_container->setFocusPolicy(Qt::NoFocus);
     m_container->setGeometry(rect());
     m_window->setCursor(cursor());
     m_container->show();
-    if (!m_window->makeContext() || !m_window->makeCurrent()) {
-        fallBackToSoftware();
-        return;
-    }
-    const bool made = makeRenderContext();
-    m_window->doneCurrent();
+    m_window->create();
+    m_renderer->setWindow(m_window);
+    windowChanged();
+}
+
+void OpenGlVideoSurface::started(bool made) {
     if (!made) {
-        fallBackToSoftware();
+        // Not from inside the renderer's own call: falling back ends the renderer.
+        QMetaObject::invokeMethod(
+            this, [this] { fallBackToSoftware(); }, Qt::QueuedConnection);
         return;
     }
+    m_rendering = true;
     if (m_hooks.ready) {
         m_hooks.ready();
     }
+}
+
+void OpenGlVideoSurface::windowChanged() {
+    if (m_renderer == nullptr || m_window == nullptr) {
+        return;
+    }
+    const QSize size = m_window->devicePixels();
+    if (size != m_overlaySize) {
+        paintOverlayImage();
+    }
+    m_renderer->setTarget(size, m_window->isExposed());
+}
+
+void OpenGlVideoSurface::paintOverlayImage() {
+    if (m_renderer == nullptr || m_window == nullptr) {
+        return;
+    }
+    // Text over the picture only while there is some: an empty overlay costs the renderer
+    // nothing.
+    m_overlaySize = m_window->devicePixels();
+    if (!m_hooks.paintOverlay || !overlayShown() || m_overlaySize.isEmpty()) {
+        m_renderer->setOverlay(QImage());
+        return;
+    }
+    QImage overlay(m_overlaySize, QImage::Format_ARGB32_Premultiplied);
+    overlay.setDevicePixelRatio(m_window->devicePixelRatio());
+    overlay.fill(Qt::transparent);
+    {
+        QPainter p(&overlay);
+        m_hooks.paintOverlay(p, QRect(QPoint(0, 0), m_window->size()));
+    }
+    m_renderer->setOverlay(overlay);
 }
 
 void OpenGlVideoSurface::fallBackToSoftware() {
@@ -114,95 +158,15 @@ void OpenGlVideoSurface::release() {
     if (m_software != nullptr) {
         return;
     }
-    if (m_window != nullptr && m_context != nullptr && m_window->makeCurrent()) {
-        freeRenderContext();
-        m_window->doneCurrent();
-    }
-    freeRenderContext();
+    // The renderer's thread frees libmpv's renderer and the GL context, and is waited for,
+    // before the window they draw into goes.
+    m_renderer.reset();
+    m_rendering = false;
     m_window = nullptr;
-    m_frameDue = false;
-    m_hasPicture = false;
-    // The window goes with its container, and its GL context with it.
+    m_overlaySize = QSize();
+    // The window goes with its container.
     delete m_container.data();
     update();
-}
-
-bool OpenGlVideoSurface::makeRenderContext() {
-    if (m_handle == nullptr || m_context != nullptr) {
-        return m_context != nullptr;
-    }
-    char api[] = MPV_RENDER_API_TYPE_OPENGL;
-    mpv_opengl_init_params gl{&procAddress, nullptr};
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
-                                 {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (m_api->render_context_create(&m_context, m_handle, params) < 0) {
-        m_context = nullptr;
-        return false;
-    }
-    m_api->render_context_set_update_callback(m_context, &OpenGlVideoSurface::onUpdate, this);
-    return true;
-}
-
-void OpenGlVideoSurface::freeRenderContext() {
-    if (m_context == nullptr) {
-        return;
-    }
-    m_api->render_context_set_update_callback(m_context, nullptr, nullptr);
-    m_api->render_context_free(m_context);
-    m_context = nullptr;
-}
-
-void OpenGlVideoSurface::onUpdate(void* self) {
-    auto* surface = static_cast<OpenGlVideoSurface*>(self);
-    if (!surface->m_updateQueued.exchange(true)) {
-        QMetaObject::invokeMethod(
-            surface, [surface] { surface->takeUpdate(); }, Qt::QueuedConnection);
-    }
-}
-
-void OpenGlVideoSurface::takeUpdate() {
-    m_updateQueued = false;
-    if (m_context != nullptr && m_window != nullptr &&
-        (m_api->render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0) {
-        m_frameDue = true;
-        m_window->requestFrame();
-    }
-}
-
-void OpenGlVideoSurface::paintFrame() {
-    const QSize size = m_window->size() * m_window->devicePixelRatio();
-    if (m_context != nullptr && (m_hasPicture || m_frameDue)) {
-        mpv_opengl_fbo fbo{0, size.width(), size.height(), 0};
-        int flip = 1;
-        int block = 0;  // never wait for the frame's display time on the GUI thread
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-                                     {MPV_RENDER_PARAM_FLIP_Y, &flip},
-                                     {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
-        QElapsedTimer took;
-        took.start();
-        m_api->render_context_render(m_context, params);
-        noteRender(took.nsecsElapsed() / 1000);
-        if (m_frameDue) {
-            m_frameDue = false;
-            m_hasPicture = true;
-            noteFrame();
-        }
-    } else {
-        QOpenGLFunctions* gl = m_window->glContext()->functions();
-        gl->glViewport(0, 0, size.width(), size.height());
-        gl->glClearColor(0, 0, 0, 1);
-        gl->glClear(GL_COLOR_BUFFER_BIT);
-    }
-    // Text over the picture is drawn only while there is some: a painter on the GL window costs
-    // a frame's worth of state changes.
-    if (m_hooks.paintOverlay && overlayShown()) {
-        QOpenGLPaintDevice device(size);
-        device.setDevicePixelRatio(m_window->devicePixelRatio());
-        QPainter p(&device);
-        m_hooks.paintOverlay(p, QRect(QPoint(0, 0), m_window->size()));
-    }
 }
 
 void OpenGlVideoSurface::clearPicture() {
@@ -210,16 +174,17 @@ void OpenGlVideoSurface::clearPicture() {
         m_software->clearPicture();
         return;
     }
-    m_hasPicture = false;
-    m_frameDue = false;
+    if (m_renderer != nullptr) {
+        m_renderer->clearPicture();
+    }
     refreshOverlay();
 }
 
 void OpenGlVideoSurface::refreshOverlay() {
     if (m_software != nullptr) {
         m_software->refreshOverlay();
-    } else if (m_window != nullptr) {
-        m_window->requestFrame();
+    } else if (m_renderer != nullptr) {
+        paintOverlayImage();
     } else {
         update();
     }
@@ -229,8 +194,8 @@ QImage OpenGlVideoSurface::picture() {
     if (m_software != nullptr) {
         return m_software->picture();
     }
-    if (m_window != nullptr && m_window->isExposed()) {
-        return m_window->grabFrame();
+    if (m_renderer != nullptr && m_window != nullptr && m_window->isExposed()) {
+        return m_renderer->grab();
     }
     return grab().toImage();
 }

@@ -5,21 +5,22 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
 
+class OpenGlRenderer;
 class OpenGlVideoWindow;
 class SoftwareVideoSurface;
 struct MpvLibrary;
-struct mpv_render_context;
 
 // libmpv's OpenGL renderer, in a native window of its own that exists only while a channel is
 // wanted: at rest the pane is an ordinary widget painted black, nothing of the main window goes
-// through OpenGL, and the GL driver is not even loaded until the first channel. The render
-// context lives with the window's GL context: made once the window has one, freed with it when
-// the channel stops; libmpv's video output goes with it, so the ready hook asks for the channel
-// to be loaded again once a new one exists. Where no GL context can be made after all, the
-// picture is drawn in software instead, by a surface of that kind in the same place.
+// through OpenGL, and the GL driver is not even loaded until the first channel. The window's
+// frames are drawn on a thread of their own (OpenGlRenderer), made when the channel is wanted
+// and ended with it; libmpv's video output goes with it, so the ready hook asks for the channel
+// to be loaded again once a new one exists. The notes over the picture are painted here, on the
+// GUI thread, into an image the renderer lays over each frame. Where no GL context can be made
+// after all, the picture is drawn in software instead, by a surface of that kind in the same
+// place.
 class OpenGlVideoSurface : public QWidget, public VideoSurface {
     Q_OBJECT
 
@@ -47,20 +48,19 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    static void onUpdate(void* self);
-    void takeUpdate();
-    bool makeRenderContext();
-    void freeRenderContext();
-    void paintFrame();
+    void contextMade(bool made);
+    void started(bool made);
+    void windowChanged();
+    // The notes painted anew for the renderer, or none when there are none to show.
+    void paintOverlayImage();
     void fallBackToSoftware();
 
     mpv_handle* m_handle = nullptr;
     const MpvLibrary* m_api = nullptr;
-    mpv_render_context* m_context = nullptr;
     OpenGlVideoWindow* m_window = nullptr;  // owned by the container
     QPointer<QWidget> m_container;
+    std::unique_ptr<OpenGlRenderer> m_renderer;  // while the window stands
+    bool m_rendering = false;                    // the renderer has its context
     SoftwareVideoSurface* m_software = nullptr;  // a child, once OpenGL has failed
-    std::atomic<bool> m_updateQueued{false};
-    bool m_frameDue = false;
-    bool m_hasPicture = false;
+    QSize m_overlaySize;                         // what the notes were last painted for
 };

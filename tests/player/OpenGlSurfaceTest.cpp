@@ -57,6 +57,21 @@ TEST(OpenGlSurfaceTest, PlaysThroughTheOpenGlRenderer) {
         EXPECT_NE(zar.state(2), 0);
         EXPECT_GT(colourCount(ZarFixture::shown(picture)), 20);
     }
+
+    // The notes are laid over the frames by the renderer's thread: with the picture held, the
+    // key list comes over it and goes again.
+    const auto press = [&](int code) {
+        QKeyEvent event(QEvent::KeyPress, code, Qt::NoModifier);
+        QApplication::sendEvent(picture, &event);
+    };
+    press(Qt::Key_Space);
+    ZarFixture::waitFor([] { return false; }, 800);
+    const QImage held = zar.picture();
+    press(Qt::Key_F1);
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return differingShare(held, zar.picture()) > 0.05; }));
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(ZarFixture::waitFor([&] { return differingShare(held, zar.picture()) < 0.01; }));
+
     zar.stop();
     EXPECT_EQ(zar.state(2), 0);
     // At rest nothing of the pane is drawn through OpenGL.
