@@ -2,7 +2,8 @@
 // one channel's StartPlay to the next channel's first frame (a zap), with the playback control
 // module against the reference service on loopback. The mpv command plays the same addresses
 // side by side, driven over its JSON IPC, as the yardstick. Also: the longest single render call
-// on the GUI thread, and the longest the GUI thread's event loop went without turning.
+// (on the GUI thread in software, on the renderer's thread with OpenGL), and the longest the GUI
+// thread's event loop went without turning.
 //
 // usage: bench_zap [RUNS]   (20 by default; prints medians and the ratios)
 #include "playback/PlaybackControl.h"
@@ -287,7 +288,9 @@ int main(int argc, char* argv[]) {
     std::printf("%-36s %10.1f %10.1f %8.2f\n", "zap: next StartPlay to first frame", zap, mpvZap,
                 mpvZap > 0 ? zap / mpvZap : 0);
     std::printf("%-36s %10s %10.1f\n", "mpv process start to first frame", "", median(mpvCold));
-    std::printf("longest render call on the GUI thread: %.2f ms\n", longestRenderUs / 1000.0);
+    std::printf("longest render call (%s): %.2f ms\n",
+                output == QLatin1String("opengl") ? "renderer's thread" : "GUI thread",
+                longestRenderUs / 1000.0);
     std::printf("longest GUI event-loop gap while playing: %.2f ms\n", longestGapUs / 1000.0);
     return 0;
 }

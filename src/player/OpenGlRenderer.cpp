@@ -21,55 +21,100 @@ void* procAddress(void*, const char* name) {
 
 }  // namespace
 
-OpenGlRenderer::OpenGlRenderer(const QSurfaceFormat& format, mpv_handle* handle,
-                               const MpvLibrary* api, Hooks hooks)
-    : m_handle(handle), m_api(api), m_hooks(std::move(hooks)), m_thread(std::make_unique<QThread>()) {
+OpenGlRenderer::OpenGlRenderer(mpv_handle* handle, const MpvLibrary* api, Hooks hooks)
+    : m_handle(handle),
+      m_api(api),
+      m_hooks(std::move(hooks)),
+      m_thread(std::make_unique<QThread>()) {
     m_thread->setObjectName(QStringLiteral("VELO render"));
     m_worker = new QObject;
     m_worker->moveToThread(m_thread.get());
     connect(m_thread.get(), &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread->start();
-    QMetaObject::invokeMethod(
-        m_worker, [this, format] { makeContextOnThread(format); }, Qt::QueuedConnection);
 }
 
 OpenGlRenderer::~OpenGlRenderer() {
-    // The render context must be gone before the handle may be destroyed, and the GL context
-    // before the window: both are freed on their thread, and this waits for it.
-    QMetaObject::invokeMethod(m_worker, [this] { stopOnThread(); }, Qt::BlockingQueuedConnection);
+    // libmpv's renderer must be gone before the handle may be destroyed, and the GL context
+    // before its window: both are freed on their thread, and this waits for it.
+    QMetaObject::invokeMethod(
+        m_worker, [this] { stopOnThread(); }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
 }
 
-void OpenGlRenderer::makeContextOnThread(const QSurfaceFormat& format) {
+void OpenGlRenderer::toGui(int session, std::function<void(const Hooks&)> hook) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, session, hook = std::move(hook)] {
+            // A copy: what a hook does may end this renderer.
+            const Hooks hooks = m_hooks;
+            if (session == m_session) {
+                hook(hooks);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void OpenGlRenderer::begin(const QSurfaceFormat& format) {
+    const int session = ++m_session;
+    {
+        QMutexLocker locked(&m_lock);
+        m_size = QSize();
+        m_exposed = false;
+        m_overlay = QImage();
+    }
+    QMetaObject::invokeMethod(
+        m_worker, [this, format, session] { makeContextOnThread(format, session); },
+        Qt::QueuedConnection);
+}
+
+void OpenGlRenderer::setWindow(QWindow* window) {
+    const int session = m_session;
+    QMetaObject::invokeMethod(
+        m_worker, [this, window, session] { startOnThread(window, session); },
+        Qt::QueuedConnection);
+}
+
+void OpenGlRenderer::end(std::function<void()> done) {
+    // No session is current until the next begin: what the ended one still reports is dropped.
+    ++m_session;
+    {
+        QMutexLocker locked(&m_lock);
+        m_exposed = false;
+        m_overlay = QImage();
+    }
+    QMetaObject::invokeMethod(
+        m_worker,
+        [this, done = std::move(done)] {
+            stopOnThread();
+            QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void OpenGlRenderer::makeContextOnThread(const QSurfaceFormat& format, int session) {
     // The first context of a run loads the GL driver and sets it up for the display: the
     // longest part of a first channel's start, done here rather than on the GUI thread.
+    m_drawingSession = session;
     auto context = std::make_unique<QOpenGLContext>();
     context->setFormat(format);
     const bool made = context->create();
     if (made) {
         m_gl = std::move(context);
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, made] {
-            // A copy: what the hook does may end this renderer.
-            const auto hook = m_hooks.contextMade;
-            if (hook) {
-                hook(made);
-            }
-        },
-        Qt::QueuedConnection);
+    toGui(session, [made](const Hooks& hooks) {
+        if (hooks.contextMade) {
+            hooks.contextMade(made);
+        }
+    });
 }
 
-void OpenGlRenderer::setWindow(QWindow* window) {
-    QMetaObject::invokeMethod(
-        m_worker, [this, window] { startOnThread(window); }, Qt::QueuedConnection);
-}
-
-void OpenGlRenderer::startOnThread(QWindow* window) {
+void OpenGlRenderer::startOnThread(QWindow* window, int session) {
+    if (session != m_drawingSession || !m_gl) {
+        return;
+    }
     m_window = window;
-    bool made = m_gl && m_gl->makeCurrent(m_window);
+    bool made = m_gl->makeCurrent(m_window);
     if (made) {
         char api[] = MPV_RENDER_API_TYPE_OPENGL;
         mpv_opengl_init_params gl{&procAddress, nullptr};
@@ -84,15 +129,11 @@ void OpenGlRenderer::startOnThread(QWindow* window) {
         }
         m_gl->doneCurrent();
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, made] {
-            const auto hook = m_hooks.started;
-            if (hook) {
-                hook(made);
-            }
-        },
-        Qt::QueuedConnection);
+    toGui(session, [made](const Hooks& hooks) {
+        if (hooks.started) {
+            hooks.started(made);
+        }
+    });
     if (made) {
         render();
     }
@@ -111,6 +152,9 @@ void OpenGlRenderer::stopOnThread() {
         m_gl->doneCurrent();
         m_gl.reset();
     }
+    m_window = nullptr;
+    m_hasPicture = false;
+    m_drawingSession = 0;
 }
 
 void OpenGlRenderer::onUpdate(void* self) {
@@ -120,7 +164,8 @@ void OpenGlRenderer::onUpdate(void* self) {
 void OpenGlRenderer::requestFrame() {
     // Any number of asks before the renderer turns make one frame.
     if (!m_renderQueued.exchange(true)) {
-        QMetaObject::invokeMethod(m_worker, [this] { render(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_worker, [this] { render(); }, Qt::QueuedConnection);
     }
 }
 
@@ -156,7 +201,7 @@ void OpenGlRenderer::render() {
         }
         size = m_size;
     }
-    draw(size, false, nullptr);
+    draw(size, nullptr);
 }
 
 QImage OpenGlRenderer::grab() {
@@ -169,13 +214,13 @@ QImage OpenGlRenderer::grab() {
                 QMutexLocker locked(&m_lock);
                 size = m_exposed ? m_size : QSize();
             }
-            draw(size, true, &image);
+            draw(size, &image);
         },
         Qt::BlockingQueuedConnection);
     return image;
 }
 
-void OpenGlRenderer::draw(QSize size, bool readBack, QImage* readInto) {
+void OpenGlRenderer::draw(QSize size, QImage* readInto) {
     if (!m_gl || m_window == nullptr || size.isEmpty() || !m_gl->makeCurrent(m_window)) {
         return;
     }
@@ -216,7 +261,7 @@ void OpenGlRenderer::draw(QSize size, bool readBack, QImage* readInto) {
         QPainter painter(&device);
         painter.drawImage(QRect(QPoint(0, 0), size), overlay);
     }
-    if (readBack && readInto != nullptr) {
+    if (readInto != nullptr) {
         QImage image(size, QImage::Format_RGBA8888);
         m_gl->functions()->glReadPixels(0, 0, size.width(), size.height(), GL_RGBA,
                                         GL_UNSIGNED_BYTE, image.bits());
@@ -227,14 +272,10 @@ void OpenGlRenderer::draw(QSize size, bool readBack, QImage* readInto) {
         m_api->render_context_report_swap(m_context);
     }
     if (newFrame) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, renderUs] {
-                const auto hook = m_hooks.frameShown;
-                if (hook) {
-                    hook(renderUs);
-                }
-            },
-            Qt::QueuedConnection);
+        toGui(m_drawingSession, [renderUs](const Hooks& hooks) {
+            if (hooks.frameShown) {
+                hooks.frameShown(renderUs);
+            }
+        });
     }
 }

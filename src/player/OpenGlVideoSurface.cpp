@@ -33,7 +33,15 @@ bool OpenGlVideoSurface::attach(mpv_handle* handle) {
     if (m_software != nullptr) {
         return m_software->attach(handle);
     }
-    // The render context is made once a channel is wanted and its window has a GL context.
+    // libmpv's renderer is made once a channel is wanted and its window has a GL context.
+    OpenGlRenderer::Hooks hooks;
+    hooks.contextMade = [this](bool made) { contextMade(made); };
+    hooks.started = [this](bool made) { started(made); };
+    hooks.frameShown = [this](qint64 renderUs) {
+        noteRender(renderUs);
+        noteFrame();
+    };
+    m_renderer = std::make_unique<OpenGlRenderer>(handle, m_api, std::move(hooks));
     return true;
 }
 
@@ -42,6 +50,8 @@ void OpenGlVideoSurface::detach() {
         m_software->detach();
     }
     release();
+    // Waits for the renderer's thread to free what it has: the handle goes after this.
+    m_renderer.reset();
     m_handle = nullptr;
 }
 
@@ -50,18 +60,11 @@ bool OpenGlVideoSurface::isReady() const {
 }
 
 void OpenGlVideoSurface::prepare() {
-    if (m_software != nullptr || m_renderer != nullptr || m_handle == nullptr) {
+    if (m_software != nullptr || m_renderer == nullptr || m_wanted) {
         return;
     }
-    OpenGlRenderer::Hooks hooks;
-    hooks.contextMade = [this](bool made) { contextMade(made); };
-    hooks.started = [this](bool made) { started(made); };
-    hooks.frameShown = [this](qint64 renderUs) {
-        noteRender(renderUs);
-        noteFrame();
-    };
-    m_renderer = std::make_unique<OpenGlRenderer>(QSurfaceFormat::defaultFormat(), m_handle, m_api,
-                                                  std::move(hooks));
+    m_wanted = true;
+    m_renderer->begin(QSurfaceFormat::defaultFormat());
 }
 
 void OpenGlVideoSurface::contextMade(bool made) {
@@ -142,6 +145,7 @@ void OpenGlVideoSurface::fallBackToSoftware() {
     qWarning("VELO player: no OpenGL context for the picture here; it is drawn in software");
     mpv_handle* handle = m_handle;
     release();
+    m_renderer.reset();
     m_software = new SoftwareVideoSurface(this);
     m_software->setGeometry(rect());
     // The pane's hands and notes reach the picture as before.
@@ -155,17 +159,26 @@ void OpenGlVideoSurface::fallBackToSoftware() {
 }
 
 void OpenGlVideoSurface::release() {
-    if (m_software != nullptr) {
+    if (m_software != nullptr || !m_wanted) {
         return;
     }
-    // The renderer's thread frees libmpv's renderer and the GL context, and is waited for,
-    // before the window they draw into goes.
-    m_renderer.reset();
+    m_wanted = false;
     m_rendering = false;
     m_window = nullptr;
     m_overlaySize = QSize();
-    // The window goes with its container.
-    delete m_container.data();
+    // The window is out of sight at once; it goes with its container once the renderer's
+    // thread has freed libmpv's renderer and the GL context made for it, without this thread
+    // waiting for that.
+    const QPointer<QWidget> container = m_container;
+    m_container.clear();
+    if (container) {
+        container->hide();
+    }
+    if (m_renderer != nullptr) {
+        m_renderer->end([container] { delete container.data(); });
+    } else {
+        delete container.data();
+    }
     update();
 }
 
@@ -174,7 +187,7 @@ void OpenGlVideoSurface::clearPicture() {
         m_software->clearPicture();
         return;
     }
-    if (m_renderer != nullptr) {
+    if (m_wanted) {
         m_renderer->clearPicture();
     }
     refreshOverlay();
@@ -183,7 +196,7 @@ void OpenGlVideoSurface::clearPicture() {
 void OpenGlVideoSurface::refreshOverlay() {
     if (m_software != nullptr) {
         m_software->refreshOverlay();
-    } else if (m_renderer != nullptr) {
+    } else if (m_window != nullptr) {
         paintOverlayImage();
     } else {
         update();
@@ -194,7 +207,7 @@ QImage OpenGlVideoSurface::picture() {
     if (m_software != nullptr) {
         return m_software->picture();
     }
-    if (m_renderer != nullptr && m_window != nullptr && m_window->isExposed()) {
+    if (m_wanted && m_window != nullptr && m_window->isExposed()) {
         return m_renderer->grab();
     }
     return grab().toImage();

@@ -59,8 +59,9 @@ private:
     const MpvLibrary* m_api = nullptr;
     OpenGlVideoWindow* m_window = nullptr;  // owned by the container
     QPointer<QWidget> m_container;
-    std::unique_ptr<OpenGlRenderer> m_renderer;  // while the window stands
-    bool m_rendering = false;                    // the renderer has its context
+    std::unique_ptr<OpenGlRenderer> m_renderer;  // while a handle is attached
+    bool m_wanted = false;                       // a channel is wanted: a session is on
+    bool m_rendering = false;                    // the session's renderer draws
     SoftwareVideoSurface* m_software = nullptr;  // a child, once OpenGL has failed
     QSize m_overlaySize;                         // what the notes were last painted for
 };

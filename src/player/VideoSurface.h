@@ -14,8 +14,9 @@ class QWidget;
 
 // Where the picture of one player goes: a widget that draws libmpv's frames in their own
 // shape, with black bars, and lets its owner paint notes over them. Two back-ends: OpenGL where a
-// context can be had, software rendering into an image where not. Everything runs on the GUI
-// thread; a frame is drawn when libmpv says one is due, never by waiting for it.
+// context can be had, drawn on a renderer's thread of its own, and software rendering into an
+// image on the GUI thread where not. The hooks run on the GUI thread; a frame is drawn when
+// libmpv says one is due, never by waiting for it.
 class VideoSurface {
 public:
     struct Hooks {
