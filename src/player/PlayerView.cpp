@@ -142,6 +142,9 @@ void PlayerView::fadeStep() {
         m_fade.stop();
         m_note.clear();
         setProperty("note", QString());
+    } else if (m_noteAge.elapsed() < kNoteShownMs) {
+        // Shown at full strength until it fades: nothing over the picture changes yet.
+        return;
     }
     m_surface->refreshOverlay();
 }
