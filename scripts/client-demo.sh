@@ -14,21 +14,11 @@ pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT
 
-# Each channel's clip is made once per machine and kept; later runs find them at once.
-"$build/tools/refservice/refservice" --make-clips
+# Each channel's clip is made once per machine and kept; later runs find them at once. The
+# advertisements come from the same host, on the advertisement server's own port; the playback
+# control is made known before the first start, as an installer would.
 source scripts/start-service.sh
-start_refservice "$build" "$work/service" "$work" ads
-pids+=("$service_pid")
-
-program="$work/program"
-scripts/prepare-program.sh "$build" "$program" "$server" demo@velo.example demo1234
-# The advertisements come from the same host, on the advertisement server's own port.
-"$build/tools/velo-cli/velo-cli" --dir "$program" config set AdServer "$address" >/dev/null
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-# As an installer would: make the playback control known before the first start.
-"$program/velo-regctl" /s "$program/codec/Zar.ocx"
+start_demo "$build" "$work" demo@velo.example demo1234
 echo "Reference service: $server (demo account demo@velo.example / demo1234)"
 echo "Program folder:    $program"
 

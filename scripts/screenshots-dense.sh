@@ -17,18 +17,10 @@ client=
 cleanup() { for pid in "${pids[@]}" $client; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT
 
-"$build/tools/refservice/refservice" --make-clips
 source scripts/start-service.sh
-start_refservice "$build" "$work/service" "$work" ads
-pids+=("$service_pid")
-program="$work/program"
-scripts/prepare-program.sh "$build" "$program" "$server"
+start_demo "$build" "$work"
+export XDG_CONFIG_HOME="$work/config"
 cli="$build/tools/velo-cli/velo-cli"
-"$cli" --dir "$program" config set AdServer "$address" >/dev/null
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
-mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-"$program/velo-regctl" /s "$program/codec/Zar.ocx"
 
 # Room for the window of 800 by 530 at twice its size, with the tray's panel below it.
 exec 3>"$work/display"

@@ -30,3 +30,21 @@ start_refservice() {
         exit 1
     fi
 }
+
+# start_demo BUILDDIR WORKDIR [ID PASSWORD]: the service with its advertisement server, the
+# streams' clips made, and a program folder WORKDIR/program pointed at both (signed in with ID
+# and PASSWORD when given), its playback control made known, and the user's folders in WORKDIR.
+# Sets what start_refservice sets, and $program; the service's process joins the $pids array.
+start_demo() {
+    local build=$1 work=$2
+    "$build/tools/refservice/refservice" --make-clips
+    start_refservice "$build" "$work/service" "$work" ads
+    pids+=("$service_pid")
+    program="$work/program"
+    "$(dirname "${BASH_SOURCE[0]}")/prepare-program.sh" "$build" "$program" "$server" "${@:3}"
+    "$build/tools/velo-cli/velo-cli" --dir "$program" config set AdServer "$address" >/dev/null
+    export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    "$program/velo-regctl" /s "$program/codec/Zar.ocx"
+}

@@ -42,24 +42,29 @@ Choice choose(const QString& path, int wanted) {
     return {twin, wanted};
 }
 
-QImage image(const QString& path) {
+namespace {
+
+// QImage or QPixmap, read from the file chosen for PATH and marked with its ratio; the plain
+// file when the twin does not read after all.
+template <typename Picture>
+Picture read(const QString& path) {
     const Choice choice = choose(path);
-    QImage read(choice.path);
-    if (read.isNull() && choice.ratio != 1) {
-        return QImage(path);
+    Picture picture(choice.path);
+    if (picture.isNull() && choice.ratio != 1) {
+        return Picture(path);
     }
-    read.setDevicePixelRatio(choice.ratio);
-    return read;
+    picture.setDevicePixelRatio(choice.ratio);
+    return picture;
+}
+
+}  // namespace
+
+QImage image(const QString& path) {
+    return read<QImage>(path);
 }
 
 QPixmap pixmap(const QString& path) {
-    const Choice choice = choose(path);
-    QPixmap read(choice.path);
-    if (read.isNull() && choice.ratio != 1) {
-        return QPixmap(path);
-    }
-    read.setDevicePixelRatio(choice.ratio);
-    return read;
+    return read<QPixmap>(path);
 }
 
 QPixmap keyed(const QString& path, const QColor& transparent) {
