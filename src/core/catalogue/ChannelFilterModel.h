@@ -3,7 +3,7 @@
 #include <QSet>
 #include <QSortFilterProxyModel>
 
-struct ChannelInfo;
+class ChannelInfo;
 class ChannelNode;
 class ChannelTreeModel;
 

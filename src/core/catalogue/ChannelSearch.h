@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-struct ChannelInfo;
+class ChannelInfo;
 struct ChannelList;
 
 // Finds channels by what a user types: the name in any width or case, hiragana for katakana,

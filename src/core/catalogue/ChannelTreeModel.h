@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-struct ChannelInfo;
+class ChannelInfo;
 struct ChannelList;
 class ChannelTreeModel;
 

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-struct ChannelInfo;
+class ChannelInfo;
 
 // The one owner of what plays: the channel the user chose in the list, the one the player is
 // told to play, and the one before it (for the return key). Windows ask it to change and listen

@@ -11,7 +11,7 @@
 
 class Clock;
 class NowPlaying;
-struct ChannelInfo;
+class ChannelInfo;
 struct ChannelList;
 class CGifDlg;
 class CSkinScrollBar;

@@ -8,7 +8,7 @@
 class Clock;
 class NowPlaying;
 class SessionRecord;
-struct ChannelInfo;
+class ChannelInfo;
 struct ChannelList;
 class CChannelTreeCtrl;
 class CChannelZapper;
