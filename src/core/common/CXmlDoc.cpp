@@ -232,6 +232,20 @@ inline std::int32_t CXmlDoc::findByte(std::int32_t pos, char c) const {
     return at != nullptr ? static_cast<std::int32_t>(at - m_data) : -1;
 }
 
+// The next '<' from POS: the next few bytes one by one, then a text's longer stretch by blocks.
+inline std::int32_t CXmlDoc::findTagStart(std::int32_t pos) const {
+    const char* from = m_data + pos;
+    const char* const end = m_data + m_length;
+    const char* const near = end - from > 16 ? from + 16 : end;
+    for (; from < near; ++from) {
+        if (*from == '<') {
+            return static_cast<std::int32_t>(from - m_data);
+        }
+    }
+    const char* const at = from < end ? findIn(from, end, end, '<') : nullptr;
+    return at != nullptr ? static_cast<std::int32_t>(at - m_data) : -1;
+}
+
 inline bool CXmlDoc::scanToken(std::int32_t pos, Token& token) const {
     while (pos < m_length && isBlank(m_data[pos])) {
         ++pos;
@@ -283,7 +297,9 @@ inline bool CXmlDoc::nameMatches(const Token& token, const char* wanted,
     return after == ' ' || after == '=' || after == '/' || after == '[';
 }
 
-inline CXmlDoc::Token CXmlDoc::elementName(std::int32_t elem) const {
+// Only for a name after blanks, which is rare: kept out of the searches, whose loops then need
+// fewer registers.
+[[gnu::noinline]] CXmlDoc::Token CXmlDoc::elementName(std::int32_t elem) const {
     Token token;
     scanToken(m_elems[static_cast<std::size_t>(elem)].nStartL + 1, token);
     return token;
@@ -389,7 +405,7 @@ bool CXmlDoc::parseDocument() {
     std::int32_t pos = 0;
 
     for (;;) {
-        const std::int32_t lt = findByte(pos, '<');
+        const std::int32_t lt = findTagStart(pos);
         if (lt < 0) {
             fail(kElementTagNotFound, nullptr);
             return false;

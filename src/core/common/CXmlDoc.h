@@ -101,6 +101,7 @@ private:
     std::int32_t decodeInto(std::int32_t from, std::int32_t to, char* out) const;
     // Where C next occurs from POS on, or -1.
     std::int32_t findByte(std::int32_t pos, char c) const;
+    std::int32_t findTagStart(std::int32_t pos) const;
     bool atEnd(std::int32_t pos) const { return pos >= m_length; }
 
     QByteArray m_text;
