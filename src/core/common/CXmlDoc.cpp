@@ -9,6 +9,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Characters that end an unquoted token; one of them standing first is a token by itself.
@@ -34,21 +38,84 @@ inline bool isBlank(char c) {
     return kBlank[static_cast<unsigned char>(c)];
 }
 
-// A wanted name without delimiters, quotes or '[' can only match a token of exactly its own bytes,
-// which is found by comparing it with the text directly. One pass gives its length too.
-inline bool isPlainName(const char* name, std::int32_t& length) {
-    bool plain = true;
-    length = 0;
-    if (name == nullptr) {
-        return true;
-    }
-    for (; name[length] != '\0'; ++length) {
-        const char c = name[length];
-        if (kDelimiter[static_cast<unsigned char>(c)] || c == '"' || c == '\'' || c == '[') {
-            plain = false;
+// Whether the LENGTH bytes of a name token at TOKEN name WANTED: the token is WANTED, or WANTED
+// goes on after it with ' ', '=', '/' or '['. WANTED is read no further than its terminator, which
+// differs from every byte of a document (the text ends at its first zero byte).
+inline bool tokenNames(const char* token, std::int32_t length, const char* wanted) {
+    for (std::int32_t i = 0; i < length; ++i) {
+        if (token[i] != wanted[i]) {
+            return false;
         }
     }
-    return plain;
+    const char after = wanted[length];
+    return after == '\0' || after == ' ' || after == '=' || after == '/' || after == '[';
+}
+
+// Whether the LENGTH bytes at A and B are the same. Names are short: a loop is quicker than a call.
+inline bool sameBytes(const char* a, const char* b, std::int32_t length) {
+    if (length > 16) {
+        return std::memcmp(a, b, static_cast<std::size_t>(length)) == 0;
+    }
+    for (std::int32_t i = 0; i < length; ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Where C first occurs in [FROM, END), or null, for a whole value looked through: blocks of 16
+// bytes are compared at once, and a stretch longer than a few blocks is left to the library's
+// search, which costs a call. A last part shorter than a block is still compared as one when
+// LIMIT, the end of the readable bytes, leaves room for the whole block.
+inline const char* findIn(const char* from, const char* end, const char* limit, char c) {
+#if defined(__SSE2__)
+    const char* const stop = end - from > 64 ? from + 64 : end;
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; stop - from >= 16; from += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted));
+        if (mask != 0) {
+            return from + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+    }
+    if (stop != end) {
+        return static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(end - from)));
+    }
+    if (from == end) {
+        return nullptr;
+    }
+    if (limit - from >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const unsigned inside = (1U << (end - from)) - 1;
+        const unsigned mask =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))) & inside;
+        return mask != 0 ? from + __builtin_ctz(mask) : nullptr;
+    }
+#else
+    (void)limit;
+#endif
+    for (; from < end; ++from) {
+        if (*from == c) {
+            return from;
+        }
+    }
+    return nullptr;
+}
+
+// The same for the next byte of markup, which is most often among the next few: looking at them
+// one by one is quickest there (each test is predicted and none waits for another), and a longer
+// stretch is left to the library's search.
+inline const char* findNear(const char* from, const char* end, char c) {
+    const char* const near = end - from > 16 ? from + 16 : end;
+    for (; from < near; ++from) {
+        if (*from == c) {
+            return from;
+        }
+    }
+    return from < end ? static_cast<const char*>(
+                            std::memchr(from, c, static_cast<std::size_t>(end - from)))
+                      : nullptr;
 }
 
 // Positions are 32-bit, so a document must leave room above its last byte.
@@ -157,6 +224,28 @@ void CXmlDoc::ResetPos() {
     m_nCurIsElem = 0;
 }
 
+inline std::int32_t CXmlDoc::findByte(std::int32_t pos, char c) const {
+    if (pos >= m_length) {
+        return -1;
+    }
+    const char* const at = findNear(m_data + pos, m_data + m_length, c);
+    return at != nullptr ? static_cast<std::int32_t>(at - m_data) : -1;
+}
+
+// The next '<' from POS: the next few bytes one by one, then a text's longer stretch by blocks.
+inline std::int32_t CXmlDoc::findTagStart(std::int32_t pos) const {
+    const char* from = m_data + pos;
+    const char* const end = m_data + m_length;
+    const char* const near = end - from > 16 ? from + 16 : end;
+    for (; from < near; ++from) {
+        if (*from == '<') {
+            return static_cast<std::int32_t>(from - m_data);
+        }
+    }
+    const char* const at = from < end ? findIn(from, end, end, '<') : nullptr;
+    return at != nullptr ? static_cast<std::int32_t>(at - m_data) : -1;
+}
+
 inline bool CXmlDoc::scanToken(std::int32_t pos, Token& token) const {
     while (pos < m_length && isBlank(m_data[pos])) {
         ++pos;
@@ -175,13 +264,11 @@ inline bool CXmlDoc::scanToken(std::int32_t pos, Token& token) const {
     if (c == '"' || c == '\'') {
         token.quoted = true;
         token.start = pos + 1;
-        const void* close =
-            std::memchr(m_data + token.start, c, static_cast<std::size_t>(m_length - token.start));
-        if (close == nullptr) {
+        const std::int32_t end = findByte(token.start, c);
+        if (end < 0) {
             token.length = m_length - token.start;
             token.next = m_length;
         } else {
-            const auto end = static_cast<std::int32_t>(static_cast<const char*>(close) - m_data);
             token.length = end - token.start;
             token.next = end + 1;
         }
@@ -210,27 +297,24 @@ inline bool CXmlDoc::nameMatches(const Token& token, const char* wanted,
     return after == ' ' || after == '=' || after == '/' || after == '[';
 }
 
-inline CXmlDoc::Token CXmlDoc::elementName(std::int32_t elem) const {
+// Only for a name after blanks, which is rare: kept out of the searches, whose loops then need
+// fewer registers.
+[[gnu::noinline]] CXmlDoc::Token CXmlDoc::elementName(std::int32_t elem) const {
     Token token;
     scanToken(m_elems[static_cast<std::size_t>(elem)].nStartL + 1, token);
     return token;
 }
 
-inline bool CXmlDoc::elementNameMatches(std::int32_t elem, const char* name,
-                                        std::int32_t nameLength, bool plain) const {
-    if (nameLength == 0) {
+inline bool CXmlDoc::elementNameMatches(std::int32_t elem, const char* name) const {
+    if (name == nullptr || name[0] == '\0') {
         return true;
     }
-    const std::int32_t start = m_elems[static_cast<std::size_t>(elem)].nStartL + 1;
-    if (plain && start < m_length && !isBlank(m_data[start])) {
-        // The element's name token starts right after its '<' (it parsed, so it is not quoted):
-        // it matches when it is exactly the wanted bytes.
-        const std::int32_t end = start + nameLength;
-        return end <= m_length && m_data[start] == name[0] &&
-               std::memcmp(m_data + start, name, static_cast<std::size_t>(nameLength)) == 0 &&
-               (end == m_length || kDelimiter[static_cast<unsigned char>(m_data[end])]);
+    const XmlElem& record = m_elems[static_cast<std::size_t>(elem)];
+    if (record.nNameLength >= 0) {
+        return tokenNames(m_data + record.nStartL + 1, record.nNameLength, name);
     }
-    return nameMatches(elementName(elem), name, nameLength);
+    const Token token = elementName(elem);
+    return tokenNames(m_data + token.start, token.length, name);
 }
 
 std::int32_t CXmlDoc::skipMarkup(std::int32_t lt) const {
@@ -280,28 +364,10 @@ std::int32_t CXmlDoc::skipMarkup(std::int32_t lt) const {
     return -1;
 }
 
-// Markup lies close together: the next few bytes are looked at one by one, and only a longer
-// stretch of text is left to the library's vectorised search.
-inline std::int32_t CXmlDoc::findByte(std::int32_t pos, char c) const {
-    const std::int32_t near = std::min(m_length, pos + 16);
-    for (; pos < near; ++pos) {
-        if (m_data[pos] == c) {
-            return pos;
-        }
-    }
-    if (pos >= m_length) {
-        return -1;
-    }
-    const void* found = std::memchr(m_data + pos, c, static_cast<std::size_t>(m_length - pos));
-    return found != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(found) - m_data)
-                            : -1;
-}
-
 // The table always keeps one free record beyond the last one taken: it grows as soon as the
-// next free index reaches its end.
-inline std::int32_t CXmlDoc::newRecord(std::int32_t parent) {
+// next free index reaches its end. The caller writes the whole record.
+inline std::int32_t CXmlDoc::newRecord() {
     const std::int32_t index = m_nextFree++;
-    m_elems[static_cast<std::size_t>(index)] = XmlElem{0, 0, 0, 0, parent, 0, 0};
     if (static_cast<std::size_t>(m_nextFree) == m_elems.size()) {
         m_elems.resize(m_elems.size() + m_elems.size() / 2);
     }
@@ -325,7 +391,9 @@ void CXmlDoc::fail(const char* format, const Token* name) {
 }
 
 // Elements nest by an explicit stack rather than by recursion, so a deeply nested document costs
-// memory in proportion to its depth and never exhausts the call stack.
+// memory in proportion to its depth and never exhausts the call stack. Each turn of the loop reads
+// one tag: a start tag opens an element (or adds a self-closing one to the open element), an end
+// tag closes the open element and adds it to the one above.
 bool CXmlDoc::parseDocument() {
     struct Open {
         std::int32_t elem;
@@ -334,137 +402,112 @@ bool CXmlDoc::parseDocument() {
     };
     std::vector<Open> open;
     open.reserve(32);
-    std::int32_t parent = 0;
     std::int32_t pos = 0;
 
     for (;;) {
-        // Parse one element below PARENT from POS. RESULT becomes its record, or 0 when the
-        // parent's end tag came first (its '/' token is then in SLASH).
-        std::int32_t result = newRecord(parent);
-        Token slash;
-        for (;;) {
-            const std::int32_t lt = findByte(pos, '<');
-            if (lt < 0) {
-                fail(kElementTagNotFound, nullptr);
+        const std::int32_t lt = findTagStart(pos);
+        if (lt < 0) {
+            fail(kElementTagNotFound, nullptr);
+            return false;
+        }
+        Token name;
+        if (!scanToken(lt + 1, name)) {
+            fail(kAbruptEnd, nullptr);
+            return false;
+        }
+        if (name.quoted) {
+            fail(kTagStartsWithQuote, nullptr);
+            return false;
+        }
+        const char c = m_data[name.start];
+        if (c == '!' || c == '?') {
+            pos = skipMarkup(lt);
+            if (pos < 0) {
+                fail(kInvalidNode, nullptr);
                 return false;
             }
-            m_elems[static_cast<std::size_t>(parent)].nEndL = lt;
-            Token name;
-            if (!scanToken(lt + 1, name)) {
-                fail(kAbruptEnd, nullptr);
-                return false;
-            }
-            if (name.quoted) {
-                fail(kTagStartsWithQuote, nullptr);
-                return false;
-            }
-            const char c = m_data[name.start];
-            if (c == '!' || c == '?') {
-                pos = skipMarkup(lt);
-                if (pos < 0) {
-                    fail(kInvalidNode, nullptr);
-                    return false;
-                }
-                continue;
-            }
-            if (c == '/') {
-                --m_nextFree;
-                result = 0;
-                slash = name;
-                break;
-            }
+            continue;
+        }
+
+        std::int32_t result = 0;  // the element that is complete once this tag is read
+        if (c != '/') {
             const std::int32_t gt = findByte(name.next, '>');
             if (gt < 0) {
                 fail(kEndOfTagNotFound, nullptr);
                 return false;
             }
+            const std::int32_t parent = open.empty() ? 0 : open.back().elem;
+            result = newRecord();
             XmlElem& elem = m_elems[static_cast<std::size_t>(result)];
-            elem.nStartL = lt;
-            elem.nStartR = gt;
+            elem = XmlElem{lt, gt, 0, parent, 0, 0, name.start == lt + 1 ? name.length : -1};
+            pos = gt + 1;
             if (m_data[gt - 1] == '/') {
                 elem.nEndL = gt - 1;
-                elem.nEndR = gt;
             } else {
                 open.push_back({result, 0, name});
-                result = -1;  // its children come next
-                pos = gt + 1;
+                continue;  // its children come next
             }
-            break;
-        }
-        if (result < 0) {
-            parent = open.back().elem;
-            continue;
-        }
-
-        // Hand RESULT to the element that is open above it, closing elements whose end tags
-        // are reached, until one wants its next child.
-        for (;;) {
+        } else {
+            // An end tag where the document should start is no document.
             if (open.empty()) {
-                if (result <= 0) {
+                return false;
+            }
+            // '/', the open element's own name, then anything up to a '>'.
+            const Open& top = open.back();
+            XmlElem& elem = m_elems[static_cast<std::size_t>(top.elem)];
+            elem.nEndL = lt;
+            const std::int32_t nameEnd = name.next + top.name.length;
+            if (nameEnd < m_length && m_data[nameEnd] == '>' &&
+                sameBytes(m_data + name.next, m_data + top.name.start, top.name.length)) {
+                // The common "</name>", written tight.
+                pos = nameEnd + 1;
+            } else {
+                Token token;
+                if (!scanToken(name.next, token)) {
+                    fail(kEndTagIncomplete, &top.name);
                     return false;
                 }
-                m_elems[0].iElemChild = result;
-                return true;
-            }
-            Open& top = open.back();
-            if (result > 0) {
-                if (top.lastChild == 0) {
-                    m_elems[static_cast<std::size_t>(top.elem)].iElemChild = result;
-                } else {
-                    m_elems[static_cast<std::size_t>(top.lastChild)].iElemNext = result;
+                if (!nameMatches(token, m_data + top.name.start, top.name.length)) {
+                    fail(kEndTagMismatch, &top.name);
+                    return false;
                 }
-                top.lastChild = result;
-                pos = m_elems[static_cast<std::size_t>(result)].nEndR + 1;
-                parent = top.elem;
-                break;
-            }
-
-            // The end tag: '/', the element's own name, then anything up to a '>'.
-            XmlElem& elem = m_elems[static_cast<std::size_t>(top.elem)];
-            const std::int32_t nameEnd = slash.next + top.name.length;
-            if (nameEnd < m_length && m_data[nameEnd] == '>' &&
-                std::memcmp(m_data + slash.next, m_data + top.name.start,
-                            static_cast<std::size_t>(top.name.length)) == 0) {
-                // The common "</name>", written tight.
-                elem.nEndR = nameEnd;
-                result = top.elem;
-                open.pop_back();
-                continue;
-            }
-            Token token;
-            if (!scanToken(slash.next, token)) {
-                fail(kEndTagIncomplete, &top.name);
-                return false;
-            }
-            if (!nameMatches(token, m_data + top.name.start, top.name.length)) {
-                fail(kEndTagMismatch, &top.name);
-                return false;
-            }
-            bool closed = false;
-            while (scanToken(token.next, token)) {
-                if (!token.quoted && m_data[token.start] == '>') {
-                    elem.nEndR = token.start;
-                    closed = true;
-                    break;
+                bool closed = false;
+                while (scanToken(token.next, token)) {
+                    if (!token.quoted && m_data[token.start] == '>') {
+                        pos = token.start + 1;
+                        closed = true;
+                        break;
+                    }
                 }
-            }
-            if (!closed) {
-                fail(kEndTagIncomplete, &top.name);
-                return false;
+                if (!closed) {
+                    fail(kEndTagIncomplete, &top.name);
+                    return false;
+                }
             }
             result = top.elem;
             open.pop_back();
         }
+
+        // RESULT is complete: the next child of the element open above it, or the document's.
+        if (open.empty()) {
+            m_elems[0].iElemChild = result;
+            return true;
+        }
+        Open& top = open.back();
+        if (top.lastChild == 0) {
+            m_elems[static_cast<std::size_t>(top.elem)].iElemChild = result;
+        } else {
+            m_elems[static_cast<std::size_t>(top.lastChild)].iElemNext = result;
+        }
+        top.lastChild = result;
     }
 }
 
 bool CXmlDoc::FindSibling(const char* name) {
-    std::int32_t nameLength = 0;
-    const bool plain = isPlainName(name, nameLength);
     std::int32_t elem = m_iPos != 0 ? m_elems[static_cast<std::size_t>(m_iPos)].iElemNext
                                     : m_elems[static_cast<std::size_t>(m_iPosParent)].iElemChild;
     while (elem != 0) {
-        if (elementNameMatches(elem, name, nameLength, plain)) {
+        if (elementNameMatches(elem, name)) {
             m_iPos = elem;
             m_iPosParent = m_elems[static_cast<std::size_t>(elem)].iElemParent;
             m_iPosChild = 0;
@@ -480,15 +523,12 @@ bool CXmlDoc::FindChild(const char* name) {
     if (m_iPos == 0 && !FindSibling(nullptr)) {
         return false;
     }
-    std::int32_t nameLength = 0;
-    const bool plain = isPlainName(name, nameLength);
     std::int32_t elem = m_iPosChild != 0 ? m_elems[static_cast<std::size_t>(m_iPosChild)].iElemNext
                                          : m_elems[static_cast<std::size_t>(m_iPos)].iElemChild;
     while (elem != 0) {
-        if (elementNameMatches(elem, name, nameLength, plain)) {
+        if (elementNameMatches(elem, name)) {
+            // A child of the current element: the current element and its parent stay.
             m_iPosChild = elem;
-            m_iPos = m_elems[static_cast<std::size_t>(elem)].iElemParent;
-            m_iPosParent = m_elems[static_cast<std::size_t>(m_iPos)].iElemParent;
             m_nCurIsElem = 1;
             return true;
         }
@@ -519,26 +559,6 @@ bool CXmlDoc::Leave() {
     return true;
 }
 
-QByteArray CXmlDoc::GetText() const {
-    return m_iPos != 0 ? bytesOf(textSpan(m_iPos)) : QByteArray();
-}
-
-QByteArray CXmlDoc::GetChildText() const {
-    return m_iPosChild != 0 ? bytesOf(textSpan(m_iPosChild)) : QByteArray();
-}
-
-QByteArray CXmlDoc::GetChildAttr(const char* name) const {
-    return bytesOf(attrSpan(name));
-}
-
-QString CXmlDoc::GetChildTextUtf8() const {
-    return m_iPosChild != 0 ? stringOf(textSpan(m_iPosChild)) : QString();
-}
-
-QString CXmlDoc::GetChildAttrUtf8(const char* name) const {
-    return stringOf(attrSpan(name));
-}
-
 QByteArray CXmlDoc::bytesOf(const Span& span) const {
     if (span.length <= 0) {
         return {};
@@ -555,7 +575,7 @@ QString CXmlDoc::stringOf(const Span& span) const {
     // Without a reference to decode, the text converts straight from the document; a short one
     // with references is decoded on the stack first.
     if (span.raw ||
-        std::memchr(bytes.data(), '&', static_cast<std::size_t>(bytes.size())) == nullptr) {
+        findIn(bytes.data(), bytes.data() + bytes.size(), m_data + m_length, '&') == nullptr) {
         return QString::fromUtf8(bytes);
     }
     constexpr std::int32_t kOnStack = 512;
@@ -567,10 +587,13 @@ QString CXmlDoc::stringOf(const Span& span) const {
     return QString::fromUtf8(decode(span.from, span.from + span.length - 1));
 }
 
-CXmlDoc::Span CXmlDoc::textSpan(std::int32_t index) const {
+// Spans are filled in through a reference rather than returned: handed back in registers, a span
+// is packed through memory, read as a whole just after being written in parts, which the
+// processor cannot forward and has to wait for.
+void CXmlDoc::textSpan(std::int32_t index, Span& span) const {
     const XmlElem& elem = m_elems[static_cast<std::size_t>(index)];
-    if (elem.iElemChild != 0 || elem.nEndR == elem.nStartR) {
-        return {};
+    if (elem.iElemChild != 0 || elem.nEndL < elem.nStartR) {  // parent, or self-closing
+        return;
     }
     std::int32_t pos = elem.nStartR + 1;
     while (pos < elem.nEndL && isBlank(m_data[pos])) {
@@ -583,21 +606,26 @@ CXmlDoc::Span CXmlDoc::textSpan(std::int32_t index) const {
         content.substr(0, kCdataOpen.size()) == kCdataOpen) {
         const std::size_t close = content.find(kCdataClose, kCdataOpen.size());
         if (close != std::string_view::npos) {
-            return {pos + static_cast<std::int32_t>(kCdataOpen.size()),
-                    static_cast<std::int32_t>(close - kCdataOpen.size()), true};
+            span.from = pos + static_cast<std::int32_t>(kCdataOpen.size());
+            span.length = static_cast<std::int32_t>(close - kCdataOpen.size());
+            span.raw = true;
+            return;
         }
     }
-    return {elem.nStartR + 1, elem.nEndL - 1 - elem.nStartR, false};
+    span.from = elem.nStartR + 1;
+    span.length = elem.nEndL - 1 - elem.nStartR;
 }
 
-CXmlDoc::Span CXmlDoc::attrSpan(const char* name) const {
+void CXmlDoc::attrSpan(const char* name, Span& span) const {
     if (m_iPosChild == 0 || m_nCurIsElem == 0 || name == nullptr) {
-        return {};
+        return;
     }
-    const auto wantedLength = static_cast<std::int32_t>(std::strlen(name));
+    const XmlElem& elem = m_elems[static_cast<std::size_t>(m_iPosChild)];
     Token token;
-    if (!scanToken(m_elems[static_cast<std::size_t>(m_iPosChild)].nStartL + 1, token)) {
-        return {};
+    if (elem.nNameLength >= 0) {
+        token.next = elem.nStartL + 1 + elem.nNameLength;  // the attributes start after the name
+    } else if (!scanToken(elem.nStartL + 1, token)) {
+        return;
     }
     while (scanToken(token.next, token)) {
         if (token.quoted) {
@@ -605,20 +633,56 @@ CXmlDoc::Span CXmlDoc::attrSpan(const char* name) const {
         }
         const char c = m_data[token.start];
         if (c == '/' || c == '>' || c == '?') {
-            return {};
+            return;
         }
-        if (c == '=' || !nameMatches(token, name, wantedLength)) {
+        if (c == '=' || !tokenNames(m_data + token.start, token.length, name)) {
             continue;
         }
         // name, '=', value: only a quoted value counts.
         Token equals;
         Token value;
-        if (!scanToken(token.next, equals) || !scanToken(equals.next, value) || !value.quoted) {
-            return {};
+        if (scanToken(token.next, equals) && scanToken(equals.next, value) && value.quoted) {
+            span.from = value.start;
+            span.length = value.length;
         }
-        return {value.start, value.length, false};
+        return;
     }
-    return {};
+}
+
+QByteArray CXmlDoc::GetText() const {
+    Span span;
+    if (m_iPos != 0) {
+        textSpan(m_iPos, span);
+    }
+    return bytesOf(span);
+}
+
+QByteArray CXmlDoc::GetChildText() const {
+    Span span;
+    if (m_iPosChild != 0) {
+        textSpan(m_iPosChild, span);
+    }
+    return bytesOf(span);
+}
+
+QByteArray CXmlDoc::GetChildAttr(const char* name) const {
+    Span span;
+    attrSpan(name, span);
+    return bytesOf(span);
+}
+
+QString CXmlDoc::GetChildTextUtf8() const {
+    Span span;
+    if (m_iPosChild != 0) {
+        textSpan(m_iPosChild, span);
+    }
+    return stringOf(span);
+}
+
+QString CXmlDoc::GetChildAttrUtf8(const char* name) const {
+    Span span;
+    attrSpan(name, span);
+    return stringOf(span);
 }
 
 QByteArray CXmlDoc::decode(std::int32_t from, std::int32_t to) const {
@@ -626,7 +690,7 @@ QByteArray CXmlDoc::decode(std::int32_t from, std::int32_t to) const {
         return {};
     }
     const auto span = static_cast<std::size_t>(to - from + 1);
-    if (std::memchr(m_data + from, '&', span) == nullptr) {
+    if (findIn(m_data + from, m_data + from + span, m_data + m_length, '&') == nullptr) {
         return QByteArray(m_data + from, static_cast<qsizetype>(span));
     }
     QByteArray out(static_cast<qsizetype>(span), Qt::Uninitialized);
@@ -641,10 +705,8 @@ std::int32_t CXmlDoc::decodeInto(std::int32_t from, std::int32_t to, char* out) 
     char* write = out;
     std::int32_t i = from;
     while (i <= to) {
-        const void* amp = std::memchr(m_data + i, '&', static_cast<std::size_t>(to - i + 1));
-        const std::int32_t stop =
-            amp != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(amp) - m_data)
-                           : to + 1;
+        const char* const amp = findIn(m_data + i, m_data + to + 1, m_data + m_length, '&');
+        const std::int32_t stop = amp != nullptr ? static_cast<std::int32_t>(amp - m_data) : to + 1;
         std::memcpy(write, m_data + i, static_cast<std::size_t>(stop - i));
         write += stop - i;
         i = stop;
@@ -683,23 +745,41 @@ std::int32_t CXmlDoc::decodeInto(std::int32_t from, std::int32_t to, char* out) 
                 continue;
             }
         } else {
-            static constexpr struct {
-                std::string_view name;
-                char value;
-            } kNamed[] = {
-                {"lt;", '<'}, {"amp;", '&'}, {"gt;", '>'}, {"apos;", '\''}, {"quot;", '"'}};
-            bool matched = false;
-            for (const auto& named : kNamed) {
-                const auto length = static_cast<std::int32_t>(named.name.size());
-                if (i + length <= to &&
-                    std::string_view(m_data + i + 1, named.name.size()) == named.name) {
-                    *write++ = named.value;
-                    i += 1 + length;
-                    matched = true;
+            // A named reference is told by the byte after the '&', then checked whole.
+            char named = '\0';
+            std::int32_t length = 0;
+            const auto is = [&](std::string_view rest) {
+                return i + static_cast<std::int32_t>(rest.size()) <= to &&
+                       std::memcmp(m_data + i + 1, rest.data(), rest.size()) == 0;
+            };
+            switch (i + 1 <= to ? m_data[i + 1] : '\0') {
+                case 'l':
+                    named = is("lt;") ? '<' : '\0';
+                    length = 3;
                     break;
-                }
+                case 'g':
+                    named = is("gt;") ? '>' : '\0';
+                    length = 3;
+                    break;
+                case 'a':
+                    if (is("amp;")) {
+                        named = '&';
+                        length = 4;
+                    } else if (is("apos;")) {
+                        named = '\'';
+                        length = 5;
+                    }
+                    break;
+                case 'q':
+                    named = is("quot;") ? '"' : '\0';
+                    length = 5;
+                    break;
+                default:
+                    break;
             }
-            if (matched) {
+            if (named != '\0') {
+                *write++ = named;
+                i += 1 + length;
                 continue;
             }
         }

@@ -11,11 +11,11 @@
 struct XmlElem {
     std::int32_t nStartL = 0;      // '<' of the start tag
     std::int32_t nStartR = 0;      // '>' closing the start tag
-    std::int32_t nEndL = 0;        // '<' of the end tag; the '/' of a self-closing tag
-    std::int32_t nEndR = 0;        // '>' of the end tag; nStartR for a self-closing tag
+    std::int32_t nEndL = 0;        // '<' of the end tag; the '/' before nStartR if self-closing
     std::int32_t iElemParent = 0;  // 0 for the top-level element
     std::int32_t iElemChild = 0;   // first child, 0 if none
     std::int32_t iElemNext = 0;    // next sibling, 0 if none
+    std::int32_t nNameLength = 0;  // bytes of the name right after '<', -1 when blanks precede it
 };
 
 // A small read-only XML reader over bytes. Parsing scans the text once into a flat table of
@@ -83,16 +83,17 @@ private:
     };
 
     bool scanToken(std::int32_t pos, Token& token) const;
-    Span textSpan(std::int32_t elem) const;
-    Span attrSpan(const char* name) const;
+    // Where the text of ELEM, or the current child's attribute NAME, lies; SPAN stays empty
+    // when there is none.
+    void textSpan(std::int32_t elem, Span& span) const;
+    void attrSpan(const char* name, Span& span) const;
     QByteArray bytesOf(const Span& span) const;
     QString stringOf(const Span& span) const;
     bool nameMatches(const Token& token, const char* wanted, std::int32_t wantedLength) const;
-    bool elementNameMatches(std::int32_t elem, const char* name, std::int32_t nameLength,
-                            bool plain) const;
+    bool elementNameMatches(std::int32_t elem, const char* name) const;
     Token elementName(std::int32_t elem) const;
     std::int32_t skipMarkup(std::int32_t lt) const;
-    std::int32_t newRecord(std::int32_t parent);
+    std::int32_t newRecord();
     bool parseDocument();
     void fail(const char* format, const Token* name);
     void clearDocument();
@@ -100,6 +101,7 @@ private:
     std::int32_t decodeInto(std::int32_t from, std::int32_t to, char* out) const;
     // Where C next occurs from POS on, or -1.
     std::int32_t findByte(std::int32_t pos, char c) const;
+    std::int32_t findTagStart(std::int32_t pos) const;
     bool atEnd(std::int32_t pos) const { return pos >= m_length; }
 
     QByteArray m_text;

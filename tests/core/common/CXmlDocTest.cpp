@@ -211,6 +211,37 @@ TEST(CXmlDocText, ContentRules) {
     EXPECT_EQ(childText("<r><a>x<![CDATA[&lt;]]></a></r>"), "x<![CDATA[<]]>");
 }
 
+// Values are looked through in blocks, with a short last part read as a whole block only where
+// the document goes on far enough: every length, a reference anywhere or nowhere, and the value
+// both well inside the document and against its very end must read alike.
+TEST(CXmlDocText, ValuesOfAnyLengthAndPlaceReadAlike) {
+    for (int length = 1; length <= 80; ++length) {
+        for (const int at : {-1, 0, length / 2, length - 1}) {
+            QByteArray raw(length, 'v');
+            QByteArray decoded = raw;
+            if (at >= 0) {
+                raw.replace(at, 1, "&amp;");
+                decoded[at] = '&';
+            }
+            SCOPED_TRACE(raw.constData());
+            // A reference just after a value must not be taken for one inside it.
+            CXmlDoc inside;
+            ASSERT_TRUE(inside.Parse("<r><c a=\"" + raw + "\"&amp;=\"\">" + raw + "</c &amp;>" +
+                                     QByteArray(100, ' ') + "</r>"));
+            ASSERT_TRUE(inside.FindChild("c"));
+            EXPECT_EQ(inside.GetChildText(), decoded);
+            EXPECT_EQ(inside.GetChildTextUtf8(), QString::fromLatin1(decoded));
+            EXPECT_EQ(inside.GetChildAttr("a"), decoded);
+            EXPECT_EQ(inside.GetChildAttrUtf8("a"), QString::fromLatin1(decoded));
+
+            CXmlDoc atEnd;
+            ASSERT_TRUE(atEnd.Parse("<r><c>" + raw + "</c></r>"));
+            ASSERT_TRUE(atEnd.FindChild("c"));
+            EXPECT_EQ(atEnd.GetChildTextUtf8(), QString::fromLatin1(decoded));
+        }
+    }
+}
+
 TEST(CXmlDocAttributes, LookupRules) {
     CXmlDoc doc(
         "<r><c a=\"y\" yy=\"1\" y='2' y=\"3\" z=4 w = \"5\" v=\"&lt;&#x4E2D;&quot;\"/></r>");
@@ -423,6 +454,23 @@ TEST(CXmlDocNesting, DeepDocumentsDoNotExhaustTheStack) {
     EXPECT_FALSE(doc.Parse(repeated("<a>", kDepth) + "</b>"));
     EXPECT_EQ(doc.lastError(), "End tag does not correspond to a");
     expectEmptyDocument(doc);
+}
+
+// A name written after blanks is read by the general token rule rather than from its record.
+TEST(CXmlDocNames, NameAfterBlanksIsFoundWithItsAttributesAndText) {
+    CXmlDoc doc("<r>< c y='1'>t</c><c y='2'>u</c>< \tc y='3'/>< cc y='4'/></r>");
+    ASSERT_TRUE(doc.FindChild("c"));
+    EXPECT_EQ(doc.GetChildAttr("y"), "1");
+    EXPECT_EQ(doc.GetChildText(), "t");
+    ASSERT_TRUE(doc.FindChild("c"));
+    EXPECT_EQ(doc.GetChildAttr("y"), "2");
+    ASSERT_TRUE(doc.FindChild("c attr"));
+    EXPECT_EQ(doc.GetChildAttr("y"), "3");
+    EXPECT_TRUE(doc.GetChildText().isEmpty());  // self-closing
+    EXPECT_FALSE(doc.FindChild("c"));
+    doc.ResetPos();
+    ASSERT_TRUE(doc.FindChild("cc"));
+    EXPECT_EQ(doc.GetChildAttr("y"), "4");
 }
 
 // Names are compared by the token rule, even for names made of delimiter characters, whichever
